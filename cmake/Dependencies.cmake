@@ -1,0 +1,18 @@
+# Outside libraries, all from Debian packages (tools/install-deps.sh installs them).
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(ZLIB REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
+pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
+pkg_check_modules(VORBISIDEC REQUIRED IMPORTED_TARGET vorbisidec)
+# Used only by tests and benchmarks: writing test sounds, and side-by-side references.
+pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)
+pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)
+pkg_check_modules(EXPAT IMPORTED_TARGET expat)
+find_library(GIF_LIBRARY gif)

@@ -1,0 +1,37 @@
+// Helpers shared by the test programs: a fresh temporary folder per test and file shortcuts.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quortest {
+
+// A temporary folder that is removed with everything in it when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return mPath; }
+    std::string File(const std::string& name) const { return (mPath / name).string(); }
+
+private:
+    std::filesystem::path mPath;
+};
+
+// Whole-file helpers for fixtures; they throw std::runtime_error on failure.
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteFile(const std::string& path, const std::string& text);
+std::vector<uint8_t> ReadFile(const std::string& path);
+
+// Path of a file under tests/data.
+std::string DataFile(const std::string& name);
+
+// The per-run scratch folder that TestMain points the XDG folders at.
+const std::filesystem::path& RunDir();
+
+} // namespace quortest

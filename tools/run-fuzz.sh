@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# run-fuzz.sh BUILD_DIR SECONDS [NAME...]: runs each fuzz target (or the named ones) for the
+# given time on a scratch copy of its seed corpus, so the repository's corpus stays as it is.
+set -euo pipefail
+build=$1; seconds=$2; shift 2
+cd "$(dirname "$0")/.."
+names=("$@")
+if [ ${#names[@]} -eq 0 ]; then
+  for src in fuzz/*.cpp; do names+=("$(basename "$src" .cpp)"); done
+fi
+passed=0; failed=0
+for name in "${names[@]}"; do
+  scratch=$(mktemp -d)
+  seeds=fuzz/corpus/$name
+  [ -d "$seeds" ] || seeds=""
+  if "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
+      -print_final_stats=0 "$scratch" $seeds >"$scratch.log" 2>&1; then
+    echo "fuzz $name: ok"; passed=$((passed + 1))
+  else
+    echo "fuzz $name: FAILED"; tail -n 60 "$scratch.log"; failed=$((failed + 1))
+  fi
+  rm -rf "$scratch" "$scratch.log"
+done
+echo "fuzz: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
