@@ -1,0 +1,320 @@
+// POSIX side of the file functions: separators, case-insensitive lookup, folder search and
+// whole-file replacement through a temporary file.
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plat {
+
+namespace {
+
+std::string Slashes(const std::string& path)
+{
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+bool Exists(const std::string& p)
+{
+    struct stat st;
+    return lstat(p.c_str(), &st) == 0;
+}
+
+// The entry of 'folder' whose name equals 'name' apart from letter case; the smallest such
+// name when there are several, so the answer does not depend on the folder's order.
+bool FindNoCase(const std::string& folder, const std::string& name, std::string* found)
+{
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return false;
+    bool any = false;
+    while (dirent* entry = readdir(dir)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            if (!any || std::strcmp(entry->d_name, found->c_str()) < 0)
+                *found = entry->d_name;
+            any = true;
+        }
+    }
+    closedir(dir);
+    return any;
+}
+
+int64_t FileTime(const struct stat& st)
+{
+    const int64_t kUnixEpochIn1601 = 116444736000000000LL;
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 10000000LL + st.st_mtim.tv_nsec / 100 +
+           kUnixEpochIn1601;
+}
+
+bool Glob(const char* name, const char* pat)
+{
+    // Iterative wildcard match with one back-track point for the last '*'.
+    const char* starPat = nullptr;
+    const char* starName = nullptr;
+    while (*name) {
+        if (*pat == '*') {
+            starPat = pat++;
+            starName = name;
+        } else if (*pat == '?' ||
+                   (*pat && std::tolower(static_cast<unsigned char>(*pat)) ==
+                                std::tolower(static_cast<unsigned char>(*name)))) {
+            ++pat;
+            ++name;
+        } else if (starPat) {
+            pat = starPat + 1;
+            name = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (*pat == '*')
+        ++pat;
+    return *pat == 0;
+}
+
+} // namespace
+
+std::string NativePath(const std::string& path)
+{
+    std::string p = Slashes(path);
+    if (p.empty() || Exists(p))
+        return p;
+
+    std::string result;
+    size_t i = 0;
+    if (p[0] == '/') {
+        result = "/";
+        i = p.find_first_not_of('/');
+        if (i == std::string::npos)
+            return result;
+    }
+    bool missing = false; // below a missing folder nothing more can be found
+    while (i < p.size()) {
+        size_t j = p.find('/', i);
+        if (j == std::string::npos)
+            j = p.size();
+        std::string comp = p.substr(i, j - i);
+        std::string candidate = result + comp;
+        if (!missing && comp != "." && comp != ".." && !Exists(candidate)) {
+            std::string found;
+            if (FindNoCase(result, comp, &found))
+                candidate = result + found;
+            else
+                missing = true;
+        }
+        result = candidate;
+        size_t next = p.find_first_not_of('/', j);
+        if (j < p.size())
+            result += '/';
+        i = next == std::string::npos ? p.size() : next;
+    }
+    return result;
+}
+
+FILE* OpenFile(const std::string& path, const char* mode)
+{
+    return std::fopen(NativePath(path).c_str(), mode);
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st;
+    return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectory(const std::string& path)
+{
+    return mkdir(NativePath(path).c_str(), 0755) == 0;
+}
+
+bool RemoveDirectory(const std::string& path)
+{
+    return rmdir(NativePath(path).c_str()) == 0;
+}
+
+bool DeleteFile(const std::string& path)
+{
+    std::string p = NativePath(path);
+    struct stat st;
+    if (lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    return unlink(p.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to)
+{
+    return rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}
+
+bool GetFileSize(const std::string& path, int64_t* size)
+{
+    struct stat st;
+    if (stat(NativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    *size = st.st_size;
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data)
+{
+    data->clear();
+    FILE* f = OpenFile(path, "rb");
+    if (!f)
+        return false;
+    uint8_t chunk[65536];
+    bool ok = true;
+    for (;;) {
+        size_t n = std::fread(chunk, 1, sizeof(chunk), f);
+        data->insert(data->end(), chunk, chunk + n);
+        if (n < sizeof(chunk)) {
+            ok = !std::ferror(f);
+            break;
+        }
+    }
+    std::fclose(f);
+    if (!ok)
+        data->clear();
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error)
+{
+    auto fail = [&](const std::string& what, int err) {
+        if (error)
+            *error = what + ": " + std::strerror(err);
+        return false;
+    };
+    std::string target = NativePath(path);
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash);
+    if (folder.empty())
+        folder = "/";
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (name.empty())
+        return fail("cannot write " + path, EISDIR);
+
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return fail("cannot create a temporary file beside " + path, errno);
+
+    mode_t mode = 0644;
+    struct stat old;
+    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        mode = old.st_mode & 07777;
+
+    const char* bytes = static_cast<const char*>(data);
+    size_t left = size;
+    int err = 0;
+    while (left > 0) {
+        ssize_t n = write(fd, bytes, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        bytes += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (!err && fchmod(fd, mode) != 0)
+        err = errno;
+    if (!err && fsync(fd) != 0)
+        err = errno;
+    if (close(fd) != 0 && !err)
+        err = errno;
+    if (!err && rename(temp.c_str(), target.c_str()) != 0)
+        err = errno;
+    if (err) {
+        unlink(temp.c_str());
+        return fail("cannot write " + path, err);
+    }
+    int dirfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirfd >= 0) {
+        fsync(dirfd);
+        close(dirfd);
+    }
+    return true;
+}
+
+bool MatchPattern(const std::string& name, const std::string& pattern)
+{
+    if (pattern == "*.*")
+        return true;
+    if (Glob(name.c_str(), pattern.c_str()))
+        return true;
+    if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0)
+        return Glob(name.c_str(), pattern.substr(0, pattern.size() - 2).c_str());
+    return false;
+}
+
+std::vector<FindData> FindFiles(const std::string& pattern)
+{
+    std::vector<FindData> result;
+    std::string p = Slashes(pattern);
+    size_t slash = p.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+    std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (mask.empty())
+        return result;
+    std::string native = folder.empty() ? std::string() : NativePath(folder);
+    if (!native.empty() && native.back() != '/')
+        native += '/';
+    DIR* dir = opendir(native.empty() ? "." : native.c_str());
+    if (!dir)
+        return result;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == ".." || !MatchPattern(name, mask))
+            continue;
+        struct stat st;
+        if (lstat((native + name).c_str(), &st) != 0)
+            continue;
+        FindData data;
+        data.name = name;
+        data.isLink = S_ISLNK(st.st_mode);
+        if (data.isLink)
+            stat((native + name).c_str(), &st); // a dangling link keeps its own record
+        data.isDirectory = S_ISDIR(st.st_mode);
+        data.size = data.isDirectory ? 0 : static_cast<int64_t>(st.st_size);
+        data.writeTime = FileTime(st);
+        result.push_back(std::move(data));
+    }
+    closedir(dir);
+    std::sort(result.begin(), result.end(),
+              [](const FindData& a, const FindData& b) { return a.name < b.name; });
+    return result;
+}
+
+std::string GetCurrentDirectory()
+{
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE)
+            return std::string();
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+bool SetCurrentDirectory(const std::string& path)
+{
+    return chdir(NativePath(path).c_str()) == 0;
+}
+
+} // namespace plat
