@@ -1,0 +1,68 @@
+// Growable byte array written and read as one stream of bits: the serialisation container of
+// profiles, demos, settings passing through a demo, the crash report and HTTP bodies.
+// Stream bit i lives at bit (i mod 8) of byte i / 8, bit 0 being the least significant.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class Buffer {
+public:
+    // Longest string WriteString stores whole: its length is read back as a signed 16-bit
+    // number.
+    static constexpr int kMaxStringLength = 32767;
+
+    Buffer() = default;
+    virtual ~Buffer() = default;
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+    Buffer(Buffer&&) = default;
+    Buffer& operator=(Buffer&&) = default;
+
+    void Clear();
+    void SeekFront() { mReadBitPos = 0; }
+    // Copies the bytes in; the bit length becomes 8 × count, positions stay.
+    void SetData(const uint8_t* data, int count);
+
+    // Appends the low 'bits' bits of the value (1 to 32; more count as 32).
+    void WriteNumBits(int value, int bits);
+    void WriteBoolean(bool value);
+    void WriteByte(uint8_t value);
+    void WriteShort(int16_t value);
+    void WriteLong(int32_t value);
+    // A 16-bit length, then the bytes; a text longer than kMaxStringLength is cut there so
+    // that the length always matches the bytes written.
+    void WriteString(const std::string& text);
+    void WriteBytes(const uint8_t* data, int count);
+
+    // Reads up to 'bits' bits (at most 32); beyond the stored bytes the bits read as 0.
+    int ReadNumBits(int bits, bool isSigned);
+    bool ReadBoolean();
+    // 0 without moving when the byte is not all stored.
+    uint8_t ReadByte();
+    int16_t ReadShort();
+    int32_t ReadLong();
+    std::string ReadString();
+    void ReadBytes(uint8_t* data, int count);
+
+    const uint8_t* GetDataPtr() const { return mData.empty() ? nullptr : mData.data(); }
+    int GetDataLen() const { return static_cast<int>((static_cast<int64_t>(mDataBitSize) + 7) / 8); }
+    bool AtEnd() const { return mReadBitPos >= mDataBitSize; }
+
+    int GetReadBitPos() const { return mReadBitPos; }
+    int GetWriteBitPos() const { return mWriteBitPos; }
+    int GetDataBitSize() const { return mDataBitSize; }
+
+private:
+    void GrowTo(int64_t bitEnd);
+
+    std::vector<uint8_t> mData;
+    int mDataBitSize = 0;
+    int mReadBitPos = 0;
+    int mWriteBitPos = 0;
+};
+
+} // namespace Quor
