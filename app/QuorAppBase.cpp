@@ -1,8 +1,254 @@
-// QuorAppBase: construction, start-up, destruction and the passes over the live images.
+// QuorAppBase: construction, start-up, destruction and the choice of the music player.
 #include "app/QuorAppBase.h"
+
+#include "app/Buffer.h"
+#include "app/Common.h"
+#include "graphics/Image.h"
+#include "graphics/SharedImage.h"
+#include "platform/Files.h"
+#include "platform/Instance.h"
+#include "platform/Sys.h"
+#include "platform/Threads.h"
+#include "platform/Time.h"
+#include "sound/MusicInterface.h"
+#include "sound/SoundManager.h"
+#include "widgets/Dialog.h"
+#include "widgets/WidgetManager.h"
+
+#include <cstdlib>
+#include <numeric>
 
 namespace Quor {
 
 QuorAppBase* gQuorAppBase = nullptr;
+
+uint32_t AppClock::GetTime()
+{
+    return plat::GetTickCount();
+}
+
+uint32_t AppClock::GetTickCount()
+{
+    return plat::GetTickCount();
+}
+
+void AppClock::Sleep(uint32_t milliseconds)
+{
+    plat::Sleep(milliseconds);
+}
+
+void Ratio::Set(int numerator, int denominator)
+{
+    int divisor = std::gcd(numerator, denominator);
+    if (divisor == 0)
+        divisor = 1;
+    mNumerator = numerator / divisor;
+    mDenominator = denominator / divisor;
+}
+
+QuorAppBase::QuorAppBase()
+{
+    mAspectRatio.Set(4, 3);
+    gQuorAppBase = this;
+
+    mMutex = nullptr;
+    mNotifyGameMessage = 0;
+    mOnlyAllowOneCopyToRun = true;
+    std::string programPath = plat::GetProgramPath(); // full length, never cut
+    mProductVersion = GetProductVersion(programPath);
+    mChangeDirTo = plat::GetProgramDir();
+
+    mTimeLoaded = mClock->GetTickCount();
+    mProductName = "Product";
+    mTitle = "QuorApp";
+    mLastTimeCheck = 0;
+    mLastDrawTick = mClock->GetTime();
+    mNextDrawTick = mLastDrawTick;
+
+    for (int i = 0; i < 512; ++i)
+        mAdd8BitMaxTable[i] = uint8_t(i < 256 ? i : 255);
+
+    mStringTable["DIALOG_BUTTON_OK"] = L"OK";
+    mStringTable["DIALOG_BUTTON_CANCEL"] = L"CANCEL";
+    mStringTable["UPDATE_CHECK_TITLE"] = L"Update Check";
+    mStringTable["UPDATE_CHECK_BODY"] =
+        L"Checking if there are any updates available for this product ...";
+    mStringTable["UP_TO_DATE_TITLE"] = L"Up to Date";
+    mStringTable["UP_TO_DATE_BODY"] =
+        L"There are no updates available for this product at this time.";
+    mStringTable["NEW_VERSION_TITLE"] = L"New Version";
+    mStringTable["NEW_VERSION_BODY"] =
+        L"There is an update available for this product.  Would you like to visit the web "
+        L"site to download it?";
+
+    mDemoFilePrefix = "quorapp";
+    mDemoFileName = mDemoFilePrefix + ".dmo";
+
+    mWidgetManager = new WidgetManager(this);
+}
+
+QuorAppBase::~QuorAppBase()
+{
+    Shutdown();
+
+    // Hardware-acceleration confirmation: the display's 3-D test and question need the display
+    // interface (MakeWindow); without one there is no 3-D state to keep.
+
+    for (auto& [id, dialog] : mDialogMap) {
+        mWidgetManager->RemoveWidget(dialog);
+        delete dialog;
+    }
+    mDialogMap.clear();
+    mDialogList.clear();
+
+    // Widgets still queued for deletion go before the manager that may hold them.
+    mUpdateAppDepth = 0;
+    ProcessSafeDeletes();
+
+    delete mWidgetManager;
+    mWidgetManager = nullptr;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
+        for (auto& [key, shared] : mSharedImageMap) {
+            delete shared->mImage;
+            shared->mImage = nullptr;
+        }
+        mSharedImageMap.clear();
+    }
+
+    delete mMusicInterface;
+    mMusicInterface = nullptr;
+    delete mSoundManager;
+    mSoundManager = nullptr;
+
+    WaitForLoadingThread();
+    if (mLoadingThread.joinable())
+        mLoadingThread.join();
+    if (mCursorThread.joinable())
+        mCursorThread.join();
+    gQuorAppBase = nullptr;
+
+    WriteDemoFile();
+
+    delete mMutex;
+    mMutex = nullptr;
+}
+
+void QuorAppBase::Init()
+{
+    mPrimaryThreadId = plat::GetCurrentThreadId();
+    if (mShutdown)
+        return;
+
+    InitHookEarly();
+    ReadFromRegistry();
+
+    // The application-data folder: the user's data folder, then the company and the product.
+    std::string folder = plat::GetUserDataFolder();
+    if (!folder.empty()) {
+        folder = RemoveTrailingSlash(folder) + "/" + mFullCompanyName + "/" + mProductName + "/";
+        SetAppDataFolder(folder);
+        if (!IsAbsoluteDemoName(mDemoFileName))
+            mDemoFileName = GetAppDataFolder() + mDemoFileName;
+    }
+
+    if (!mCmdLineParsed)
+        ParseCommandLine();
+    if (mShutdown)
+        return;
+
+    if (mIsScreenSaver)
+        mOnlyAllowOneCopyToRun = false;
+
+    if (!ChangeDirHook(mChangeDirTo) && !mChangeDirTo.empty())
+        plat::SetCurrentDirectory(mChangeDirTo);
+
+    mNotifyGameMessage = plat::RegisterMessage(mProductName + "Notify");
+
+    bool alreadyRunning = false;
+    std::unique_ptr<plat::InstanceLock> lock =
+        plat::InstanceLock::Acquire(mProductName + "Mutex", &alreadyRunning);
+    mMutex = lock.release();
+    if (alreadyRunning)
+        OnAlreadyRunning();
+
+    mRandomSeed = mClock->GetTickCount();
+
+    if (mPlayingDemo) {
+        std::string error;
+        if (!ReadDemoFile(error)) {
+            mPlayingDemo = false;
+            Popup(error);
+            DoExit(1);
+            return;
+        }
+    }
+
+    std::srand(mClock->GetTickCount());
+
+    InitHook();
+
+    mWidgetManager->SetMouseMapping(Rect(0, 0, mWidth, mHeight), Rect(0, 0, mWidth, mHeight));
+
+    MakeWindow();
+    if (mShutdown)
+        return;
+
+    if (mPlayingDemo) {
+        // The display facts recorded by the display set-up.
+        ReadDemoTimingBlock();
+        mDemoNeedsCommand = true;
+        mWindowed = mDemoBuffer.ReadBoolean();
+        mSyncRefreshRate = mDemoBuffer.ReadNumBits(8, false);
+    }
+
+    // The sound manager of the sound back-end is made here when a subclass has not made one;
+    // until that back-end exists the program runs without sound effects.
+
+    SetSfxVolume(mSfxVolume);
+    mMusicInterface = CreateMusicInterface(mInvisHWnd);
+    SetMusicVolume(mMusicVolume);
+
+    if (mIsScreenSaver)
+        SetCursor(11);
+
+    PostInitHook();
+    mInitialized = true;
+}
+
+bool QuorAppBase::IsAbsoluteDemoName(const std::string& name)
+{
+    if (!name.empty() && (name[0] == '/' || name[0] == '\\'))
+        return true;
+    return name.size() >= 2 && (name[1] == ':' || (name.size() >= 3 && name[2] == '\\'));
+}
+
+void QuorAppBase::OnAlreadyRunning()
+{
+    if (!mOnlyAllowOneCopyToRun)
+        return;
+    if (mNotifyGameMessage != 0)
+        plat::NotifyRunningInstance(mProductName + "Mutex", mNotifyGameMessage, 0, 0);
+    DoExit(0);
+}
+
+MusicInterface* QuorAppBase::CreateMusicInterface(WindowHandle window)
+{
+    (void)window;
+    // The silent player when sound is off; the streaming players join here when they exist.
+    return new MusicInterface();
+}
+
+bool QuorAppBase::ChangeDirHook(const std::string& path)
+{
+    (void)path;
+    return false;
+}
+
+void QuorAppBase::DoExit(int code)
+{
+    std::fflush(nullptr);
+    std::exit(code);
+}
 
 } // namespace Quor

@@ -2,12 +2,14 @@
 // widget, resource and sound managers, holds every setting and runs the main loop.
 #pragma once
 
+#include "app/Buffer.h"
 #include "graphics/Rect.h"
 #include "platform/Threads.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/DialogListener.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -25,7 +27,6 @@ class InstanceLock;
 
 namespace Quor {
 
-class Buffer;
 class DDInterface;
 class Dialog;
 class Image;
@@ -258,6 +259,11 @@ public:
     bool Is3DAccelerationRecommended();
     void Set3DAccelerated(bool is3D, bool reinit = true);
     void RecordDisplayInfo();
+    DDImage* NewDisplayImage();                 // an empty display image, null without a display
+    // The image of a new shared entry: a blank display image for a name starting with '!',
+    // else the file loaded as a display image (null when it cannot be loaded).
+    Image* MakeSharedImage(const std::string& fileName);
+    void DisplayRemoveImage(MemoryImage* image); // drops the display's data of the image
 
     void ProcessSafeDeletes();
     void UpdateElapsedTime();
@@ -270,7 +276,11 @@ public:
     void DemoSyncString(std::string& text);
     void DemoSyncBool(bool& value);
     int GetDemoFileNum(int maxCount, bool deleteOld);
+    // Whether a demo file name is used as it stands, without the application-data folder:
+    // a drive ("c:..."), a "..\" start, or an absolute path.
+    static bool IsAbsoluteDemoName(const std::string& name);
     bool ReadDemoFile(std::string& error);
+    void ProcessDemo();
     void WriteDemoFile();
 
     // ---- Window, input and display (app/QuorAppWindow.cpp) ----
@@ -279,6 +289,7 @@ public:
     void ClearKeyStates();
     int InitDisplayInterface();       // (re)initialises the display on the main window
     void CheckIdleScreenSaver(uint32_t now);
+    void CursorThreadStep();          // one poll of the mouse for the software cursor
 
     void SetClock(AppClock* clock) { mClock = clock ? clock : &mDefaultClock; }
     AppClock* GetClock() const { return mClock; }
@@ -310,7 +321,7 @@ public:
     WidgetManager* mWidgetManager = nullptr;
     std::map<int, Dialog*> mDialogMap;
     std::list<Dialog*> mDialogList;
-    std::thread::id mPrimaryThreadId;
+    uint64_t mPrimaryThreadId = 0; // plat::GetCurrentThreadId of the thread that ran Init
     std::atomic<bool> mShutdown{false};
     std::atomic<bool> mExitToTop{false};
     bool mWindowed = false;
@@ -360,6 +371,7 @@ public:
     uint32_t mLastDrawTick = 0;
     uint32_t mNextDrawTick = 0;
     uint32_t mLastRedrawStamp = 0; // last idle screen-saver check
+    bool mRedrawStampSet = false;
     uint32_t mFastForwardStamp = 0;
     bool mFastForwardStampSet = false;
     bool mMutedForFastForward = false;
@@ -390,8 +402,7 @@ public:
     bool mDemoWindowClosed = false;
     std::string mDemoFilePrefix;
     std::string mDemoFileName;
-    std::unique_ptr<Buffer> mDemoBufferStore;
-    Buffer& mDemoBuffer;
+    Buffer mDemoBuffer;
 
     // Demo block.
     int mDemoLength = 0;
@@ -420,6 +431,7 @@ public:
     Ratio mAspectRatio;
     std::map<std::string, std::wstring> mStringTable;
     ResourceManager* mResourceManager = nullptr;
+    std::string mResourceErrorText; // the resource manager's last error, shown by ReportResourceError
 
     // Popups and URL requests.
     bool mInPopup = false;
@@ -429,7 +441,10 @@ public:
     uint32_t mOpeningURLTime = 0;
 
     // Window and input state kept by the window procedure (app/QuorAppWindow.cpp).
+    bool mActive = true;
     bool mMinimized = false;
+    std::atomic<bool> mScreenBlanked{false}; // drawing and updates paused for the screen saver
+    std::atomic<bool> mDisplayLost{false};   // the last present failed
     bool mIsDisabled = false;
     uint32_t mLastTimerTime = 0;
     uint32_t mLastUserInputTick = 0;
@@ -442,9 +457,12 @@ public:
 
     // Shared images that one thread is loading; other askers wait for them.
     std::mutex mSharedImageLoadMutex;
+    std::condition_variable mSharedImageLoaded;
     std::set<SharedImageKey> mSharedImagesLoading;
 
 protected:
+    void WriteDemoResult(int command, bool success); // a demo record with a 1-bit result
+    bool ReadDemoResult();                          // the 1-bit result of the next record
     void HandleLoadingCompletion();
     void StartLoadingThread();
     void StartCursorThread();

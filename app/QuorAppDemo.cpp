@@ -1,0 +1,315 @@
+// QuorAppBase: the demo stream's record headers, the synchronisation of outside values, the
+// numbered demo files and the demo file itself.
+#include "app/QuorAppBase.h"
+
+#include "app/Buffer.h"
+#include "app/Common.h"
+#include "platform/Files.h"
+#include "widgets/WidgetManager.h"
+
+#include <cstdio>
+#include <set>
+
+namespace Quor {
+
+namespace {
+
+const uint32_t kDemoMagic = 0x42BEEF78;
+const uint32_t kDemoVersion = 2;
+
+bool ReadU32(FILE* file, uint32_t* value)
+{
+    uint8_t bytes[4];
+    if (std::fread(bytes, 1, 4, file) != 4)
+        return false;
+    *value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+             uint32_t(bytes[3]) << 24;
+    return true;
+}
+
+} // namespace
+
+void QuorAppBase::WriteDemoTimingBlock()
+{
+    int delta = mUpdateCount - mLastDemoUpdateCnt;
+    while (delta > 15) {
+        mDemoBuffer.WriteNumBits(15, 4);
+        mLastDemoUpdateCnt += 15;
+        mDemoBuffer.WriteNumBits(0, 1);
+        mDemoBuffer.WriteNumBits(31, 5);
+        ++mDemoCmdNum;
+        delta = mUpdateCount - mLastDemoUpdateCnt;
+    }
+    mDemoBuffer.WriteNumBits(delta, 4);
+    ++mDemoCmdNum;
+    mLastDemoUpdateCnt = mUpdateCount;
+}
+
+bool QuorAppBase::ReadDemoTimingBlock()
+{
+    if (mDemoNeedsCommand) {
+        mDemoCmdBitPos = mDemoBuffer.GetReadBitPos();
+        mLastDemoUpdateCnt += mDemoBuffer.ReadNumBits(4, false);
+        mDemoIsShortCmd = mDemoBuffer.ReadNumBits(1, false) == 1;
+        mDemoCmdOrder = mDemoBuffer.ReadNumBits(mDemoIsShortCmd ? 1 : 5, false);
+        ++mDemoCmdNum;
+        mDemoNeedsCommand = false;
+    }
+    return mUpdateCount == mLastDemoUpdateCnt;
+}
+
+void QuorAppBase::DemoSyncBuffer(Buffer* buffer)
+{
+    if (mPlayingDemo && !mDemoWindowClosed) {
+        ReadDemoTimingBlock();
+        mDemoNeedsCommand = true;
+        int length = mDemoBuffer.ReadLong();
+        buffer->Clear();
+        for (int i = 0; i < length && !mDemoBuffer.AtEnd(); ++i)
+            buffer->WriteByte(mDemoBuffer.ReadByte());
+    } else if (mRecordingDemo) {
+        WriteDemoTimingBlock();
+        mDemoBuffer.WriteNumBits(0, 1);
+        mDemoBuffer.WriteNumBits(18, 5);
+        mDemoBuffer.WriteLong(buffer->GetDataLen());
+        mDemoBuffer.WriteBytes(buffer->GetDataPtr(), buffer->GetDataLen());
+    }
+}
+
+void QuorAppBase::DemoSyncString(std::string& text)
+{
+    Buffer buffer;
+    buffer.WriteString(text);
+    DemoSyncBuffer(&buffer);
+    buffer.SeekFront();
+    text = buffer.ReadString();
+}
+
+void QuorAppBase::DemoSyncBool(bool& value)
+{
+    Buffer buffer;
+    buffer.WriteBoolean(value);
+    DemoSyncBuffer(&buffer);
+    buffer.SeekFront();
+    value = buffer.ReadBoolean();
+}
+
+int QuorAppBase::GetDemoFileNum(int maxCount, bool deleteOld)
+{
+    // The numbered files live in the application-data folder, where they are recorded.
+    std::string folder = GetAppDataFolder();
+    std::set<int> numbers;
+    for (const plat::FindData& entry : plat::FindFiles(folder + mDemoFilePrefix + "*.dmo")) {
+        if (entry.isDirectory)
+            continue;
+        int number = 0;
+        char tail = 0;
+        std::string format = mDemoFilePrefix;
+        std::string name = entry.name;
+        if (name.size() <= format.size() || name.compare(0, format.size(), format) != 0)
+            continue;
+        if (std::sscanf(name.c_str() + format.size(), "%d.dm%c", &number, &tail) == 2 &&
+            tail == 'o' && StrFormat("%d.dmo", number) == name.substr(format.size()))
+            numbers.insert(number);
+    }
+    if (deleteOld && maxCount > 0 && int(numbers.size()) >= maxCount)
+        plat::DeleteFile(folder + mDemoFilePrefix + StrFormat("%d.dmo", *numbers.begin()));
+    return numbers.empty() ? 0 : *numbers.rbegin();
+}
+
+bool QuorAppBase::ReadDemoFile(std::string& error)
+{
+    FILE* file = plat::OpenFile(mDemoFileName, "rb");
+    if (!file) {
+        error = "Demo file not found: " + mDemoFileName;
+        return false;
+    }
+    auto fail = [&](const std::string& text) {
+        error = text;
+        std::fclose(file);
+        return false;
+    };
+
+    uint32_t magic = 0;
+    if (!ReadU32(file, &magic) || magic != kDemoMagic)
+        return fail("Invalid demo file.");
+    uint32_t version = 0;
+    uint32_t seed = 0;
+    if (!ReadU32(file, &version) || !ReadU32(file, &seed))
+        return fail("Invalid demo file.");
+    mRandomSeed = seed;
+
+    uint8_t lengthBytes[2];
+    if (std::fread(lengthBytes, 1, 2, file) != 2)
+        return fail("Invalid demo file.");
+    size_t nameLength = size_t(lengthBytes[0]) | size_t(lengthBytes[1]) << 8;
+    std::string name(nameLength < 255 ? nameLength : 255, '\0');
+    if (!name.empty() && std::fread(name.data(), 1, name.size(), file) != name.size())
+        return fail("Invalid demo file.");
+    if (nameLength > name.size())
+        std::fseek(file, long(nameLength - name.size()), SEEK_CUR);
+    if (name != mProductName)
+        return fail("This demo file appears to be for '" + name + "'");
+
+    long position = std::ftell(file);
+    std::fseek(file, 0, SEEK_END);
+    long left = std::ftell(file) - position;
+    std::fseek(file, position, SEEK_SET);
+
+    if (version >= 2) {
+        uint32_t blockLength = 0;
+        if (left < 4 || !ReadU32(file, &blockLength))
+            return fail("Invalid demo file.");
+        left -= 4;
+        if (long(blockLength) >= left)
+            return fail("Invalid demo file.");
+        std::vector<uint8_t> block(blockLength);
+        if (blockLength && std::fread(block.data(), 1, blockLength, file) != blockLength)
+            return fail("Invalid demo file.");
+        Buffer markers;
+        markers.SetData(block.data(), int(blockLength));
+        int count = markers.ReadLong();
+        int read = 0;
+        mDemoMarkers.clear();
+        while (!markers.AtEnd() && read < count) {
+            std::string markerName = markers.ReadString();
+            uint32_t update = uint32_t(markers.ReadLong());
+            mDemoMarkers.emplace_back(markerName, update);
+            ++read;
+        }
+        if (read < count)
+            return fail("Invalid demo file.");
+        left -= long(blockLength);
+    }
+
+    uint32_t demoEnd = 0;
+    if (left < 4 || !ReadU32(file, &demoEnd))
+        return fail("Invalid demo file.");
+    left -= 4;
+    if (left <= 0)
+        return fail("Invalid demo file.");
+    mDemoLength = int(demoEnd);
+
+    std::vector<uint8_t> stream(static_cast<size_t>(left));
+    if (std::fread(stream.data(), 1, stream.size(), file) != stream.size())
+        return fail("Invalid demo file.");
+    std::fclose(file);
+    mDemoBuffer.Clear();
+    mDemoBuffer.SetData(stream.data(), int(stream.size()));
+    mDemoBuffer.SeekFront();
+    return true;
+}
+
+void QuorAppBase::WriteDemoFile()
+{
+    if (!mRecordingDemo)
+        return;
+    Buffer markers;
+    markers.WriteLong(int32_t(mDemoMarkers.size()));
+    for (const auto& [name, update] : mDemoMarkers) {
+        markers.WriteString(name);
+        markers.WriteLong(int32_t(update));
+    }
+    Buffer file;
+    file.WriteLong(int32_t(kDemoMagic));
+    file.WriteLong(int32_t(kDemoVersion));
+    file.WriteLong(int32_t(mRandomSeed));
+    file.WriteShort(int16_t(mProductName.size()));
+    file.WriteBytes(reinterpret_cast<const uint8_t*>(mProductName.data()),
+                    int(mProductName.size()));
+    file.WriteLong(markers.GetDataLen());
+    file.WriteBytes(markers.GetDataPtr(), markers.GetDataLen());
+    file.WriteLong(mUpdateCount);
+    file.WriteBytes(mDemoBuffer.GetDataPtr(), mDemoBuffer.GetDataLen());
+    // Written whole through a temporary file: an interrupted write never leaves half a demo.
+    plat::WriteWholeFile(mDemoFileName, file.GetDataPtr(), size_t(file.GetDataLen()));
+}
+
+} // namespace Quor
+
+namespace Quor {
+
+void QuorAppBase::ProcessDemo()
+{
+    if (!mPlayingDemo || mDemoWindowClosed)
+        return;
+    while (!mShutdown) {
+        if (mUpdateCount != mLastDemoUpdateCnt || mDemoBuffer.AtEnd())
+            return;
+        if (!ReadDemoTimingBlock())
+            return;
+        mDemoNeedsCommand = true;
+        if (mDemoIsShortCmd) {
+            if (mDemoCmdOrder == 0) {
+                mDemoMouseX += mDemoBuffer.ReadNumBits(6, true);
+                mDemoMouseY += mDemoBuffer.ReadNumBits(6, true);
+                mWidgetManager->MouseMove(mDemoMouseX, mDemoMouseY);
+            } else {
+                bool down = mDemoBuffer.ReadNumBits(1, false) != 0;
+                int clickCount = mDemoBuffer.ReadNumBits(3, true);
+                if (down)
+                    mWidgetManager->MouseDown(mDemoMouseX, mDemoMouseY, clickCount);
+                else
+                    mWidgetManager->MouseUp(mDemoMouseX, mDemoMouseY, clickCount);
+            }
+            continue;
+        }
+        switch (mDemoCmdOrder) {
+        case 0:
+            mDemoMouseX = mDemoBuffer.ReadNumBits(12, false);
+            mDemoMouseY = mDemoBuffer.ReadNumBits(12, false);
+            mWidgetManager->MouseMove(mDemoMouseX, mDemoMouseY);
+            break;
+        case 1:
+            mActive = mDemoBuffer.ReadNumBits(1, false) != 0;
+            break;
+        case 2: {
+            bool minimized = mDemoBuffer.ReadBoolean();
+            if (minimized != mMinimized && !mShutdown) {
+                mMinimized = minimized;
+                if (minimized)
+                    Mute(true);
+                else
+                    Unmute(true);
+            }
+            break;
+        }
+        case 3:
+            mWidgetManager->KeyDown(mDemoBuffer.ReadNumBits(8, false));
+            break;
+        case 4:
+            mWidgetManager->KeyUp(mDemoBuffer.ReadNumBits(8, false));
+            break;
+        case 5: {
+            bool wide = mDemoBuffer.ReadNumBits(1, false) != 0;
+            int character = mDemoBuffer.ReadNumBits(wide ? 16 : 8, false);
+            mWidgetManager->KeyChar(char(character & 0xFF));
+            break;
+        }
+        case 6:
+            Shutdown();
+            break;
+        case 7:
+            ApplyCursor();
+            break;
+        case 8:
+            mWidgetManager->MouseExit();
+            ApplyCursor();
+            break;
+        case 9:
+            mDemoLoadingComplete = true;
+            break;
+        case 21:
+            mWidgetManager->MouseWheel(mDemoBuffer.ReadNumBits(8, true));
+            break;
+        case 23:
+            mWindowed = mDemoBuffer.ReadBoolean();
+            mSyncRefreshRate = mDemoBuffer.ReadNumBits(8, false);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace Quor

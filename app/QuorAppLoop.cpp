@@ -1,0 +1,430 @@
+// QuorAppBase: Start, the main loop with its fixed-step timing core, redraws, safe deletes and
+// the cursor and loading threads.
+#include "app/QuorAppBase.h"
+
+#include "platform/Instance.h"
+#include "platform/Sys.h"
+#include "platform/Threads.h"
+#include "platform/Time.h"
+#include "sound/MusicInterface.h"
+#include "sound/SoundManager.h"
+#include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace Quor {
+
+void QuorAppBase::Start()
+{
+    if (mShutdown)
+        return;
+
+    StartCursorThread();
+    if (mLoadingThreadWanted)
+        StartLoadingThread();
+
+    uint32_t start = mClock->GetTime();
+    mIsInMainLoop = true;
+    mLastUserInputTick = start;
+    mLastTimerTime = start;
+
+    MainLoop();
+
+    ProcessSafeDeletes();
+    mIsInMainLoop = false;
+    WaitForLoadingThread();
+
+    char line[128];
+    std::snprintf(line, sizeof(line), "Seconds       = %g\r\n",
+                  uint32_t(mClock->GetTime() - start) / 1000.0);
+    plat::DebugOutput(line);
+    std::snprintf(line, sizeof(line), "Sleep Count   = %d\r\n", mSleepCount);
+    plat::DebugOutput(line);
+    std::snprintf(line, sizeof(line), "Update Count  = %d\r\n", mUpdateCount);
+    plat::DebugOutput(line);
+    std::snprintf(line, sizeof(line), "Draw Count    = %d\r\n", mDrawCount);
+    plat::DebugOutput(line);
+    std::snprintf(line, sizeof(line), "Draw Time     = %d\r\n", mDrawTime);
+    plat::DebugOutput(line);
+    std::snprintf(line, sizeof(line), "Screen Blt    = %d\r\n", mScreenBltTime);
+    plat::DebugOutput(line);
+    if (mDrawTime + mScreenBltTime > 0) {
+        std::snprintf(line, sizeof(line), "Avg FPS       = %d\r\n",
+                      mDrawCount * 1000 / (mDrawTime + mScreenBltTime));
+        plat::DebugOutput(line);
+    }
+
+    PreTerminate();
+    WriteToRegistry();
+}
+
+void QuorAppBase::MainLoop()
+{
+    while (!mShutdown) {
+        if (mExitToTop)
+            mExitToTop = false;
+        UpdateApp();
+    }
+}
+
+bool QuorAppBase::UpdateApp()
+{
+    bool updated = false;
+    for (;;) {
+        if (!UpdateAppStep(&updated))
+            return false;
+        if (updated)
+            return true;
+    }
+}
+
+bool QuorAppBase::UpdateAppStep(bool* updated)
+{
+    if (updated)
+        *updated = false;
+    if (mExitToTop)
+        return false;
+
+    if (mUpdateAppState == 3)
+        mUpdateAppState = 0;
+    ++mUpdateAppDepth;
+
+    if (mUpdateAppState == 0) {
+        if (!mShutdown)
+            PumpWindowMessages();
+        // A later instance's notify message reaches the first one here.
+        uint32_t message = 0, wParam = 0, lParam = 0;
+        while (!mShutdown && mMutex && mMutex->PollNotify(&message, &wParam, &lParam))
+            if (message == mNotifyGameMessage && mNotifyGameMessage != 0)
+                BringToFront(int(wParam), int(lParam));
+        ProcessDemo();
+        if (!ProcessDeferredMessage())
+            mUpdateAppState = 1;
+        --mUpdateAppDepth;
+        return true;
+    }
+
+    if (mStepMode == 2) {
+        mClock->Sleep(uint32_t(mFrameTime));
+        mUpdateAppState = 3;
+        --mUpdateAppDepth;
+        return true;
+    }
+    if (mStepMode == 1) {
+        mStepMode = 2;
+        RunUpdate();
+        UpdateFramesF(1.0f);
+        Redraw();
+        --mUpdateAppDepth;
+        return true;
+    }
+
+    int oldCount = mUpdateCount;
+    Process(true);
+    if (updated && mUpdateCount != oldCount)
+        *updated = true;
+    --mUpdateAppDepth;
+    return true;
+}
+
+bool QuorAppBase::Process(bool allowSleep)
+{
+    if (mShutdownRequested)
+        Shutdown();
+
+    // Demo fast-forward: run updates without waiting up to the jump target or the end.
+    if (mPlayingDemo && (mUpdateCount < mDemoJumpTarget || mDemoRunToEnd)) {
+        if (!mMutedForFastForward && !mDemoSingleStep) {
+            mMutedForFastForward = true;
+            Mute(true);
+        }
+        if (!mFastForwardStampSet) {
+            mFastForwardStamp = mClock->GetTickCount();
+            mFastForwardStampSet = true;
+        }
+        while (mUpdateCount < mDemoJumpTarget || mDemoRunToEnd) {
+            ResetUpdateTimer();
+            int oldCount = mUpdateCount;
+            if (RunUpdate()) {
+                ProcessSafeDeletes();
+                UpdateFramesF(1.0f);
+                ProcessSafeDeletes();
+            }
+            if (mUpdateCount == oldCount)
+                return true;
+            if (uint32_t(mClock->GetTickCount() - mFastForwardStamp) >= 1000 ||
+                mDemoSingleStep) {
+                mDemoSingleStep = false;
+                mFastForwardStamp = mClock->GetTickCount();
+                Redraw();
+                return true;
+            }
+        }
+    }
+    if (mMutedForFastForward) {
+        mMutedForFastForward = false;
+        if (mSoundManager)
+            mSoundManager->StopAllSounds();
+        Unmute(true);
+    }
+
+    if (mPaused || mUpdateMultiplier <= 0.0) {
+        ProcessSafeDeletes();
+        return true;
+    }
+
+    double interval = mFrameTime / mUpdateMultiplier;
+    uint32_t now = mClock->GetTime();
+    uint32_t slept = 0;
+    UpdateElapsedTime();
+
+    bool doRedrawOrSleep = false;
+    if (mUpdateAppState == 1) {
+        ++mNonDrawCount;
+        int cap = int(std::ceil(mUpdateMultiplier * 10.0));
+        if (mNonDrawCount >= cap && mLoadingCompletedHandled) {
+            doRedrawOrSleep = true;
+        } else if (mUpdateFTimeAcc < interval) {
+            doRedrawOrSleep = true;
+        } else {
+            if (RunUpdate())
+                mUpdateAppState = 2;
+            mHasPendingDraw = true;
+        }
+    } else if (mUpdateAppState == 2) {
+        mUpdateAppState = 3;
+        ProcessSafeDeletes();
+        UpdateFramesF(1.0f);
+        ProcessSafeDeletes();
+        mUpdateFTimeAcc -= interval;
+    } else {
+        doRedrawOrSleep = true;
+    }
+
+    if (doRedrawOrSleep) {
+        mUpdateAppState = 3;
+        mNonDrawCount = 0;
+        if (mHasPendingDraw) {
+            Redraw();
+        } else {
+            int sleepTime = int(interval - mUpdateFTimeAcc);
+            if (sleepTime > 0) {
+                if (!allowSleep)
+                    return false;
+                ++mSleepCount;
+                mClock->Sleep(uint32_t(sleepTime));
+                slept = uint32_t(sleepTime);
+            }
+        }
+    }
+
+    // Give the loading thread time while it works.
+    if (mLoadingThreadRunning) {
+        int work = int(mClock->GetTime() - slept - now);
+        int yield = 2 * work - int(slept);
+        if (yield > 250)
+            yield = 250;
+        if (yield >= 0) {
+            if (!allowSleep)
+                return false;
+            mClock->Sleep(uint32_t(yield));
+        }
+    }
+
+    ProcessSafeDeletes();
+    return true;
+}
+
+void QuorAppBase::HandleLoadingCompletion()
+{
+    plat::SetThreadPriority(0);
+    mLoadingCompletedHandled = true;
+    mLoadingThreadRunning = false;
+    LoadingThreadCompleted();
+}
+
+bool QuorAppBase::RunUpdate()
+{
+    if (mScreenBlanked)
+        return false;
+
+    if (mPlayingDemo) {
+        if (mLoadingThreadCompleted && !mLoadingCompletedHandled && mDemoLoadingComplete)
+            HandleLoadingCompletion();
+        if (mLoadingCompletedHandled != mDemoLoadingComplete)
+            return false;
+        if (!mDemoNeedsCommand && mUpdateCount == mLastDemoUpdateCnt)
+            return false;
+    } else if (mLoadingThreadCompleted && !mLoadingCompletedHandled) {
+        HandleLoadingCompletion();
+        if (mRecordingDemo) {
+            WriteDemoTimingBlock();
+            mDemoBuffer.WriteNumBits(0, 1);
+            mDemoBuffer.WriteNumBits(9, 5);
+        }
+    }
+
+    UpdateFrames();
+    return true;
+}
+
+void QuorAppBase::UpdateFrames()
+{
+    ++mUpdateCount;
+    if (!mMinimized && !mWidgetUpdatesSuspended) {
+        if (mWidgetManager->UpdateFrame())
+            ++mFPSFlipCount;
+    }
+    if (mMusicInterface)
+        mMusicInterface->Update();
+    CleanSharedImages();
+}
+
+void QuorAppBase::UpdateFramesF(float fraction)
+{
+    (void)fraction;
+}
+
+bool QuorAppBase::Redraw()
+{
+    if (mDisplayLost) {
+        PresentScreen(nullptr);
+        mHasPendingDraw = false;
+        return false;
+    }
+
+    uint32_t startTime = mClock->GetTime();
+    if (uint32_t(startTime - mLastRedrawStamp) >= 1000 || !mRedrawStampSet) {
+        mLastRedrawStamp = startTime;
+        mRedrawStampSet = true;
+        CheckIdleScreenSaver(startTime);
+    }
+    if (mScreenBlanked) {
+        mHasPendingDraw = false;
+        return false;
+    }
+
+    mIsDrawing = true;
+    bool drew = mWidgetManager->DrawScreen();
+    mIsDrawing = false;
+
+    uint32_t now = mClock->GetTime();
+    if (!drew && uint32_t(now - mLastDrawTick) < 1000 && !mCustomDrawRequested) {
+        mHasPendingDraw = false;
+        return false;
+    }
+    if (int32_t(mNextDrawTick - now) > 0) {
+        mHasPendingDraw = false;
+        return false;
+    }
+
+    ++mDrawCount;
+    mDrawTime += int(now - startTime);
+
+    uint32_t presentStart = mClock->GetTime();
+    mLastDrawTick = presentStart;
+    PresentScreen(nullptr);
+    UpdateElapsedTime();
+    uint32_t end = mClock->GetTime();
+    mScreenBltTime = int(end - presentStart);
+
+    if (mLoadingThreadStarted && !mLoadingThreadCompleted) {
+        int duration = int(end - startTime);
+        mNextDrawTick += uint32_t((duration > 15 ? duration : 15) + 35);
+        if (int32_t(mNextDrawTick - end) < 0)
+            mNextDrawTick = end;
+    } else {
+        mNextDrawTick = end;
+    }
+
+    mHasPendingDraw = false;
+    mCustomDrawRequested = false;
+    return true;
+}
+
+double QuorAppBase::GetLoadingProgress()
+{
+    int total = mNumLoadingThreadTasks;
+    if (total == 0)
+        return 1.0;
+    double progress = double(mCompletedLoadingThreadTasks) / total;
+    return progress > 1.0 ? 1.0 : progress;
+}
+
+void QuorAppBase::ProcessSafeDeletes()
+{
+    for (auto it = mSafeDeleteList.begin(); it != mSafeDeleteList.end();) {
+        if (it->first >= mUpdateAppDepth) {
+            Widget* widget = it->second;
+            it = mSafeDeleteList.erase(it);
+            delete widget;
+        } else {
+            ++it;
+        }
+    }
+}
+
+void QuorAppBase::UpdateElapsedTime()
+{
+    uint32_t now = mClock->GetTime();
+    if (mLastTimeCheck == 0) {
+        mLastTimeCheck = now;
+        return;
+    }
+    mUpdateFTimeAcc += uint32_t(now - mLastTimeCheck);
+    if (mUpdateFTimeAcc > 200.0)
+        mUpdateFTimeAcc = 200.0;
+    mLastTimeCheck = now;
+}
+
+void QuorAppBase::ResetUpdateTimer()
+{
+    mUpdateFTimeAcc = 0.0;
+    mLastTimeCheck = mClock->GetTime();
+}
+
+void QuorAppBase::WaitForLoadingThread()
+{
+    while (mLoadingThreadStarted && !mLoadingThreadCompleted)
+        plat::Sleep(20);
+}
+
+void QuorAppBase::StartLoadingThread()
+{
+    if (mLoadingThreadStarted)
+        return;
+    mLoadingThreadStarted = true;
+    mLoadingThreadRunning = true;
+    plat::SetThreadPriority(1);
+    mLoadingThread = std::thread([this] {
+        LoadingThreadProc();
+        char line[64];
+        std::snprintf(line, sizeof(line), "Resource Loading Time: %d\r\n",
+                      int(plat::GetTickCount() - mTimeLoaded));
+        plat::DebugOutput(line);
+        mLoadingThreadCompleted = true;
+    });
+}
+
+void QuorAppBase::StartCursorThread()
+{
+    if (mCursorThreadRunning)
+        return;
+    plat::SetThreadPriority(1);
+    mCursorThreadRunning = true;
+    mCursorThread = std::thread([this] { CursorThreadProc(); });
+}
+
+void QuorAppBase::CursorThreadProc()
+{
+    plat::SetThreadPriority(1);
+    while (!mShutdown) {
+        CursorThreadStep();
+        plat::Sleep(10);
+    }
+    mCursorThreadRunning = false;
+}
+
+} // namespace Quor
