@@ -1,0 +1,1165 @@
+// Software drawing into a memory image's 32-bit ARGB pixels: fills, lines, coverage spans, the
+// normal and additive blitters, stretching, the bilinear rotated blit, and the matrix and
+// triangle draws through the triangle rasterizer.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "app/QuorAppBase.h"
+#include "graphics/Matrix.h"
+#include "graphics/MemoryImage.h"
+#include "graphics/SWTri.h"
+
+namespace Quor {
+
+namespace {
+
+// A colour with its components cut to 0..255.
+struct Channels {
+    uint32_t r, g, b, a;
+};
+
+Channels ClampColor(const Color& c)
+{
+    auto cl = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 255)); };
+    return {cl(c.mRed), cl(c.mGreen), cl(c.mBlue), cl(c.mAlpha)};
+}
+
+// Saturating add table used when an image belongs to no application.
+struct FallbackAddTable {
+    uint8_t table[512];
+    FallbackAddTable()
+    {
+        for (int i = 0; i < 512; ++i)
+            table[i] = static_cast<uint8_t>(std::min(i, 255));
+    }
+};
+
+const uint8_t* AddTable(const MemoryImage* theDest)
+{
+    if (theDest->mApp != nullptr)
+        return theDest->mApp->mAdd8BitMaxTable;
+    static const FallbackAddTable fallback;
+    return fallback.table;
+}
+
+// Alpha-over factors for a source weight a over a destination alpha dA:
+// new alpha A' = dA + (255 - dA) * a / 255 and f = a * 255 / A', looked up instead of divided.
+struct AlphaOverTable {
+    uint8_t newAlpha[256][256]; // [a][dA]
+    uint16_t factor[256][256];  // [a][dA]; f, 0..255
+    AlphaOverTable()
+    {
+        for (int a = 0; a < 256; ++a)
+            for (int d = 0; d < 256; ++d) {
+                int na = d + (255 - d) * a / 255;
+                newAlpha[a][d] = static_cast<uint8_t>(na);
+                factor[a][d] = static_cast<uint16_t>(na > 0 ? a * 255 / na : 0);
+            }
+    }
+};
+
+const AlphaOverTable& AlphaOver()
+{
+    static const AlphaOverTable table;
+    return table;
+}
+
+// Alpha-over with exact per-channel arithmetic (d * (256 - f) + c * f) >> 8; a in 1..255.
+inline uint32_t BlendExact(uint32_t d, uint32_t r, uint32_t g, uint32_t b, uint32_t a,
+                           const AlphaOverTable& t)
+{
+    uint32_t dA = d >> 24;
+    uint32_t na = t.newAlpha[a][dA];
+    uint32_t f = t.factor[a][dA];
+    uint32_t nf = 256 - f;
+    uint32_t nr = (((d >> 16) & 0xFF) * nf + r * f) >> 8;
+    uint32_t ng = (((d >> 8) & 0xFF) * nf + g * f) >> 8;
+    uint32_t nb = ((d & 0xFF) * nf + b * f) >> 8;
+    return (na << 24) | (nr << 16) | (ng << 8) | nb;
+}
+
+// Alpha-over with each channel the sum of the two shifted products; a in 1..255.
+inline uint32_t BlendShifted(uint32_t d, uint32_t s, uint32_t a, const AlphaOverTable& t)
+{
+    uint32_t dA = d >> 24;
+    uint32_t na = t.newAlpha[a][dA];
+    uint32_t f = t.factor[a][dA];
+    uint32_t nf = 256 - f;
+    uint32_t rb = ((((d & 0x00FF00FF) * nf) >> 8) + (((s & 0x00FF00FF) * f) >> 8)) & 0x00FF00FF;
+    uint32_t g = ((((d & 0x0000FF00) * nf) >> 8) + (((s & 0x0000FF00) * f) >> 8)) & 0x0000FF00;
+    return (na << 24) | rb | g;
+}
+
+// Blend onto an opaque destination: red and blue as one word, green alone.
+inline uint32_t BlendOpaque(uint32_t d, uint32_t s, uint32_t a)
+{
+    uint32_t na = 256 - a;
+    uint32_t rb = ((((d & 0x00FF00FF) * na) >> 8) + (((s & 0x00FF00FF) * a) >> 8)) & 0xFFFF00FF;
+    uint32_t g = ((((d & 0x0000FF00) * na) >> 8) + (((s & 0x0000FF00) * a) >> 8)) & 0x0000FF00;
+    return rb | g | 0xFF000000u;
+}
+
+// Read access to a source image's pixels: the 32-bit form, or the palette form directly.
+struct BitsSource {
+    const uint32_t* bits;
+    uint32_t operator[](size_t i) const { return bits[i]; }
+};
+
+struct PaletteSource {
+    const uint32_t* colors;
+    const uint8_t* indices;
+    uint32_t operator[](size_t i) const { return colors[indices[i]]; }
+};
+
+MemoryImage* AsSource(Image* theImage)
+{
+    if (theImage == nullptr)
+        return nullptr;
+    theImage->mDrawn = true;
+    return dynamic_cast<MemoryImage*>(theImage);
+}
+
+bool InsideImage(const Rect& r, const Image* theImage)
+{
+    return r.mX >= 0 && r.mY >= 0 && r.mWidth >= 0 && r.mHeight >= 0 &&
+           int64_t(r.mX) + r.mWidth <= theImage->GetWidth() &&
+           int64_t(r.mY) + r.mHeight <= theImage->GetHeight();
+}
+
+Rect ImageBounds(const Image* theImage)
+{
+    return Rect(0, 0, theImage->GetWidth(), theImage->GetHeight());
+}
+
+// A blit's rectangles after cutting the source to its image and the destination to its own.
+struct BltArea {
+    int srcX, srcY, dstX, dstY, width, height;
+};
+
+bool ClipBlt(const Image* theDest, const Image* theSrc, int theX, int theY, const Rect& theSrcRect,
+             BltArea& area)
+{
+    int64_t sx = theSrcRect.mX, sy = theSrcRect.mY, w = theSrcRect.mWidth, h = theSrcRect.mHeight;
+    int64_t dx = theX, dy = theY;
+    auto cut = [](int64_t& s, int64_t& d, int64_t& len, int64_t sLimit, int64_t dLimit) {
+        if (s < 0) {
+            d -= s;
+            len += s;
+            s = 0;
+        }
+        if (d < 0) {
+            s -= d;
+            len += d;
+            d = 0;
+        }
+        len = std::min({len, sLimit - s, dLimit - d});
+    };
+    cut(sx, dx, w, theSrc->GetWidth(), theDest->GetWidth());
+    cut(sy, dy, h, theSrc->GetHeight(), theDest->GetHeight());
+    if (w <= 0 || h <= 0)
+        return false;
+    area = {static_cast<int>(sx), static_cast<int>(sy), static_cast<int>(dx),
+            static_cast<int>(dy), static_cast<int>(w),   static_cast<int>(h)};
+    return true;
+}
+
+// ----- normal blit -----
+
+template <class Src>
+void NormalBltOpaqueWhite(uint32_t* dst, int dstW, const Src& src, const uint8_t* rl, int srcW,
+                          const BltArea& ar)
+{
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        const uint8_t* run = rl + sRow;
+        int i = 0;
+        while (i < ar.width) {
+            int n = std::min<int>(std::max<int>(run[i], 1), ar.width - i);
+            uint32_t first = src[sRow + i];
+            uint32_t a = first >> 24;
+            if (a == 255) {
+                for (int k = 0; k < n; ++k)
+                    d[i + k] = src[sRow + i + k];
+            } else if (a != 0) {
+                for (int k = 0; k < n; ++k) {
+                    uint32_t s = src[sRow + i + k];
+                    d[i + k] = BlendOpaque(d[i + k], s, s >> 24);
+                }
+            }
+            i += n;
+        }
+    }
+}
+
+template <class Src>
+void NormalBltWhite(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar)
+{
+    const AlphaOverTable& t = AlphaOver();
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        for (int i = 0; i < ar.width; ++i) {
+            uint32_t s = src[sRow + i];
+            uint32_t a = s >> 24;
+            if (a != 0)
+                d[i] = BlendShifted(d[i], s, a, t);
+        }
+    }
+}
+
+template <class Src>
+void NormalBltGrey(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
+                   const Channels& c)
+{
+    const AlphaOverTable& t = AlphaOver();
+    const uint32_t r = c.r;
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        for (int i = 0; i < ar.width; ++i) {
+            uint32_t s = src[sRow + i];
+            uint32_t a = (s >> 24) * c.a / 255;
+            if (a == 0)
+                continue;
+            uint32_t dd = d[i];
+            uint32_t dA = dd >> 24;
+            uint32_t na = t.newAlpha[a][dA];
+            uint32_t f = t.factor[a][dA];
+            uint32_t nf = 256 - f;
+            uint32_t rb = (((((((s & 0x00FF00FF) * r) >> 8) & 0x00FF00FF) * f) >> 8) +
+                           (((dd & 0x00FF00FF) * nf) >> 8)) &
+                          0x00FF00FF;
+            uint32_t g = ((((s & 0x0000FF00) * f * r) >> 16) + (((dd & 0x0000FF00) * nf) >> 8)) &
+                         0x0000FF00;
+            d[i] = (na << 24) | rb | g;
+        }
+    }
+}
+
+template <class Src>
+void NormalBltColored(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
+                      const Channels& c)
+{
+    const AlphaOverTable& t = AlphaOver();
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        for (int i = 0; i < ar.width; ++i) {
+            uint32_t s = src[sRow + i];
+            uint32_t a = (s >> 24) * c.a / 255;
+            if (a == 0)
+                continue;
+            uint32_t dd = d[i];
+            uint32_t dA = dd >> 24;
+            uint32_t na = t.newAlpha[a][dA];
+            uint32_t f = t.factor[a][dA];
+            uint32_t nf = 256 - f;
+            uint32_t red = (((((s & 0x00FF0000) * f) >> 8) * c.r) >> 8) +
+                           (((dd & 0x00FF0000) * nf) >> 8);
+            uint32_t green = (((s & 0x0000FF00) * f * c.g) >> 16) + (((dd & 0x0000FF00) * nf) >> 8);
+            uint32_t blue = (((s & 0xFF) * f * c.b) >> 16) + (((dd & 0xFF) * nf) >> 8);
+            d[i] = (na << 24) | (red & 0x00FF0000) | (green & 0x0000FF00) | (blue & 0xFF);
+        }
+    }
+}
+
+template <class Src>
+void NormalBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const Src& src,
+               const BltArea& ar, const Color& theColor)
+{
+    const int dstW = theDest->GetWidth();
+    const int srcW = theSrc->GetWidth();
+    bool white = theColor.IsWhite();
+    if (white) {
+        if (!theDest->mHasTrans && !theDest->mHasAlpha) {
+            const uint8_t* rl = theSrc->GetRLAlphaData();
+            if (rl != nullptr) {
+                NormalBltOpaqueWhite(dst, dstW, src, rl, srcW, ar);
+                return;
+            }
+        }
+        NormalBltWhite(dst, dstW, src, srcW, ar);
+        return;
+    }
+    Channels c = ClampColor(theColor);
+    if (c.r == c.g && c.g == c.b)
+        NormalBltGrey(dst, dstW, src, srcW, ar, c);
+    else
+        NormalBltColored(dst, dstW, src, srcW, ar, c);
+}
+
+// ----- additive blit -----
+
+template <class Src>
+void AdditiveBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const Src& src,
+                 const BltArea& ar, const Color& theColor)
+{
+    const int dstW = theDest->GetWidth();
+    const int srcW = theSrc->GetWidth();
+    const uint8_t* tab = AddTable(theDest);
+    theSrc->RescanAlphaFlags();
+    const bool hasAlpha = theSrc->mHasAlpha;
+    const bool white = theColor.IsWhite();
+    Channels c = ClampColor(theColor);
+    // The colour premultiplied by its alpha.
+    const uint32_t pr = c.r * c.a / 255, pg = c.g * c.a / 255, pb = c.b * c.a / 255;
+
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        for (int i = 0; i < ar.width; ++i) {
+            uint32_t s = src[sRow + i];
+            uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF, sa = s >> 24;
+            uint32_t ar_, ag, ab;
+            if (white) {
+                if (hasAlpha) {
+                    ar_ = (sr * sa) >> 8;
+                    ag = (sg * sa) >> 8;
+                    ab = (sb * sa) >> 8;
+                } else {
+                    ar_ = sr;
+                    ag = sg;
+                    ab = sb;
+                }
+            } else if (hasAlpha) {
+                ar_ = (sr * pr * sa) >> 16;
+                ag = (sg * pg * sa) >> 16;
+                ab = (((sb * pb) >> 8) * sa) >> 8;
+            } else {
+                ar_ = (sr * pr) >> 8;
+                ag = (sg * pg) >> 8;
+                ab = (sb * pb) >> 8;
+            }
+            uint32_t dd = d[i];
+            d[i] = (dd & 0xFF000000u) | (uint32_t(tab[((dd >> 16) & 0xFF) + ar_]) << 16) |
+                   (uint32_t(tab[((dd >> 8) & 0xFF) + ag]) << 8) | tab[(dd & 0xFF) + ab];
+        }
+    }
+}
+
+// ----- lines -----
+
+bool UsableCoordinate(double v)
+{
+    return std::isfinite(v) && std::fabs(v) < 1073741824.0;
+}
+
+// Writes line pixels, skipping those outside the destination.
+class LinePlotter {
+public:
+    LinePlotter(MemoryImage* theDest, uint32_t* bits, const Color& theColor, int theDrawMode)
+        : mBits(bits), mWidth(theDest->GetWidth()), mHeight(theDest->GetHeight()),
+          mAdditive(theDrawMode == 1), mTable(AddTable(theDest))
+    {
+        Channels c = ClampColor(theColor);
+        if (mAdditive) {
+            mAddR = (c.r * c.a) >> 8;
+            mAddG = (c.g * c.a) >> 8;
+            mAddB = (c.b * c.a) >> 8;
+        } else if (c.a == 255) {
+            mOpaque = true;
+            mWord = 0xFF000000u | (((c.r * 255 + 127) >> 8) << 16) | (((c.g * 255 + 127) >> 8) << 8) |
+                    ((c.b * 255 + 127) >> 8);
+        } else {
+            mInvA = 256 - c.a;
+            mQR = ((((c.r * c.a + 128) >> 8) * 255) + 127) >> 8;
+            mQG = ((((c.g * c.a + 128) >> 8) * 255) + 127) >> 8;
+            mQB = ((((c.b * c.a + 128) >> 8) * 255) + 127) >> 8;
+        }
+    }
+
+    void Plot(int x, int y)
+    {
+        if (x < 0 || y < 0 || x >= mWidth || y >= mHeight)
+            return;
+        uint32_t& p = mBits[static_cast<size_t>(y) * mWidth + x];
+        uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        if (mAdditive) {
+            p = 0xFF000000u | (uint32_t(mTable[r + mAddR]) << 16) | (uint32_t(mTable[g + mAddG]) << 8) |
+                mTable[b + mAddB];
+        } else if (mOpaque) {
+            p = mWord;
+        } else {
+            auto ch = [&](uint32_t d, uint32_t q) { return std::min<uint32_t>(((d * mInvA + 127) >> 8) + q, 255); };
+            p = 0xFF000000u | (ch(r, mQR) << 16) | (ch(g, mQG) << 8) | ch(b, mQB);
+        }
+    }
+
+private:
+    uint32_t* mBits;
+    int mWidth, mHeight;
+    bool mAdditive;
+    const uint8_t* mTable;
+    bool mOpaque = false;
+    uint32_t mWord = 0;
+    uint32_t mInvA = 0, mQR = 0, mQG = 0, mQB = 0;
+    uint32_t mAddR = 0, mAddG = 0, mAddB = 0;
+};
+
+// Bresenham walk between float end points along the major axis (vertical on a tie).
+void WalkLine(double x1, double y1, double x2, double y2, LinePlotter& plot)
+{
+    bool yMajor = std::fabs(y2 - y1) >= std::fabs(x2 - x1);
+    double maj0 = yMajor ? y1 : x1, min0 = yMajor ? x1 : y1;
+    double maj1 = yMajor ? y2 : x2, min1 = yMajor ? x2 : y2;
+    if (maj0 > maj1) {
+        std::swap(maj0, maj1);
+        std::swap(min0, min1);
+    }
+    double dmajor = maj1 - maj0;
+    double dminor = std::fabs(min1 - min0);
+    int minorStep = min1 >= min0 ? 1 : -1;
+    double whole;
+    double frac = std::modf(min0, &whole);
+    int twoMinor = static_cast<int>(2.0 * dminor);
+    int twoMajor = static_cast<int>(2.0 * dmajor);
+    int error = static_cast<int>(frac * twoMinor + static_cast<int>(2.0 * dminor - dmajor));
+
+    int major = static_cast<int>(maj0);
+    int minor = static_cast<int>(min0);
+    int majorEnd = static_cast<int>(maj1);
+    int minorLo = static_cast<int>(std::min(min0, min1));
+    int minorHi = static_cast<int>(std::max(min0, min1));
+    auto put = [&](int ma, int mi) {
+        if (yMajor)
+            plot.Plot(mi, ma);
+        else
+            plot.Plot(ma, mi);
+    };
+    put(major, minor);
+    for (;;) {
+        ++major;
+        if (error >= 1) {
+            minor += minorStep;
+            error += twoMinor - twoMajor;
+        } else {
+            error += twoMinor;
+        }
+        if (major > majorEnd || minor < minorLo || minor > minorHi)
+            break;
+        put(major, minor);
+    }
+}
+
+// One antialiased line pixel of weight w (0..255), skipped outside the destination.
+void PlotAA(uint32_t* bits, int width, int height, int x, int y, uint32_t w, const Channels& c,
+            const AlphaOverTable& t)
+{
+    if (w == 0 || x < 0 || y < 0 || x >= width || y >= height)
+        return;
+    uint32_t a = c.a == 255 ? w : (w * (c.a + 1)) >> 8;
+    if (a == 0)
+        return;
+    uint32_t& p = bits[static_cast<size_t>(y) * width + x];
+    p = BlendExact(p, c.r, c.g, c.b, std::min<uint32_t>(a, 255), t);
+}
+
+void WalkLineAA(MemoryImage* theDest, uint32_t* bits, double x1, double y1, double x2, double y2,
+                const Color& theColor)
+{
+    const AlphaOverTable& t = AlphaOver();
+    Channels c = ClampColor(theColor);
+    const int width = theDest->GetWidth();
+    const int height = theDest->GetHeight();
+    if (static_cast<int>(y1) > static_cast<int>(y2)) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    double dx = x2 - x1;
+    double adx = std::fabs(dx), ady = std::fabs(y2 - y1);
+    int xdir = dx >= 0 ? 1 : -1;
+    double ix, iy;
+    double fx = std::fabs(std::modf(x1, &ix));
+    double fy = std::fabs(std::modf(y1, &iy));
+    uint32_t acc = std::min<uint32_t>(static_cast<uint32_t>(std::lround(fx * fy * 65536.0)), 0xFFFF);
+    int x = static_cast<int>(x1);
+    int y = static_cast<int>(y1);
+
+    // The start pixel, weighted like the far end.
+    PlotAA(bits, width, height, x, y, 255 - (acc >> 8), c, t);
+    if (ady >= adx) {
+        uint32_t step = static_cast<uint32_t>(std::lround(65536.0 * adx / ady));
+        int n = static_cast<int>(y2) - static_cast<int>(y1);
+        for (int i = 1; i < n; ++i) {
+            acc += step;
+            if (acc > 0xFFFF) {
+                acc &= 0xFFFF;
+                x += xdir;
+            }
+            ++y;
+            uint32_t w = acc >> 8;
+            PlotAA(bits, width, height, x, y, 255 - w, c, t);
+            PlotAA(bits, width, height, x + xdir, y, w, c, t);
+        }
+    } else {
+        uint32_t step = static_cast<uint32_t>(std::lround(65536.0 * ady / adx));
+        int n = std::abs(static_cast<int>(x2) - static_cast<int>(x1));
+        for (int i = 1; i < n; ++i) {
+            acc += step;
+            if (acc > 0xFFFF) {
+                acc &= 0xFFFF;
+                ++y;
+            }
+            x += xdir;
+            uint32_t w = acc >> 8;
+            PlotAA(bits, width, height, x, y, 255 - w, c, t);
+            PlotAA(bits, width, height, x, y + 1, w, c, t);
+        }
+    }
+    PlotAA(bits, width, height, static_cast<int>(x2), static_cast<int>(y2), 255 - (acc >> 8), c,
+           t);
+}
+
+// ----- stretching -----
+
+void FastStretch(uint32_t* dst, int dstW, MemoryImage* theSrc, const Rect& theDest,
+                 const RectD& theSrcRect)
+{
+    const uint32_t* src = theSrc->GetBits();
+    const int srcW = theSrc->GetWidth();
+    const int srcH = theSrc->GetHeight();
+    if (src == nullptr || srcW <= 0 || srcH <= 0)
+        return;
+    const AlphaOverTable& t = AlphaOver();
+    const double sx = theSrcRect.mWidth / theDest.mWidth;
+    const double sy = theSrcRect.mHeight / theDest.mHeight;
+    std::vector<int> columns(static_cast<size_t>(theDest.mWidth));
+    for (int i = 0; i < theDest.mWidth; ++i)
+        columns[i] = std::clamp(static_cast<int>(theSrcRect.mX + i * sx), 0, srcW - 1);
+    for (int j = 0; j < theDest.mHeight; ++j) {
+        int row = std::clamp(static_cast<int>(theSrcRect.mY + j * sy), 0, srcH - 1);
+        const uint32_t* s = src + static_cast<size_t>(row) * srcW;
+        uint32_t* d = dst + static_cast<size_t>(theDest.mY + j) * dstW + theDest.mX;
+        for (int i = 0; i < theDest.mWidth; ++i) {
+            uint32_t p = s[columns[i]];
+            uint32_t a = p >> 24;
+            if (a == 0)
+                continue;
+            uint32_t dd = d[i];
+            uint32_t dA = dd >> 24;
+            uint32_t na = t.newAlpha[a][dA];
+            uint32_t f = t.factor[a][dA];
+            uint32_t nf = 256 - f;
+            auto ch = [&](int shift) {
+                return ((((dd >> shift) & 0xFF) * nf) >> 8) + ((((p >> shift) & 0xFF) * f) >> 8);
+            };
+            d[i] = (na << 24) | (ch(16) << 16) | (ch(8) << 8) | ch(0);
+        }
+    }
+}
+
+// One contribution of a source pixel to a destination cell along an axis, weight in 1/257.
+struct Tap {
+    int src;
+    int dst;
+    uint32_t weight;
+};
+
+// Taps of one axis: source window [first, first + count) in source pixels, the source span
+// starting at start with the given size, onto dstSize cells.
+std::vector<Tap> AxisTaps(int first, int count, double start, double size, int dstSize)
+{
+    std::vector<Tap> taps;
+    const int last = first + count - 1;
+    if (static_cast<double>(dstSize) > size) {
+        double step = dstSize > 1 ? (size - 1.0) / (dstSize - 1) : size;
+        taps.reserve(static_cast<size_t>(dstSize) * 2);
+        for (int j = 0; j < dstSize; ++j) {
+            double p = start + j * step;
+            int i = static_cast<int>(p);
+            uint32_t w = static_cast<uint32_t>(std::clamp((1.0 - (p - i)) * 257.0, 0.0, 257.0));
+            taps.push_back({std::clamp(i, first, last), j, w});
+            if (w < 257)
+                taps.push_back({std::clamp(i + 1, first, last), j, 257 - w});
+        }
+    } else {
+        double k = dstSize / size;
+        taps.reserve(static_cast<size_t>(count) * 2);
+        for (int i = first; i <= last; ++i) {
+            double a = (i - start) * k;
+            double b = a + k;
+            double cell = std::floor(a);
+            int c = static_cast<int>(cell);
+            if (b <= cell + 1.0) {
+                if (c >= 0 && c < dstSize)
+                    taps.push_back({i, c, static_cast<uint32_t>(257.0 * k)});
+            } else {
+                if (c >= 0 && c < dstSize)
+                    taps.push_back({i, c, static_cast<uint32_t>(257.0 * (cell + 1.0 - a))});
+                if (c + 1 >= 0 && c + 1 < dstSize)
+                    taps.push_back({i, c + 1, static_cast<uint32_t>(257.0 * (b - cell - 1.0))});
+            }
+        }
+    }
+    return taps;
+}
+
+} // namespace
+
+// ----- geometry shared with the display image -----
+
+bool ClipStretchBlt(const Rect& theDestRect, const Rect& theClipRect, const Rect& theSrcRect,
+                    Rect& theClippedDest, RectD& theClippedSrc)
+{
+    Rect dest = theDestRect;
+    // A mirrored transform can hand over a rectangle whose x is its right edge.
+    if (dest.mWidth < 0) {
+        dest.mX += dest.mWidth;
+        dest.mWidth = -dest.mWidth;
+    }
+    if (dest.mHeight < 0) {
+        dest.mY += dest.mHeight;
+        dest.mHeight = -dest.mHeight;
+    }
+    if (dest.mWidth == 0 || dest.mHeight == 0)
+        return false;
+    theClippedDest = dest.Intersection(theClipRect);
+    double sx = static_cast<double>(theSrcRect.mWidth) / dest.mWidth;
+    double sy = static_cast<double>(theSrcRect.mHeight) / dest.mHeight;
+    theClippedSrc.mX = theSrcRect.mX + (theClippedDest.mX - dest.mX) * sx;
+    theClippedSrc.mY = theSrcRect.mY + (theClippedDest.mY - dest.mY) * sy;
+    theClippedSrc.mWidth = theSrcRect.mWidth + sx * (theClippedDest.mWidth - dest.mWidth);
+    theClippedSrc.mHeight = theSrcRect.mHeight + sy * (theClippedDest.mHeight - dest.mHeight);
+    return theClippedSrc.mWidth > 0 && theClippedSrc.mHeight > 0 && theClippedDest.mWidth > 0 &&
+           theClippedDest.mHeight > 0;
+}
+
+bool ClipStretchBltMirror(const Rect& theDestRect, const Rect& theClipRect,
+                          const Rect& theSrcRect, Rect& theClippedDest, RectD& theClippedSrc)
+{
+    Rect dest = theDestRect;
+    if (dest.mWidth < 0) {
+        dest.mX += dest.mWidth;
+        dest.mWidth = -dest.mWidth;
+    }
+    if (dest.mHeight < 0) {
+        dest.mY += dest.mHeight;
+        dest.mHeight = -dest.mHeight;
+    }
+    if (!ClipStretchBlt(dest, theClipRect, theSrcRect, theClippedDest, theClippedSrc))
+        return false;
+    double sx = static_cast<double>(theSrcRect.mWidth) / dest.mWidth;
+    theClippedSrc.mX = theSrcRect.mX +
+                       (dest.mX + dest.mWidth - theClippedDest.mX - theClippedDest.mWidth) * sx;
+    return true;
+}
+
+bool GetRotatedBltBounds(float theX, float theY, const Rect& theSrcRect, float theRotCenterX,
+                         float theRotCenterY, double theRot, const Rect& theClipRect,
+                         RectD& theBounds)
+{
+    const double c = std::cos(theRot);
+    const double s = std::sin(theRot);
+    const double w = theSrcRect.mWidth, h = theSrcRect.mHeight;
+    const double corners[4][2] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    for (int i = 0; i < 4; ++i) {
+        double dx = corners[i][0] - theRotCenterX;
+        double dy = corners[i][1] - theRotCenterY;
+        double px = theX + theRotCenterX + c * dx + s * dy;
+        double py = theY + theRotCenterY - s * dx + c * dy;
+        if (i == 0 || px < minX)
+            minX = px;
+        if (i == 0 || px > maxX)
+            maxX = px;
+        if (i == 0 || py < minY)
+            minY = py;
+        if (i == 0 || py > maxY)
+            maxY = py;
+    }
+    RectD box(minX, minY, maxX - minX, maxY - minY);
+    theBounds = box.Intersection(RectD(theClipRect.mX, theClipRect.mY, theClipRect.mWidth,
+                                       theClipRect.mHeight));
+    return theBounds.mWidth > 0 && theBounds.mHeight > 0;
+}
+
+namespace {
+
+// Trims a row's pixel range [first, last] so that the 2 x 2 neighbourhood of every sample
+// stays inside a source extent of size pixels; false when the row draws nothing.
+bool TrimAxis(int64_t start, int64_t step, int64_t size, int64_t& first, int64_t& last)
+{
+    if (step >= 1) {
+        if ((start >> 16) >= size - 1)
+            return false;
+        first = std::max(first, (65536 - start) / step);
+        last = std::min(last, (size * 65536 - start - 0x17FFF) / step);
+    } else if (step <= -1) {
+        if ((start >> 16) < 0)
+            return false;
+        first = std::max(first, (size * 65536 - start - 0x27FFF) / step);
+        last = std::min(last, (0x7FFF - start) / step);
+    } else if (!(start >= 0 && start < (size - 1) * 65536)) {
+        return false;
+    }
+    // Samples are linear in the pixel index: keep both ends inside [0, (size - 1) * 65536).
+    auto inside = [&](int64_t k) {
+        int64_t p = start + k * step;
+        return p >= 0 && p < (size - 1) * 65536;
+    };
+    while (first <= last && !inside(first))
+        ++first;
+    while (first <= last && !inside(last))
+        --last;
+    return first <= last;
+}
+
+template <class Src>
+void RotatedBlt(uint32_t* dst, int dstW, const uint8_t* addTable, const Src& src, int srcW,
+                const Rect& theSrcRect, float theX, float theY, const RectD& box, double theRot,
+                float theRotCenterX, float theRotCenterY, const Color& theColor, int theDrawMode)
+{
+    const double c = std::cos(theRot);
+    const double s = std::sin(theRot);
+    const int64_t du = static_cast<int64_t>(c * 65536.0);
+    const int64_t dv = static_cast<int64_t>(s * 65536.0);
+    const int x0 = static_cast<int>(box.mX);
+    const int y0 = static_cast<int>(box.mY);
+    const int64_t lastIndex = static_cast<int64_t>(box.mWidth - 1);
+    const int64_t rowCount = static_cast<int64_t>(box.mHeight - 1) + 1;
+    const bool white = theColor.IsWhite();
+    const Channels col = ClampColor(theColor);
+    const uint32_t cr1 = col.r + 1, cg1 = col.g + 1, cb1 = col.b + 1;
+    const uint32_t addR = col.r * col.a / 255, addG = col.g * col.a / 255,
+                   addB = col.b * col.a / 255;
+    const size_t base = static_cast<size_t>(theSrcRect.mY) * srcW + theSrcRect.mX;
+
+    for (int64_t row = 0; row < rowCount; ++row) {
+        int y = y0 + static_cast<int>(row);
+        float X = static_cast<float>(x0 - theRotCenterX - theX);
+        float Y = static_cast<float>(y - theRotCenterY - theY);
+        int64_t us = static_cast<int64_t>((c * X - s * Y + theRotCenterX) * 65536.0);
+        int64_t vs = static_cast<int64_t>((s * X + c * Y + theRotCenterY) * 65536.0);
+        int64_t first = 0, last = lastIndex;
+        if (!TrimAxis(us, du, theSrcRect.mWidth, first, last) ||
+            !TrimAxis(vs, dv, theSrcRect.mHeight, first, last))
+            continue;
+        uint32_t* d = dst + static_cast<size_t>(y) * dstW + x0;
+        int64_t u = us + first * du;
+        int64_t v = vs + first * dv;
+        for (int64_t k = first; k <= last; ++k, u += du, v += dv) {
+            size_t at = base + static_cast<size_t>(v >> 16) * srcW + static_cast<size_t>(u >> 16);
+            uint32_t p[4] = {src[at], src[at + 1], src[at + srcW], src[at + srcW + 1]};
+            uint32_t fx = static_cast<uint32_t>((u & 0xFFFE) + 1);
+            uint32_t fy = static_cast<uint32_t>((v & 0xFFFE) + 1);
+            uint32_t factor[4] = {
+                static_cast<uint32_t>((uint64_t(65536 - fx) * (65536 - fy)) >> 16),
+                static_cast<uint32_t>((uint64_t(fx) * (65536 - fy)) >> 16),
+                static_cast<uint32_t>((uint64_t(65536 - fx) * fy) >> 16),
+                static_cast<uint32_t>((uint64_t(fx) * fy) >> 16)};
+            uint32_t w[4];
+            uint32_t A = 0, sr = 0, sg = 0, sb = 0;
+            for (int n = 0; n < 4; ++n) {
+                w[n] = (factor[n] * (p[n] >> 24)) >> 16;
+                if (!white && theDrawMode == 0)
+                    w[n] = (w[n] * col.a) >> 8;
+                A += w[n];
+                sr += w[n] * ((p[n] >> 16) & 0xFF);
+                sg += w[n] * ((p[n] >> 8) & 0xFF);
+                sb += w[n] * (p[n] & 0xFF);
+            }
+            uint32_t& dp = d[k];
+            if (theDrawMode == 1) {
+                uint32_t ar = (sr * addR) >> 16, ag = (sg * addG) >> 16, ab = (sb * addB) >> 16;
+                dp = (dp & 0xFF000000u) | (uint32_t(addTable[((dp >> 16) & 0xFF) + ar]) << 16) |
+                     (uint32_t(addTable[((dp >> 8) & 0xFF) + ag]) << 8) |
+                     addTable[(dp & 0xFF) + ab];
+                continue;
+            }
+            if (A == 0)
+                continue;
+            uint32_t Sr, Sg, Sb;
+            if (white) {
+                Sr = sr >> 8;
+                Sg = sg >> 8;
+                Sb = sb >> 8;
+            } else {
+                Sr = (sr * cr1) >> 16;
+                Sg = ((sg & ~0xFFu) * cg1) >> 16;
+                Sb = ((sb & ~0xFFu) * cb1) >> 16;
+            }
+            if (A >= 251) {
+                dp = 0xFF000000u | (std::min(Sr, 255u) << 16) | (std::min(Sg, 255u) << 8) |
+                     std::min(Sb, 255u);
+                continue;
+            }
+            uint32_t dA = dp >> 24;
+            uint32_t kk = ((256 - dA) * (256 - A)) >> 8;
+            uint32_t div = 256 - kk;
+            auto ch = [&](uint32_t dc, uint32_t S) {
+                return std::min<uint32_t>((((dc * dA) >> 8) * (256 - A) + S * 256) / div, 255);
+            };
+            dp = ((255 - kk) << 24) | (ch((dp >> 16) & 0xFF, Sr) << 16) |
+                 (ch((dp >> 8) & 0xFF, Sg) << 8) | ch(dp & 0xFF, Sb);
+        }
+    }
+}
+
+} // namespace
+
+// ----- MemoryImage members -----
+
+void MemoryImage::FillRect(const Rect& theRect, const Color& theColor, int /*theDrawMode*/)
+{
+    uint32_t* bits = GetBits();
+    Rect r = theRect.Intersection(ImageBounds(this));
+    Channels c = ClampColor(theColor);
+    if (bits != nullptr && r.mWidth > 0 && r.mHeight > 0 && c.a > 0) {
+        if (c.a == 255) {
+            uint32_t word = (c.a << 24) | (c.r << 16) | (c.g << 8) | c.b;
+            for (int y = r.mY; y < r.mY + r.mHeight; ++y)
+                std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, word);
+        } else {
+            const AlphaOverTable& t = AlphaOver();
+            for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
+                uint32_t* p = bits + static_cast<size_t>(y) * mWidth + r.mX;
+                for (int x = 0; x < r.mWidth; ++x)
+                    p[x] = BlendExact(p[x], c.r, c.g, c.b, c.a, t);
+            }
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::ClearRect(const Rect& theRect)
+{
+    uint32_t* bits = GetBits();
+    Rect r = theRect.Intersection(ImageBounds(this));
+    if (bits != nullptr && r.mWidth > 0 && r.mHeight > 0)
+        for (int y = r.mY; y < r.mY + r.mHeight; ++y)
+            std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, 0u);
+    BitsChanged();
+}
+
+void MemoryImage::DrawLine(double theStartX, double theStartY, double theEndX, double theEndY,
+                           const Color& theColor, int theDrawMode)
+{
+    uint32_t* bits = GetBits();
+    bool usable = UsableCoordinate(theStartX) && UsableCoordinate(theStartY) &&
+                  UsableCoordinate(theEndX) && UsableCoordinate(theEndY);
+    if (usable && theStartY == theEndY) {
+        int x = static_cast<int>(std::min(theStartX, theEndX));
+        FillRect(Rect(x, static_cast<int>(theStartY), static_cast<int>(std::max(theStartX, theEndX)) - x + 1,
+                      static_cast<int>(theEndY - theStartY + 1)),
+                 theColor, theDrawMode);
+        return;
+    }
+    if (usable && theStartX == theEndX) {
+        int y = static_cast<int>(std::min(theStartY, theEndY));
+        FillRect(Rect(static_cast<int>(theStartX), y, static_cast<int>(theEndX - theStartX + 1),
+                      static_cast<int>(std::max(theStartY, theEndY)) - y + 1),
+                 theColor, theDrawMode);
+        return;
+    }
+    if (usable && bits != nullptr && (theDrawMode == 0 || theDrawMode == 1)) {
+        LinePlotter plot(this, bits, theColor, theDrawMode);
+        WalkLine(theStartX, theStartY, theEndX, theEndY, plot);
+    }
+    BitsChanged();
+}
+
+void MemoryImage::DrawLineAA(double theStartX, double theStartY, double theEndX, double theEndY,
+                             const Color& theColor, int theDrawMode)
+{
+    uint32_t* bits = GetBits();
+    bool usable = UsableCoordinate(theStartX) && UsableCoordinate(theStartY) &&
+                  UsableCoordinate(theEndX) && UsableCoordinate(theEndY);
+    if (usable && (theStartY == theEndY || theStartX == theEndX)) {
+        DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
+        return;
+    }
+    if (usable && bits != nullptr && theDrawMode == 0)
+        WalkLineAA(this, bits, theStartX, theStartY, theEndX, theEndY, theColor);
+    BitsChanged();
+}
+
+void MemoryImage::FillScanLinesWithCoverage(Span* theSpans, int theSpanCount,
+                                            const Color& theColor, int /*theDrawMode*/,
+                                            const uint8_t* theCoverage, int theCoverX,
+                                            int theCoverY, int theCoverWidth, int /*theCoverHeight*/)
+{
+    uint32_t* bits = GetBits();
+    if (bits != nullptr && theSpans != nullptr && theCoverage != nullptr) {
+        const AlphaOverTable& t = AlphaOver();
+        Channels c = ClampColor(theColor);
+        for (int n = 0; n < theSpanCount; ++n) {
+            const Span& span = theSpans[n];
+            if (span.mY < 0 || span.mY >= mHeight)
+                continue;
+            int64_t row = int64_t(span.mY) - theCoverY;
+            for (int64_t x = span.mX; x < int64_t(span.mX) + span.mWidth; ++x) {
+                int64_t col = x - theCoverX;
+                if (x < 0 || x >= mWidth || row < 0 || col < 0 || col >= theCoverWidth)
+                    continue;
+                uint32_t cover = theCoverage[row * theCoverWidth + col];
+                uint32_t a = (c.a * (cover + 1)) >> 8;
+                if (a == 0)
+                    continue;
+                uint32_t& p = bits[static_cast<size_t>(span.mY) * mWidth + x];
+                p = BlendExact(p, c.r, c.g, c.b, a, t);
+            }
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::Blt(Image* theImage, int theX, int theY, const Rect& theSrcRect,
+                      const Color& theColor, int theDrawMode)
+{
+    uint32_t* bits = GetBits();
+    MemoryImage* src = AsSource(theImage);
+    BltArea area;
+    if (bits != nullptr && src != nullptr && (theDrawMode == 0 || theDrawMode == 1) &&
+        ClipBlt(this, src, theX, theY, theSrcRect, area)) {
+        if (src->mPaletteColors != nullptr && src->mPaletteIndices != nullptr) {
+            PaletteSource ps{src->mPaletteColors, src->mPaletteIndices};
+            if (theDrawMode == 0)
+                NormalBlt(this, bits, src, ps, area, theColor);
+            else
+                AdditiveBlt(this, bits, src, ps, area, theColor);
+        } else if (const uint32_t* sb = src->GetBits(); sb != nullptr) {
+            BitsSource bs{sb};
+            if (theDrawMode == 0)
+                NormalBlt(this, bits, src, bs, area, theColor);
+            else
+                AdditiveBlt(this, bits, src, bs, area, theColor);
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::BltF(Image* theImage, float theX, float theY, const Rect& theSrcRect,
+                       const Rect& theClipRect, const Color& theColor, int theDrawMode)
+{
+    BltRotated(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode, 0.0, 0.0f,
+               0.0f);
+}
+
+void MemoryImage::BltRotated(Image* theImage, float theX, float theY, const Rect& theSrcRect,
+                             const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                             double theRot, float theRotCenterX, float theRotCenterY)
+{
+    uint32_t* bits = GetBits();
+    MemoryImage* src = AsSource(theImage);
+    RectD box;
+    if (bits != nullptr && src != nullptr && (theDrawMode == 0 || theDrawMode == 1) &&
+        InsideImage(theSrcRect, src) && std::isfinite(theRot) && std::isfinite(theX) &&
+        std::isfinite(theY) && std::isfinite(theRotCenterX) && std::isfinite(theRotCenterY) &&
+        GetRotatedBltBounds(theX, theY, theSrcRect, theRotCenterX, theRotCenterY, theRot,
+                            theClipRect.Intersection(ImageBounds(this)), box)) {
+        const uint8_t* table = AddTable(this);
+        if (src->mPaletteColors != nullptr && src->mPaletteIndices != nullptr) {
+            PaletteSource ps{src->mPaletteColors, src->mPaletteIndices};
+            RotatedBlt(bits, mWidth, table, ps, src->GetWidth(), theSrcRect, theX, theY, box,
+                       theRot, theRotCenterX, theRotCenterY, theColor, theDrawMode);
+        } else if (const uint32_t* sb = src->GetBits(); sb != nullptr) {
+            BitsSource bs{sb};
+            RotatedBlt(bits, mWidth, table, bs, src->GetWidth(), theSrcRect, theX, theY, box,
+                       theRot, theRotCenterX, theRotCenterY, theColor, theDrawMode);
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rect& theSrcRect,
+                             const Rect& theClipRect, const Color& theColor, int /*theDrawMode*/,
+                             bool fastStretch)
+{
+    uint32_t* bits = GetBits();
+    MemoryImage* src = AsSource(theImage);
+    Rect dest;
+    RectD srcD;
+    if (bits != nullptr && src != nullptr &&
+        ClipStretchBlt(theDestRect, theClipRect.Intersection(ImageBounds(this)), theSrcRect, dest,
+                       srcD)) {
+        if (fastStretch) {
+            if (theColor.IsWhite())
+                FastStretch(bits, mWidth, src, dest, srcD);
+        } else {
+            SmoothStretchBlt(this, src, dest, srcD);
+        }
+    }
+    BitsChanged();
+}
+
+void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
+                                   const Rect& theDestRect, const RectD& theSrcRect)
+{
+    MemoryImage* srcImage = AsSource(theImage);
+    if (theDest == nullptr || srcImage == nullptr)
+        return;
+    uint32_t* dst = theDest->GetBits();
+    const uint32_t* src = srcImage->GetBits();
+    const int srcW = srcImage->GetWidth();
+    const int srcH = srcImage->GetHeight();
+    const int dw = theDestRect.mWidth;
+    const int dh = theDestRect.mHeight;
+    if (dst == nullptr || src == nullptr || dw <= 0 || dh <= 0 || !(theSrcRect.mWidth > 0) ||
+        !(theSrcRect.mHeight > 0) || !std::isfinite(theSrcRect.mX) || !std::isfinite(theSrcRect.mY))
+        return;
+
+    // The source window, cut to the source image.
+    auto window = [](double start, double size, int limit, int& first, int& count) {
+        double f = std::floor(start);
+        double end = f + std::ceil(start - f + size);
+        double lo = std::max(f, 0.0);
+        double hi = std::min(end, static_cast<double>(limit));
+        if (!(hi > lo))
+            return false;
+        first = static_cast<int>(lo);
+        count = static_cast<int>(hi) - first;
+        return count > 0;
+    };
+    int wx, ww, wy, wh;
+    if (!window(theSrcRect.mX, theSrcRect.mWidth, srcW, wx, ww) ||
+        !window(theSrcRect.mY, theSrcRect.mHeight, srcH, wy, wh))
+        return;
+
+    std::vector<Tap> tx = AxisTaps(wx, ww, theSrcRect.mX, theSrcRect.mWidth, dw);
+    std::vector<Tap> ty = AxisTaps(wy, wh, theSrcRect.mY, theSrcRect.mHeight, dh);
+
+    // Horizontal pass: one row of dw cells (four channels) per source row of the window.
+    std::vector<uint32_t> rows(static_cast<size_t>(wh) * dw * 4, 0);
+    for (int r = 0; r < wh; ++r) {
+        const uint32_t* s = src + static_cast<size_t>(wy + r) * srcW;
+        uint32_t* acc = rows.data() + static_cast<size_t>(r) * dw * 4;
+        for (const Tap& t : tx) {
+            uint32_t p = s[t.src];
+            uint32_t* cell = acc + static_cast<size_t>(t.dst) * 4;
+            cell[0] += t.weight * (p >> 24);
+            cell[1] += t.weight * ((p >> 16) & 0xFF);
+            cell[2] += t.weight * ((p >> 8) & 0xFF);
+            cell[3] += t.weight * (p & 0xFF);
+        }
+    }
+    // Vertical pass.
+    std::vector<uint32_t> cells(static_cast<size_t>(dh) * dw * 4, 0);
+    for (const Tap& t : ty) {
+        const uint32_t* from = rows.data() + static_cast<size_t>(t.src - wy) * dw * 4;
+        uint32_t* to = cells.data() + static_cast<size_t>(t.dst) * dw * 4;
+        for (int i = 0; i < dw * 4; ++i)
+            to[i] += t.weight * from[i];
+    }
+
+    const int destW = theDest->GetWidth();
+    const int destH = theDest->GetHeight();
+    for (int j = 0; j < dh; ++j) {
+        int y = theDestRect.mY + j;
+        if (y < 0 || y >= destH)
+            continue;
+        const uint32_t* cell = cells.data() + static_cast<size_t>(j) * dw * 4;
+        for (int i = 0; i < dw; ++i, cell += 4) {
+            int x = theDestRect.mX + i;
+            if (x < 0 || x >= destW)
+                continue;
+            // A full-weight pixel gathers 257 * 257 times its value; 255 would come out as 256.
+            uint32_t a = std::min<uint32_t>(cell[0] >> 16, 255);
+            if (a == 0)
+                continue;
+            uint32_t& d = dst[static_cast<size_t>(y) * destW + x];
+            uint32_t dA = d >> 24;
+            auto ch = [&](uint32_t s, int shift) {
+                return std::min<uint32_t>(((s * a) >> 8) + ((((d >> shift) & 0xFF) * (256 - a)) >> 8),
+                                          255);
+            };
+            uint32_t r = ch(std::min<uint32_t>(cell[1] >> 16, 255), 16);
+            uint32_t g = ch(std::min<uint32_t>(cell[2] >> 16, 255), 8);
+            uint32_t b = ch(std::min<uint32_t>(cell[3] >> 16, 255), 0);
+            uint32_t na = dA + (255 - dA) * a / 255;
+            d = (na << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+void MemoryImage::BltMatrix(Image* theImage, float x, float y, const Matrix3& theMatrix,
+                            const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                            const Rect& theSrcRect, bool blend)
+{
+    uint32_t* bits = GetBits();
+    if (bits != nullptr) {
+        int format = mForced && !mHasTrans && !mHasAlpha ? SWTRI_FORMAT_888 : SWTRI_FORMAT_8888;
+        BltMatrixSoftware(this, theImage, theSrcRect, x, y, theMatrix, theClipRect, theColor,
+                          theDrawMode, bits, mWidth * 4, format, blend);
+    }
+    BitsChanged();
+}
+
+void MemoryImage::BltTriangles(Image* theImage, const TriVertex theVertices[][3],
+                               int theNumTriangles, const Rect& theClipRect, const Color& theColor,
+                               int theDrawMode, float tx, float ty, bool blend)
+{
+    uint32_t* bits = GetBits();
+    if (bits != nullptr) {
+        int format = mForced && !mHasTrans && !mHasAlpha ? SWTRI_FORMAT_888 : SWTRI_FORMAT_8888;
+        BltTrianglesSoftware(this, theImage, theVertices, theNumTriangles, theClipRect, theColor,
+                             theDrawMode, bits, mWidth * 4, format, tx, ty, blend);
+    }
+    BitsChanged();
+}
+
+bool MemoryImage::BltMatrixSoftware(MemoryImage* theDest, Image* theImage, const Rect& theSrcRect,
+                                    float x, float y, const Matrix3& theMatrix,
+                                    const Rect& theClipRect, const Color& theColor,
+                                    int /*theDrawMode*/, void* theSurface, int thePitch,
+                                    int thePixelFormat, bool blend)
+{
+    MemoryImage* src = AsSource(theImage);
+    if (theDest == nullptr || src == nullptr || theSurface == nullptr)
+        return false;
+    const float w = static_cast<float>(src->GetWidth());
+    const float h = static_cast<float>(src->GetHeight());
+    if (!(w > 0) || !(h > 0))
+        return false;
+    const float hw = static_cast<float>(theSrcRect.mWidth) / 2.0f;
+    const float hh = static_cast<float>(theSrcRect.mHeight) / 2.0f;
+    const float u0 = static_cast<float>(theSrcRect.mX) / w;
+    const float u1 = static_cast<float>(theSrcRect.mX + theSrcRect.mWidth) / w;
+    const float v0 = static_cast<float>(theSrcRect.mY) / h;
+    const float v1 = static_cast<float>(theSrcRect.mY + theSrcRect.mHeight) / h;
+    const float corners[4][4] = {{-hw, -hh, u0, v0}, {hw, -hh, u1, v0}, {-hw, hh, u0, v1},
+                                 {hw, hh, u1, v1}};
+    TriVertex verts[4];
+    for (int i = 0; i < 4; ++i) {
+        Vector2 p = theMatrix.TransformVector(Vector2(corners[i][0], corners[i][1]));
+        verts[i].x = p.mX + x - 0.5f;
+        verts[i].y = p.mY + y - 0.5f;
+        verts[i].u = corners[i][2];
+        verts[i].v = corners[i][3];
+        verts[i].color = 0xFFFFFFFFu;
+    }
+    // Never past the destination, whatever clip the caller passes.
+    Rect clip = theClipRect.Intersection(ImageBounds(theDest));
+    TriangleRasterizer(verts, 4, src, theSurface, thePitch, thePixelFormat, clip,
+                       theColor, blend, false);
+    return true;
+}
+
+bool MemoryImage::BltTrianglesSoftware(MemoryImage* theDest, Image* theImage,
+                                       const TriVertex theVertices[][3], int theNumTriangles,
+                                       const Rect& theClipRect, const Color& theColor,
+                                       int /*theDrawMode*/, void* theSurface, int thePitch,
+                                       int thePixelFormat, float tx, float ty, bool blend)
+{
+    MemoryImage* src = AsSource(theImage);
+    if (theDest == nullptr || src == nullptr || theSurface == nullptr || theVertices == nullptr)
+        return false;
+    Rect clip = theClipRect.Intersection(ImageBounds(theDest));
+    for (int i = 0; i < theNumTriangles; ++i) {
+        TriVertex verts[3];
+        bool vertexColors = false;
+        for (int j = 0; j < 3; ++j) {
+            verts[j] = theVertices[i][j];
+            verts[j].x += tx;
+            verts[j].y += ty;
+            vertexColors = vertexColors || verts[j].color != 0;
+        }
+        TriangleRasterizer(verts, 3, src, theSurface, thePitch, thePixelFormat,
+                           clip, theColor, blend, vertexColors);
+    }
+    return true;
+}
+
+} // namespace Quor
