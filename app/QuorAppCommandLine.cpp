@@ -38,15 +38,16 @@ void QuorAppBase::SplitCommandLine(const std::string& text)
     bool inValue = false;
     std::string name;
     std::string value;
+    // Every parameter starts afresh, also after one with an empty name (which is dropped), so
+    // that "=x -play" still hands over "-play".
     auto finish = [&]() {
-        if (!name.empty()) {
-            std::string n = name;
-            std::string v = value;
-            name.clear();
-            value.clear();
-            inValue = false;
+        std::string n = name;
+        std::string v = value;
+        name.clear();
+        value.clear();
+        inValue = false;
+        if (!n.empty())
             HandleCmdLineParam(n, v);
-        }
     };
     for (size_t i = 0; i < text.size() && !mShutdown; ++i) {
         char c = text[i];

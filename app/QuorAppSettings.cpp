@@ -246,7 +246,9 @@ bool QuorAppBase::WriteBytesToFile(const std::string& fileName, const void* data
             return true;
         return ReadDemoResult();
     }
-    CreateDirectories(fileName);
+    std::string folder = GetFileDir(fileName);
+    if (!folder.empty())
+        CreateDirectories(folder);
     // Written to a temporary file beside it, flushed and renamed: the old file stays whole
     // when anything fails, and the failure is reported.
     bool success = plat::WriteWholeFile(fileName, data, length);
