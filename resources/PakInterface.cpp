@@ -186,7 +186,6 @@ void PakInterface::Descramble(uint8_t* dest, const uint8_t* view, int64_t absPos
         streamLen = sizeof(localStream) / keyLen * keyLen;
         for (size_t i = 0; i < streamLen; ++i) localStream[i] = static_cast<uint8_t>(key[i % keyLen]);
         stream = localStream;
-        streamLen = streamLen;
     }
     size_t done = 0;
     while (done < count) {

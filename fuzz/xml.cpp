@@ -1,0 +1,46 @@
+// Reads arbitrary bytes as an XML file, item by item to the end or the first failure.
+#include "resources/XMLParser.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace {
+
+// A scratch file of this process, removed when the fuzzer exits.
+struct Scratch {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("quor_fuzz_xml_" + std::to_string(std::random_device{}()) + ".xml"))
+                           .string();
+    ~Scratch() { std::remove(path.c_str()); }
+};
+
+const std::string& ScratchFile() {
+    static Scratch scratch;
+    return scratch.path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
+    if (!f) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
+    std::fclose(f);
+
+    Quor::XMLParser parser;
+    parser.mAllowComments = size % 2 == 1;
+    if (!parser.OpenFile(ScratchFile())) std::abort();
+    Quor::XMLElement element;
+    size_t items = 0;
+    while (parser.NextElement(&element)) {
+        // Every item consumes input, except the end tag an empty-element tag hands back.
+        if (++items > 2 * size + 2) std::abort();
+    }
+    if (parser.HasFailed() == parser.GetErrorText().empty()) std::abort();
+    return 0;
+}
