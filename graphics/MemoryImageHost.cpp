@@ -4,11 +4,6 @@
 #include "graphics/MemoryImage.h"
 
 #include "app/QuorAppBase.h"
-
-// The application's image services (AddMemoryImage, RemoveMemoryImage, DisplayRemoveImage,
-// Is3DAccelerated) are declared but not yet built; until they are, images are not entered in
-// the application's image set and the display counts as 2-D.
-// #define QUOR_HOST_HAS_APP_SERVICES 1
 #if __has_include("display/DDInterface.h")
 #include "display/DDInterface.h"
 #include "display/D3DInterface.h"
@@ -56,45 +51,25 @@ PixelFormat FormatOf(const NativeDisplay* theDisplay)
 
 void AddMemoryImage(QuorAppBase* theApp, MemoryImage* theImage)
 {
-#ifdef QUOR_HOST_HAS_APP_SERVICES
     if (theApp != nullptr)
         theApp->AddMemoryImage(theImage);
-#else
-    (void)theApp;
-    (void)theImage;
-#endif
 }
 
 void RemoveMemoryImage(QuorAppBase* theApp, MemoryImage* theImage)
 {
-#ifdef QUOR_HOST_HAS_APP_SERVICES
     if (theApp != nullptr)
         theApp->RemoveMemoryImage(theImage);
-#else
-    (void)theApp;
-    (void)theImage;
-#endif
 }
 
 void DisplayRemoveImage(QuorAppBase* theApp, MemoryImage* theImage)
 {
-#ifdef QUOR_HOST_HAS_APP_SERVICES
     if (theApp != nullptr)
         theApp->DisplayRemoveImage(theImage);
-#else
-    (void)theApp;
-    (void)theImage;
-#endif
 }
 
 bool Is3DAccelerated(QuorAppBase* theApp)
 {
-#ifdef QUOR_HOST_HAS_APP_SERVICES
     return theApp != nullptr && theApp->Is3DAccelerated();
-#else
-    (void)theApp;
-    return false;
-#endif
 }
 
 bool ReadBackTexture(MemoryImage* theImage)

@@ -333,3 +333,26 @@ TEST(MemoryImageTest, LoadOptionsPalletizeThenPurge)
 }
 
 } // namespace
+
+#include "app/QuorAppBase.h"
+
+namespace {
+
+TEST(MemoryImageTest, RegistersWithItsApplication)
+{
+    QuorAppBase app;
+    ASSERT_EQ(gQuorAppBase, &app);
+    size_t before = app.mMemoryImageSet.size();
+    {
+        MemoryImage forApp(&app);
+        MemoryImage forProgram;  // the program-wide application
+        MemoryImage copy(forApp);
+        EXPECT_EQ(forProgram.mApp, &app);
+        EXPECT_EQ(copy.mApp, &app);
+        EXPECT_EQ(app.mMemoryImageSet.size(), before + 3);
+        EXPECT_EQ(app.mMemoryImageSet.count(&copy), 1u);
+    }
+    EXPECT_EQ(app.mMemoryImageSet.size(), before);
+}
+
+} // namespace

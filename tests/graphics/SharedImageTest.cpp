@@ -92,3 +92,29 @@ TEST(SharedImageHandleTest, EmptyHandles)
 }
 
 } // namespace
+
+#include "app/QuorAppBase.h"
+
+namespace {
+
+TEST(SharedImageHandleTest, TheLastReleaseRaisesTheCleanUpFlag)
+{
+    QuorAppBase app;
+    SharedImage record;
+    SharedImageHandle first, second;
+    first = &record;
+    second = first;
+    second.Release();
+    EXPECT_FALSE(app.mCleanSharedImages);
+    first = first;  // the last holder releases before it takes the record again
+    EXPECT_TRUE(app.mCleanSharedImages);
+    EXPECT_EQ(record.mRefCount, 1);
+    app.mCleanSharedImages = false;
+    first.Release();
+    EXPECT_TRUE(app.mCleanSharedImages);
+    app.mCleanSharedImages = false;
+    first.Release();  // an empty handle raises nothing
+    EXPECT_FALSE(app.mCleanSharedImages);
+}
+
+} // namespace
