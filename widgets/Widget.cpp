@@ -1,0 +1,357 @@
+// Widget: state changes with their dirty marking, input hooks, fades and drawing helpers.
+#include "widgets/Widget.h"
+
+#include "app/QuorAppBase.h"
+#include "graphics/Graphics.h"
+#include "graphics/Image.h"
+#include "widgets/WidgetManager.h"
+
+namespace Quor {
+
+Widget::Widget() = default;
+
+Widget::~Widget()
+{
+    // A widget deleted while still in a tree is taken out first, so that neither its parent nor
+    // the manager keeps a pointer to it.
+    if (mParent != nullptr)
+        mParent->RemoveWidget(this);
+    mColors.clear();
+}
+
+void Widget::OrderChanged() {}
+
+void Widget::SetVisible(bool visible)
+{
+    if (mVisible == visible)
+        return;
+    mVisible = visible;
+    if (visible)
+        SetDirty();
+    else
+        SetDirtyFull();
+    if (mWidgetManager != nullptr)
+        mWidgetManager->RehupMouse();
+}
+
+void Widget::SetColorsRGBA(const int colors[][4], int count)
+{
+    mColors.clear();
+    for (int i = 0; i < count; ++i)
+        SetColor(i, Color(colors[i][0], colors[i][1], colors[i][2], colors[i][3]));
+    SetDirty();
+}
+
+void Widget::SetColorsRGB(const int colors[][3], int count)
+{
+    mColors.clear();
+    for (int i = 0; i < count; ++i)
+        SetColor(i, Color(colors[i][0], colors[i][1], colors[i][2]));
+    SetDirty();
+}
+
+void Widget::SetColor(int index, const Color& color)
+{
+    if (index < 0)
+        return;
+    if (static_cast<size_t>(index) >= mColors.size())
+        mColors.resize(static_cast<size_t>(index) + 1);
+    mColors[static_cast<size_t>(index)] = color;
+    SetDirty();
+}
+
+Color Widget::GetColorOr(int index, const Color& fallback)
+{
+    if (index < 0 || static_cast<size_t>(index) >= mColors.size())
+        return fallback;
+    return mColors[static_cast<size_t>(index)];
+}
+
+const Color& Widget::GetColor(int index)
+{
+    static const Color defaultColor;
+    if (index < 0 || static_cast<size_t>(index) >= mColors.size())
+        return defaultColor;
+    return mColors[static_cast<size_t>(index)];
+}
+
+void Widget::SetDisabled(bool disabled)
+{
+    if (mDisabled == disabled)
+        return;
+    mDisabled = disabled;
+    if (disabled && mWidgetManager != nullptr)
+        mWidgetManager->DisableWidget(this);
+    SetDirty();
+    if (!disabled && mWidgetManager != nullptr &&
+        Contains(mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY))
+        mWidgetManager->MousePosition(mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY);
+}
+
+void Widget::ShowFinger(bool on)
+{
+    if (mWidgetManager == nullptr || mWidgetManager->mApp == nullptr)
+        return;
+    mWidgetManager->mApp->SetCursor(on ? 1 : 0);
+}
+
+void Widget::ResizeToRect(const Rect& rect)
+{
+    Resize(rect.mX, rect.mY, rect.mWidth, rect.mHeight);
+}
+
+void Widget::Resize(int x, int y, int width, int height)
+{
+    if (mX == x && mY == y && mWidth == width && mHeight == height)
+        return;
+    SetDirtyFull();
+    mX = x;
+    mY = y;
+    mWidth = width;
+    mHeight = height;
+    SetDirty();
+    if (mWidgetManager != nullptr)
+        mWidgetManager->RehupMouse();
+}
+
+void Widget::Move(int x, int y)
+{
+    Resize(x, y, mWidth, mHeight);
+}
+
+bool Widget::WantsFocus()
+{
+    return mWantsFocus;
+}
+
+void Widget::DrawIfVisible(Graphics* g)
+{
+    if (!mVisible)
+        return;
+    Graphics copy(*g);
+    copy.Translate(mX, mY);
+    DrawContent(&copy, false);
+}
+
+void Widget::DrawContent(Graphics* g, bool contentFlag)
+{
+    (void)g;
+    (void)contentFlag;
+}
+
+void Widget::DrawOverlayAt(Graphics* g, int priority)
+{
+    (void)priority;
+    DrawOverlay(g);
+}
+
+void Widget::DrawOverlay(Graphics* g)
+{
+    (void)g;
+}
+
+void Widget::Tick(double step)
+{
+    (void)step;
+    if (mFadingIn) {
+        mFadeAlpha += 10;
+        SetDirty();
+        if (mFadeAlpha >= 255) {
+            mFadeAlpha = 255;
+            mFadingIn = false;
+            FadeInDone();
+        }
+    }
+    if (mFadingOut) {
+        mFadeAlpha -= 10;
+        SetDirty();
+        if (mFadeAlpha < 1) {
+            mFadeAlpha = 0;
+            mFadingOut = false;
+            FadeOutDone();
+        }
+    }
+}
+
+void Widget::GotFocus()
+{
+    mHasFocus = true;
+}
+
+void Widget::LostFocus()
+{
+    mHasFocus = false;
+}
+
+void Widget::KeyChar(char c)
+{
+    (void)c;
+}
+
+void Widget::KeyDown(int key)
+{
+    if (key != 9 || mWidgetManager == nullptr)
+        return;
+    Widget* target = mWidgetManager->mKeyDown[16] ? mTabPrev : mTabNext;
+    if (target != nullptr)
+        mWidgetManager->SetFocus(target);
+}
+
+void Widget::KeyUp(int key)
+{
+    (void)key;
+}
+
+void Widget::MouseEnter() {}
+
+void Widget::MouseLeave() {}
+
+void Widget::MouseMove(int x, int y)
+{
+    (void)x;
+    (void)y;
+}
+
+void Widget::MouseDownButton(int x, int y, int button, int clickCount)
+{
+    (void)x;
+    (void)y;
+    (void)button;
+    (void)clickCount;
+}
+
+namespace {
+
+// The application's click counts: 1, 2 left; -1, -2 right; 3 middle.
+void MapClickCount(int clickCount, int* button, int* count)
+{
+    if (clickCount == 3) {
+        *button = 2;
+        *count = 1;
+    } else if (clickCount < 0) {
+        *button = 1;
+        *count = -clickCount;
+    } else {
+        *button = 0;
+        *count = clickCount;
+    }
+}
+
+} // namespace
+
+void Widget::MouseDown(int x, int y, int clickCount)
+{
+    int button = 0;
+    int count = 0;
+    MapClickCount(clickCount, &button, &count);
+    MouseDownButton(x, y, button, count);
+}
+
+void Widget::MouseUpButton(int x, int y, int button, int clickCount)
+{
+    (void)x;
+    (void)y;
+    (void)button;
+    (void)clickCount;
+}
+
+void Widget::MouseUp(int x, int y, int clickCount)
+{
+    MouseUpAt(x, y);
+    int button = 0;
+    int count = 0;
+    MapClickCount(clickCount, &button, &count);
+    MouseUpButton(x, y, button, count);
+}
+
+void Widget::MouseUpAt(int x, int y)
+{
+    (void)x;
+    (void)y;
+}
+
+void Widget::MouseDrag(int x, int y)
+{
+    (void)x;
+    (void)y;
+}
+
+void Widget::MouseWheel(int delta)
+{
+    (void)delta;
+}
+
+bool Widget::IsPointVisible(int x, int y)
+{
+    (void)x;
+    (void)y;
+    return true;
+}
+
+int Widget::GetNumDigits(int number)
+{
+    int digits = 1;
+    while (number >= 10) {
+        number /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+void Widget::WriteNumberFromStrip(Graphics* g, int number, int x, int y, Image* strip, int spacing)
+{
+    if (g == nullptr || strip == nullptr)
+        return;
+    // The strip has no minus sign: a negative number shows as 0.
+    if (number < 0)
+        number = 0;
+    const int cellWidth = strip->GetWidth() / 10;
+    const int digits = GetNumDigits(number);
+    int divisor = 1;
+    for (int i = 1; i < digits; ++i)
+        divisor *= 10;
+    int offset = 0;
+    for (; divisor > 0; divisor /= 10) {
+        const int digit = (number / divisor) % 10;
+        Graphics* cell = Graphics::Create(*g);
+        if (cell != nullptr) {
+            cell->ClipRect(x + offset, y, cellWidth, strip->GetHeight());
+            cell->DrawImage(strip, x + offset - digit * cellWidth, y);
+            delete cell;
+        }
+        offset += cellWidth + spacing;
+    }
+}
+
+bool Widget::Contains(int x, int y)
+{
+    return GetRect().Contains(x, y);
+}
+
+Rect Widget::GetInsetRect()
+{
+    return Rect(mX + mMouseInsets.mLeft, mY + mMouseInsets.mTop,
+                mWidth - mMouseInsets.mLeft - mMouseInsets.mRight,
+                mHeight - mMouseInsets.mTop - mMouseInsets.mBottom);
+}
+
+void Widget::FadeInDone() {}
+
+void Widget::FadeOutDone() {}
+
+void Widget::OnNotify(int code)
+{
+    (void)code;
+}
+
+void Widget::Update()
+{
+    WidgetContainer::Update();
+}
+
+void Widget::Draw(Graphics* g)
+{
+    DrawContent(g, mContentFlag);
+}
+
+} // namespace Quor
