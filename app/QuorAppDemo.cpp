@@ -221,7 +221,11 @@ void QuorAppBase::WriteDemoFile()
     file.WriteBytes(markers.GetDataPtr(), markers.GetDataLen());
     file.WriteLong(mUpdateCount);
     file.WriteBytes(mDemoBuffer.GetDataPtr(), mDemoBuffer.GetDataLen());
-    // Written whole through a temporary file: an interrupted write never leaves half a demo.
+    // Its folder (the application-data folder on a first run) is made first, and the file is
+    // written whole through a temporary file: an interrupted write never leaves half a demo.
+    std::string folder = GetFileDir(mDemoFileName);
+    if (!folder.empty())
+        CreateDirectories(folder);
     plat::WriteWholeFile(mDemoFileName, file.GetDataPtr(), size_t(file.GetDataLen()));
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Shell.h"
 
 #include "platform/Dialogs.h"
+#include "platform/Sys.h"
 
 #include <SDL.h>
 
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -82,21 +84,32 @@ std::string GetCommandLine()
 
 bool OpenURL(const std::string& url)
 {
-    // Started through a short-lived child that is waited for, so no zombie is left; the
-    // grandchild (xdg-open) runs on by itself.
+    // xdg-open must be on the PATH; a missing handler is a failure to report.
+    std::string path = GetEnv("PATH");
+    bool found = false;
+    size_t start = 0;
+    while (!found && start <= path.size()) {
+        size_t end = path.find(':', start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string folder = path.substr(start, end - start);
+        if (!folder.empty() && access((folder + "/xdg-open").c_str(), X_OK) == 0)
+            found = true;
+        start = end + 1;
+    }
+    if (!found)
+        return false;
+    // Started through a short-lived shell that is waited for, so no zombie is left behind; the
+    // handler itself runs on by itself.
     const char* sh = "/bin/sh";
-    std::string script = "xdg-open \"$0\" >/dev/null 2>&1 &";
-    const char* argv[] = {sh, "-c", script.c_str(), url.c_str(), nullptr};
+    const char* argv[] = {sh, "-c", "xdg-open \"$0\" >/dev/null 2>&1 &", url.c_str(), nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, sh, nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
         return false;
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
         return false;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
-    // The shell has started it; whether a handler exists is known only to xdg-open itself.
-    return system("command -v xdg-open >/dev/null 2>&1") == 0;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool SetClipboardText(const std::string& text)
