@@ -36,7 +36,7 @@ bool FileMap::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    void* view = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
     if (view == MAP_FAILED) {
         ::close(fd);
         return false;

@@ -160,6 +160,24 @@ long PakInterface::FTell(PakFile* file) {
     return file->mPos;
 }
 
+namespace {
+
+// d = s XOR k over n bytes, sixteen at a time where it can.
+void XorRun(uint8_t* __restrict d, const uint8_t* __restrict s, const uint8_t* __restrict k, size_t n) {
+    typedef uint8_t Block __attribute__((vector_size(16)));
+    size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        Block a[4], b[4];
+        std::memcpy(a, s + i, 64);
+        std::memcpy(b, k + i, 64);
+        for (int j = 0; j < 4; ++j) a[j] ^= b[j];
+        std::memcpy(d + i, a, 64);
+    }
+    for (; i < n; ++i) d[i] = s[i] ^ k[i];
+}
+
+} // namespace
+
 void PakInterface::Descramble(uint8_t* dest, const uint8_t* view, int64_t absPos, size_t count) const {
     const std::string& key = Key();
     const size_t keyLen = key.size();
@@ -172,36 +190,28 @@ void PakInterface::Descramble(uint8_t* dest, const uint8_t* view, int64_t absPos
         }
         return;
     }
-    // Longer reads: XOR against the key repeated into a stream long enough for word-wide runs.
+    // Longer reads: the key is repeated into a stream, and the data is XORed against runs of
+    // it; every run but the last is at least the stream's length less one key.
+    constexpr size_t LOCAL = 16384;
+    uint8_t localStream[LOCAL];
     std::vector<uint8_t> heapStream;
-    uint8_t localStream[4096];
-    const uint8_t* stream;
-    size_t streamLen;
-    if (keyLen * 2 > sizeof(localStream)) {
-        heapStream.assign(key.begin(), key.end());
-        heapStream.insert(heapStream.end(), key.begin(), key.end());
+    uint8_t* stream = localStream;
+    size_t copies = std::max<size_t>(2, std::min(count + keyLen, LOCAL) / keyLen);
+    size_t streamLen = copies * keyLen;
+    if (streamLen > LOCAL) {
+        heapStream.resize(streamLen);
         stream = heapStream.data();
-        streamLen = heapStream.size();
-    } else {
-        streamLen = sizeof(localStream) / keyLen * keyLen;
-        for (size_t i = 0; i < streamLen; ++i) localStream[i] = static_cast<uint8_t>(key[i % keyLen]);
-        stream = localStream;
+    }
+    std::memcpy(stream, key.data(), keyLen);
+    for (size_t filled = keyLen; filled < streamLen;) {
+        size_t n = std::min(filled, streamLen - filled);
+        std::memcpy(stream + filled, stream, n);
+        filled += n;
     }
     size_t done = 0;
     while (done < count) {
         size_t run = std::min(count - done, streamLen - k);
-        const uint8_t* ks = stream + k;
-        uint8_t* d = dest + done;
-        const uint8_t* s = src + done;
-        size_t i = 0;
-        for (; i + 8 <= run; i += 8) {
-            uint64_t a, b;
-            std::memcpy(&a, s + i, 8);
-            std::memcpy(&b, ks + i, 8);
-            a ^= b;
-            std::memcpy(d + i, &a, 8);
-        }
-        for (; i < run; ++i) d[i] = s[i] ^ ks[i];
+        XorRun(dest + done, src + done, stream + k, run);
         done += run;
         k = (k + run) % keyLen;
     }

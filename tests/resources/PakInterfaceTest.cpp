@@ -197,7 +197,7 @@ TEST(PakInterface, ReadsOfEverySizeAndKeyPhaseMatchTheData) {
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
     quortest::TempDir dir;
     for (const std::string& password : {std::string(PakInterface::DEFAULT_PASSWORD), std::string("k"),
-                                       std::string(3000, 'z') + "q"}) {
+                                       std::string(3000, 'z') + "q", std::string(20000, 'w') + "v"}) {
         std::string path = WritePak(dir, "big.pak", {{"odd", Bytes("xyz"), 0}, {"big.bin", data, 0}}, password);
         PakInterface pak;
         pak.mDecryptPassword = password;
