@@ -293,6 +293,48 @@ void NormalBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const S
 
 // ----- additive blit -----
 
+// One form of the additive blit; the form is fixed for the whole blit, so the inner loop
+// carries no tests.
+template <bool White, bool HasAlpha, class Src>
+void AdditiveRows(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
+                  const uint8_t* table, uint32_t pr, uint32_t pg, uint32_t pb)
+{
+    // A private word copy of the add table: byte loads from the application's table could
+    // alias the destination and would be re-read after every store.
+    uint32_t tab[512];
+    for (int i = 0; i < 512; ++i)
+        tab[i] = table[i];
+    for (int j = 0; j < ar.height; ++j) {
+        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
+        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        for (int i = 0; i < ar.width; ++i) {
+            uint32_t s = src[sRow + i];
+            uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF, sa = s >> 24;
+            uint32_t addR, addG, addB;
+            if constexpr (White && HasAlpha) {
+                addR = (sr * sa) >> 8;
+                addG = (sg * sa) >> 8;
+                addB = (sb * sa) >> 8;
+            } else if constexpr (White) {
+                addR = sr;
+                addG = sg;
+                addB = sb;
+            } else if constexpr (HasAlpha) {
+                addR = (sr * pr * sa) >> 16;
+                addG = (sg * pg * sa) >> 16;
+                addB = (((sb * pb) >> 8) * sa) >> 8;
+            } else {
+                addR = (sr * pr) >> 8;
+                addG = (sg * pg) >> 8;
+                addB = (sb * pb) >> 8;
+            }
+            uint32_t dd = d[i];
+            d[i] = (dd & 0xFF000000u) | (tab[((dd >> 16) & 0xFF) + addR] << 16) |
+                   (tab[((dd >> 8) & 0xFF) + addG] << 8) | tab[(dd & 0xFF) + addB];
+        }
+    }
+}
+
 template <class Src>
 void AdditiveBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const Src& src,
                  const BltArea& ar, const Color& theColor)
@@ -302,41 +344,18 @@ void AdditiveBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const
     const uint8_t* tab = AddTable(theDest);
     theSrc->RescanAlphaFlags();
     const bool hasAlpha = theSrc->mHasAlpha;
-    const bool white = theColor.IsWhite();
     Channels c = ClampColor(theColor);
     // The colour premultiplied by its alpha.
     const uint32_t pr = c.r * c.a / 255, pg = c.g * c.a / 255, pb = c.b * c.a / 255;
-
-    for (int j = 0; j < ar.height; ++j) {
-        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
-        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
-        for (int i = 0; i < ar.width; ++i) {
-            uint32_t s = src[sRow + i];
-            uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF, sa = s >> 24;
-            uint32_t ar_, ag, ab;
-            if (white) {
-                if (hasAlpha) {
-                    ar_ = (sr * sa) >> 8;
-                    ag = (sg * sa) >> 8;
-                    ab = (sb * sa) >> 8;
-                } else {
-                    ar_ = sr;
-                    ag = sg;
-                    ab = sb;
-                }
-            } else if (hasAlpha) {
-                ar_ = (sr * pr * sa) >> 16;
-                ag = (sg * pg * sa) >> 16;
-                ab = (((sb * pb) >> 8) * sa) >> 8;
-            } else {
-                ar_ = (sr * pr) >> 8;
-                ag = (sg * pg) >> 8;
-                ab = (sb * pb) >> 8;
-            }
-            uint32_t dd = d[i];
-            d[i] = (dd & 0xFF000000u) | (uint32_t(tab[((dd >> 16) & 0xFF) + ar_]) << 16) |
-                   (uint32_t(tab[((dd >> 8) & 0xFF) + ag]) << 8) | tab[(dd & 0xFF) + ab];
-        }
+    if (theColor.IsWhite()) {
+        if (hasAlpha)
+            AdditiveRows<true, true>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+        else
+            AdditiveRows<true, false>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+    } else if (hasAlpha) {
+        AdditiveRows<false, true>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+    } else {
+        AdditiveRows<false, false>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
     }
 }
 
@@ -813,11 +832,32 @@ void MemoryImage::FillRect(const Rect& theRect, const Color& theColor, int /*the
             for (int y = r.mY; y < r.mY + r.mHeight; ++y)
                 std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, word);
         } else {
+            // One colour over the whole rectangle: the factors depend only on the destination
+            // alpha. A row whose pixels share one alpha (an opaque screen, say) is blended in a
+            // loop without tests.
             const AlphaOverTable& t = AlphaOver();
             for (int y = r.mY; y < r.mY + r.mHeight; ++y) {
                 uint32_t* p = bits + static_cast<size_t>(y) * mWidth + r.mX;
-                for (int x = 0; x < r.mWidth; ++x)
-                    p[x] = BlendExact(p[x], c.r, c.g, c.b, c.a, t);
+                uint32_t all = 0xFFFFFFFFu, any = 0;
+                for (int x = 0; x < r.mWidth; ++x) {
+                    all &= p[x];
+                    any |= p[x];
+                }
+                if ((all >> 24) == (any >> 24)) {
+                    uint32_t dA = all >> 24;
+                    uint32_t na = static_cast<uint32_t>(t.newAlpha[c.a][dA]) << 24;
+                    uint32_t f = t.factor[c.a][dA];
+                    uint32_t nf = 256 - f, cr = c.r * f, cg = c.g * f, cb = c.b * f;
+                    for (int x = 0; x < r.mWidth; ++x) {
+                        uint32_t d = p[x];
+                        p[x] = na | (((((d >> 16) & 0xFF) * nf + cr) >> 8) << 16) |
+                               (((((d >> 8) & 0xFF) * nf + cg) >> 8) << 8) |
+                               (((d & 0xFF) * nf + cb) >> 8);
+                    }
+                } else {
+                    for (int x = 0; x < r.mWidth; ++x)
+                        p[x] = BlendExact(p[x], c.r, c.g, c.b, c.a, t);
+                }
             }
         }
     }
@@ -1021,36 +1061,53 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
     std::vector<Tap> tx = AxisTaps(wx, ww, theSrcRect.mX, theSrcRect.mWidth, dw);
     std::vector<Tap> ty = AxisTaps(wy, wh, theSrcRect.mY, theSrcRect.mHeight, dh);
 
-    // Horizontal pass: one row of dw cells (four channels) per source row of the window.
-    std::vector<uint32_t> rows(static_cast<size_t>(wh) * dw * 4, 0);
-    for (int r = 0; r < wh; ++r) {
-        const uint32_t* s = src + static_cast<size_t>(wy + r) * srcW;
-        uint32_t* acc = rows.data() + static_cast<size_t>(r) * dw * 4;
-        for (const Tap& t : tx) {
-            uint32_t p = s[t.src];
-            uint32_t* cell = acc + static_cast<size_t>(t.dst) * 4;
-            cell[0] += t.weight * (p >> 24);
-            cell[1] += t.weight * ((p >> 16) & 0xFF);
-            cell[2] += t.weight * ((p >> 8) & 0xFF);
-            cell[3] += t.weight * (p & 0xFF);
+    // Destination rows one by one, each the weighted sum of horizontally filtered source rows.
+    // Rows are asked for in non-decreasing order, so a few cached rows suffice.
+    std::stable_sort(ty.begin(), ty.end(), [](const Tap& a, const Tap& b) { return a.dst < b.dst; });
+    constexpr int kSlots = 4;
+    const size_t rowWords = static_cast<size_t>(dw) * 4;
+    std::vector<uint32_t> slots(rowWords * kSlots);
+    int tags[kSlots] = {-1, -1, -1, -1};
+    auto filteredRow = [&](int srcRow) -> const uint32_t* {
+        int slot = srcRow % kSlots;
+        uint32_t* acc = slots.data() + rowWords * slot;
+        if (tags[slot] != srcRow) {
+            std::fill_n(acc, rowWords, 0u);
+            const uint32_t* s = src + static_cast<size_t>(srcRow) * srcW;
+            for (const Tap& t : tx) {
+                uint32_t p = s[t.src];
+                uint32_t* cell = acc + static_cast<size_t>(t.dst) * 4;
+                cell[0] += t.weight * (p >> 24);
+                cell[1] += t.weight * ((p >> 16) & 0xFF);
+                cell[2] += t.weight * ((p >> 8) & 0xFF);
+                cell[3] += t.weight * (p & 0xFF);
+            }
+            tags[slot] = srcRow;
         }
-    }
-    // Vertical pass.
-    std::vector<uint32_t> cells(static_cast<size_t>(dh) * dw * 4, 0);
-    for (const Tap& t : ty) {
-        const uint32_t* from = rows.data() + static_cast<size_t>(t.src - wy) * dw * 4;
-        uint32_t* to = cells.data() + static_cast<size_t>(t.dst) * dw * 4;
-        for (int i = 0; i < dw * 4; ++i)
-            to[i] += t.weight * from[i];
-    }
+        return acc;
+    };
 
+    const AlphaOverTable& table = AlphaOver();
     const int destW = theDest->GetWidth();
     const int destH = theDest->GetHeight();
+    std::vector<uint32_t> cells(rowWords);
+    size_t next = 0;
     for (int j = 0; j < dh; ++j) {
+        size_t first = next;
+        while (next < ty.size() && ty[next].dst == j)
+            ++next;
         int y = theDestRect.mY + j;
         if (y < 0 || y >= destH)
             continue;
-        const uint32_t* cell = cells.data() + static_cast<size_t>(j) * dw * 4;
+        std::fill(cells.begin(), cells.end(), 0u);
+        for (size_t k = first; k < next; ++k) {
+            const uint32_t* from = filteredRow(ty[k].src);
+            const uint32_t w = ty[k].weight;
+            for (size_t i = 0; i < rowWords; ++i)
+                cells[i] += w * from[i];
+        }
+        const uint32_t* cell = cells.data();
+        uint32_t* row = dst + static_cast<size_t>(y) * destW;
         for (int i = 0; i < dw; ++i, cell += 4) {
             int x = theDestRect.mX + i;
             if (x < 0 || x >= destW)
@@ -1059,8 +1116,7 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
             uint32_t a = std::min<uint32_t>(cell[0] >> 16, 255);
             if (a == 0)
                 continue;
-            uint32_t& d = dst[static_cast<size_t>(y) * destW + x];
-            uint32_t dA = d >> 24;
+            uint32_t& d = row[x];
             auto ch = [&](uint32_t s, int shift) {
                 return std::min<uint32_t>(((s * a) >> 8) + ((((d >> shift) & 0xFF) * (256 - a)) >> 8),
                                           255);
@@ -1068,7 +1124,7 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
             uint32_t r = ch(std::min<uint32_t>(cell[1] >> 16, 255), 16);
             uint32_t g = ch(std::min<uint32_t>(cell[2] >> 16, 255), 8);
             uint32_t b = ch(std::min<uint32_t>(cell[3] >> 16, 255), 0);
-            uint32_t na = dA + (255 - dA) * a / 255;
+            uint32_t na = table.newAlpha[a][d >> 24];
             d = (na << 24) | (r << 16) | (g << 8) | b;
         }
     }

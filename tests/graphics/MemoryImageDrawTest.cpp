@@ -57,6 +57,14 @@ TEST(MemoryImageDrawTest, FillRect)
         EXPECT_EQ(p.At(1, 0), c.dest);
     }
 
+    // A row of mixed destination alphas blends each pixel by its own.
+    Pic mixed(3, 1, {0xFF0000FF, 0x00000000, 0xFF0000FF});
+    mixed.img.FillRect(Rect(0, 0, 3, 1), Color(200, 100, 50, 100), 0);
+    EXPECT_EQ(mixed.At(1, 0), 0x64C76331u);
+    mixed.Set(3, 1, {0xFF0000FF, 0x00000000, 0xFF0000FF});
+    mixed.img.FillRect(Rect(0, 0, 3, 1), Color(255, 0, 0, 128), 0);
+    EXPECT_EQ(mixed.All(), (std::vector<uint32_t>{0xFF7F007F, 0x80FE0000, 0xFF7F007F}));
+
     // A rectangle past every side is cut to the image.
     Pic p(4, 3, 0);
     int changes = p.img.mChangeCount;
