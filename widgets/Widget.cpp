@@ -83,9 +83,14 @@ void Widget::SetDisabled(bool disabled)
     if (disabled && mWidgetManager != nullptr)
         mWidgetManager->DisableWidget(this);
     SetDirty();
-    if (!disabled && mWidgetManager != nullptr &&
-        Contains(mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY))
-        mWidgetManager->MousePosition(mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY);
+    if (disabled || mWidgetManager == nullptr)
+        return;
+    // The manager's mouse position is absolute; Contains takes the parent's coordinates.
+    const int mouseX = mWidgetManager->mLastMouseX;
+    const int mouseY = mWidgetManager->mLastMouseY;
+    Point parentPos = mParent != nullptr ? mParent->GetAbsPos() : Point{0, 0};
+    if (Contains(mouseX - parentPos.mX, mouseY - parentPos.mY))
+        mWidgetManager->MousePosition(mouseX, mouseY);
 }
 
 void Widget::ShowFinger(bool on)

@@ -81,6 +81,13 @@ public:
         (void)g;
         if (mLogDraws)
             Add("draw");
+        if (mDeferPriority >= 0 && mWidgetManager != nullptr)
+            mWidgetManager->DeferOverlay(this, mDeferPriority);
+    }
+    void RemovedFromManager(Quor::WidgetManager* manager) override
+    {
+        Widget::RemovedFromManager(manager);
+        Add("removed");
     }
     void DrawOverlayAt(Quor::Graphics* g, int priority) override
     {
@@ -93,6 +100,7 @@ public:
     bool mLogMoves = true;
     bool mLogUpdates = false;
     bool mLogDraws = false;
+    int mDeferPriority = -1; // asks for an overlay at this priority when drawn
     bool mHoleAt = false; // IsPointVisible is false at (mHoleX, mHoleY)
     int mHoleX = 0;
     int mHoleY = 0;
