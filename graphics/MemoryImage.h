@@ -12,7 +12,6 @@ namespace Quor {
 class QuorAppBase;
 class NativeDisplay;
 class ImageTextureSet;
-struct RectD;
 
 // Word written right after the last pixel of every 32-bit pixel buffer.
 constexpr uint32_t MEMORYIMAGE_SENTINEL = 0x4BEEFADE;

@@ -4,10 +4,19 @@
 #include "graphics/MemoryImage.h"
 
 #include "app/QuorAppBase.h"
+// The display back-end is optional here: without it there is no display, its pixel format is
+// the 32-bit one and there is no texture data to read back.
+#if __has_include("display/NativeDisplay.h")
+#include "display/NativeDisplay.h"
+#define QUOR_HOST_HAS_NATIVE_DISPLAY 1
+#endif
 #if __has_include("display/DDInterface.h")
 #include "display/DDInterface.h"
-#include "display/D3DInterface.h"
 #define QUOR_HOST_HAS_DISPLAY 1
+#endif
+#if __has_include("display/D3DInterface.h")
+#include "display/D3DInterface.h"
+#define QUOR_HOST_HAS_RENDERER 1
 #endif
 
 namespace Quor::host {
@@ -35,7 +44,7 @@ NativeDisplay* ProgramDisplay()
 
 PixelFormat FormatOf(const NativeDisplay* theDisplay)
 {
-#ifdef QUOR_HOST_HAS_DISPLAY
+#ifdef QUOR_HOST_HAS_NATIVE_DISPLAY
     if (theDisplay != nullptr && theDisplay->mRedMask != 0 && theDisplay->mGreenMask != 0 &&
         theDisplay->mBlueMask != 0) {
         return PixelFormat{
@@ -74,7 +83,7 @@ bool Is3DAccelerated(QuorAppBase* theApp)
 
 bool ReadBackTexture(MemoryImage* theImage)
 {
-#ifdef QUOR_HOST_HAS_DISPLAY
+#if defined(QUOR_HOST_HAS_DISPLAY) && defined(QUOR_HOST_HAS_RENDERER)
     if (gQuorAppBase != nullptr && gQuorAppBase->mDdInterface != nullptr &&
         gQuorAppBase->mDdInterface->mD3DInterface != nullptr)
         return gQuorAppBase->mDdInterface->mD3DInterface->ReadBackTexture(theImage);
