@@ -919,7 +919,7 @@ void MemoryImage::DrawLineAA(double theStartX, double theStartY, double theEndX,
 void MemoryImage::FillScanLinesWithCoverage(Span* theSpans, int theSpanCount,
                                             const Color& theColor, int /*theDrawMode*/,
                                             const uint8_t* theCoverage, int theCoverX,
-                                            int theCoverY, int theCoverWidth, int /*theCoverHeight*/)
+                                            int theCoverY, int theCoverWidth, int theCoverHeight)
 {
     uint32_t* bits = GetBits();
     if (bits != nullptr && theSpans != nullptr && theCoverage != nullptr) {
@@ -932,7 +932,9 @@ void MemoryImage::FillScanLinesWithCoverage(Span* theSpans, int theSpanCount,
             int64_t row = int64_t(span.mY) - theCoverY;
             for (int64_t x = span.mX; x < int64_t(span.mX) + span.mWidth; ++x) {
                 int64_t col = x - theCoverX;
-                if (x < 0 || x >= mWidth || row < 0 || col < 0 || col >= theCoverWidth)
+                // Only pixels of the image, and only coverage bytes inside the buffer.
+                if (x < 0 || x >= mWidth || row < 0 || row >= theCoverHeight || col < 0 ||
+                    col >= theCoverWidth)
                     continue;
                 uint32_t cover = theCoverage[row * theCoverWidth + col];
                 uint32_t a = (c.a * (cover + 1)) >> 8;

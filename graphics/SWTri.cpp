@@ -55,6 +55,11 @@ ClipVertex Crossing(const ClipVertex& out, const ClipVertex& in, Edge edge, floa
     float outC = vertical ? out.x : out.y;
     float inC = vertical ? in.x : in.y;
     float t = (limit - outC) / (inC - outC);
+    // A crossing lies between its two vertices; infinite or NaN coordinates give none.
+    if (!(t >= 0.0f))
+        t = 0.0f;
+    else if (t > 1.0f)
+        t = 1.0f;
     ClipVertex c;
     c.x = out.x + t * (in.x - out.x);
     c.y = out.y + t * (in.y - out.y);

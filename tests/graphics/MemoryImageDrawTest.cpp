@@ -45,6 +45,7 @@ TEST(MemoryImageDrawTest, FillRect)
         // new alpha 100, f = 255: each channel (c * 255) >> 8
         {"onto transparent", 0x00000000, Color(200, 100, 50, 100), 0, 0x64C76331},
         {"alpha 0", 0xFF123456, Color(255, 255, 255, 0), 0, 0xFF123456},
+        {"components past 0..255 are cut", 0xFF000000, Color(300, -5, 20, 999), 0, 0xFFFF0014},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
