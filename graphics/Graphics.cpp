@@ -8,9 +8,25 @@
 
 #include "graphics/Image.h"
 
+#if __has_include("display/DDImage.h")
+#include "display/DDImage.h"
+#define QUOR_HAVE_DISPLAY_IMAGE 1
+#endif
+
 namespace Quor {
 
 namespace {
+
+// Whether the image is drawn by the 3-D display (only display images can be).
+bool DrawnBy3D(Image* theImage)
+{
+#ifdef QUOR_HAVE_DISPLAY_IMAGE
+    return theImage != nullptr && DDImage::Check3D(theImage);
+#else
+    (void)theImage;
+    return false;
+#endif
+}
 
 bool SameRect(const Rect& a, const Rect& b)
 {
@@ -31,7 +47,7 @@ Graphics::Graphics(Image* theDestImage)
     mDestImage = theDestImage != nullptr ? theDestImage : &gEmptyImage;
     mClipRect = WholeDestRect();
     mColor = Color();
-    mIs3D = false;
+    mIs3D = theDestImage != nullptr && DrawnBy3D(theDestImage);
 }
 
 Graphics::Graphics(const Graphics& theGraphics) : GraphicsState()
@@ -327,6 +343,7 @@ void Graphics::DrawImageTransformed(Image* theImage, const Transform2D& theTrans
     const float hh = static_cast<float>(theSrcRect.mHeight) * 0.5f;
     const Transform2D& t = theTransform;
 
+    mIs3D = DrawnBy3D(mDestImage);
     if (t.mUsesMatrix || (mIs3D && subPixel)) {
         Transform2D matrixForm = theTransform;
         DrawImageMatrix(theImage, matrixForm.GetMatrix(), theSrcRect, theX, theY);
