@@ -1068,21 +1068,22 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
     std::stable_sort(ty.begin(), ty.end(), [](const Tap& a, const Tap& b) { return a.dst < b.dst; });
     constexpr int kSlots = 4;
     const size_t rowWords = static_cast<size_t>(dw) * 4;
-    std::vector<uint32_t> slots(rowWords * kSlots);
+    // A horizontally filtered channel is at most 257 * 255, so it fits 16 bits.
+    std::vector<uint16_t> slots(rowWords * kSlots);
     int tags[kSlots] = {-1, -1, -1, -1};
-    auto filteredRow = [&](int srcRow) -> const uint32_t* {
+    auto filteredRow = [&](int srcRow) -> const uint16_t* {
         int slot = srcRow % kSlots;
-        uint32_t* acc = slots.data() + rowWords * slot;
+        uint16_t* acc = slots.data() + rowWords * slot;
         if (tags[slot] != srcRow) {
-            std::fill_n(acc, rowWords, 0u);
+            std::fill_n(acc, rowWords, uint16_t(0));
             const uint32_t* s = src + static_cast<size_t>(srcRow) * srcW;
             for (const Tap& t : tx) {
                 uint32_t p = s[t.src];
-                uint32_t* cell = acc + static_cast<size_t>(t.dst) * 4;
-                cell[0] += t.weight * (p >> 24);
-                cell[1] += t.weight * ((p >> 16) & 0xFF);
-                cell[2] += t.weight * ((p >> 8) & 0xFF);
-                cell[3] += t.weight * (p & 0xFF);
+                uint16_t* cell = acc + static_cast<size_t>(t.dst) * 4;
+                cell[0] = static_cast<uint16_t>(cell[0] + t.weight * (p >> 24));
+                cell[1] = static_cast<uint16_t>(cell[1] + t.weight * ((p >> 16) & 0xFF));
+                cell[2] = static_cast<uint16_t>(cell[2] + t.weight * ((p >> 8) & 0xFF));
+                cell[3] = static_cast<uint16_t>(cell[3] + t.weight * (p & 0xFF));
             }
             tags[slot] = srcRow;
         }
@@ -1103,7 +1104,7 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
             continue;
         std::fill(cells.begin(), cells.end(), 0u);
         for (size_t k = first; k < next; ++k) {
-            const uint32_t* from = filteredRow(ty[k].src);
+            const uint16_t* from = filteredRow(ty[k].src);
             const uint32_t w = ty[k].weight;
             for (size_t i = 0; i < rowWords; ++i)
                 cells[i] += w * from[i];
