@@ -847,12 +847,14 @@ void MemoryImage::FillRect(const Rect& theRect, const Color& theColor, int /*the
                     uint32_t dA = all >> 24;
                     uint32_t na = static_cast<uint32_t>(t.newAlpha[c.a][dA]) << 24;
                     uint32_t f = t.factor[c.a][dA];
-                    uint32_t nf = 256 - f, cr = c.r * f, cg = c.g * f, cb = c.b * f;
+                    // Red and blue share one word: d * (256 - f) + c * f stays below 65536
+                    // per channel, so the two never carry into each other.
+                    uint32_t nf = 256 - f;
+                    uint32_t crb = ((c.r << 16) | c.b) * f, cg = (c.g << 8) * f;
                     for (int x = 0; x < r.mWidth; ++x) {
                         uint32_t d = p[x];
-                        p[x] = na | (((((d >> 16) & 0xFF) * nf + cr) >> 8) << 16) |
-                               (((((d >> 8) & 0xFF) * nf + cg) >> 8) << 8) |
-                               (((d & 0xFF) * nf + cb) >> 8);
+                        p[x] = na | ((((d & 0x00FF00FF) * nf + crb) >> 8) & 0x00FF00FF) |
+                               ((((d & 0x0000FF00) * nf + cg) >> 8) & 0x0000FF00);
                     }
                 } else {
                     for (int x = 0; x < r.mWidth; ++x)
