@@ -379,7 +379,10 @@ void TriangleRasterizer(const TriVertex* vertices, int count, MemoryImage* textu
     if (filler == nullptr || clip.mWidth <= 0 || clip.mHeight <= 0)
         return;
 
-    SWColor swColor = {color.mAlpha, color.mRed, color.mGreen, color.mBlue};
+    // Components outside 0..255 would spill into the neighbouring channel.
+    auto channel = [](int v) { return std::clamp(v, 0, 255); };
+    SWColor swColor = {channel(color.mAlpha), channel(color.mRed), channel(color.mGreen),
+                       channel(color.mBlue)};
     const float left = static_cast<float>(clip.mX);
     const float right = static_cast<float>(clip.mX + clip.mWidth - 1);
     const float top = static_cast<float>(clip.mY);

@@ -213,6 +213,9 @@ TEST_F(SWTriTest, AlphaThresholdsAndBlends)
         // 888, a = 127: red = (200 * (255 - 127) >> 8) + (127 * 127 >> 8) = 100 + 63
         {"888 blend", SWTRI_FORMAT_888, 0x00C80000, 0x81804020, kTint, 0xFFA31F0F},
         {"888 overwrite", SWTRI_FORMAT_888, 0x00C80000, 0xF8804020, kTint, 0xFF7F3F1F},
+        // components past 0..255 are cut: (300, -4, 128, 999) acts as (255, 0, 128, 255)
+        {"colour cut to 0..255", SWTRI_FORMAT_8888, 0xFF000000, 0xF8804020,
+         Color(300, -4, 128, 999), 0xFF7F0010},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
