@@ -445,8 +445,10 @@ Widget* WidgetContainer::FindWidget(int x, int y, int flags, int* localX, int* l
             continue;
         const int childX = x - child->mX;
         const int childY = y - child->mY;
-        if (Widget* found = child->FindWidget(childX, childY, childFlags, localX, localY))
-            return found;
+        if (!child->mWidgets.empty()) {
+            if (Widget* found = child->FindWidget(childX, childY, childFlags, localX, localY))
+                return found;
+        }
         if (child->mMouseVisible && child->GetInsetRect().Contains(x, y) &&
             child->IsPointVisible(childX, childY)) {
             if (localX != nullptr)

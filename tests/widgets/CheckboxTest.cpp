@@ -1,6 +1,7 @@
 // The checkbox: toggling by any press, reports, and its three looks.
 #include "WidgetTestSupport.h"
 
+#include "app/QuorAppBase.h"
 #include "graphics/Graphics.h"
 #include "widgets/Checkbox.h"
 
@@ -76,4 +77,18 @@ TEST(Checkbox, Looks)
         box.Draw(&g);
         EXPECT_EQ(Join(screen.mCalls), tc.calls) << tc.what;
     }
+}
+
+TEST(Checkbox, HandCursorWhileTheMouseIsOverIt)
+{
+    QuorAppBase app;
+    WidgetManager& manager = *app.mWidgetManager;
+    Checkbox box(nullptr, nullptr, 1, nullptr);
+    box.Resize(10, 10, 16, 16);
+    manager.AddWidget(&box);
+    manager.MouseMove(12, 12);
+    EXPECT_EQ(app.mCursorNum, 1);
+    manager.MouseMove(50, 50);
+    EXPECT_EQ(app.mCursorNum, 0);
+    manager.RemoveWidget(&box);
 }

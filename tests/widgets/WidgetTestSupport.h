@@ -49,6 +49,11 @@ public:
         if (mOnUpdate)
             mOnUpdate(this);
     }
+    void UpdateF(float fraction) override
+    {
+        if (mLogUpdates)
+            Add("updatef " + std::to_string(int(fraction * 100)));
+    }
     void GotFocus() override { Widget::GotFocus(); Add("gotfocus"); }
     void LostFocus() override { Widget::LostFocus(); Add("lostfocus"); }
     void KeyChar(char c) override { Add("char " + std::to_string(int(c))); }

@@ -151,6 +151,40 @@ TEST(WidgetTree, UpdateRunsOncePerManagerUpdateAndHonoursFlags)
     manager.RemoveAllWidgets();
 }
 
+TEST(WidgetTree, FlagsBelowTheModalWidgetApplyToUpdateAndDraw)
+{
+    Log log;
+    RecordingImage screenImage(100, 100);
+    WidgetManager manager(nullptr);
+    manager.mImage = &screenImage;
+    LogWidget below(&log, "below", 0, 0, 10, 10), inner(&log, "inner", 0, 0, 5, 5),
+        modal(&log, "modal", 20, 0, 10, 10), above(&log, "above", 40, 0, 10, 10);
+    for (LogWidget* w : {&below, &inner, &modal, &above})
+        w->mLogUpdates = w->mLogDraws = true;
+    manager.AddWidget(&below);
+    below.AddWidget(&inner);
+    manager.AddWidget(&modal);
+    manager.AddWidget(&above);
+    manager.AddBaseModal(&modal, FlagsMod{0, WIDGETFLAGS_UPDATE | WIDGETFLAGS_DRAW});
+    manager.UpdateFrame();
+    manager.UpdateFrameF(0.5f);
+    manager.DrawScreen();
+    EXPECT_EQ(Join(log), "modal update; above update; modal updatef 50; above updatef 50; "
+                         "modal draw; above draw");
+    log.clear();
+
+    manager.RemoveBaseModal(&modal);
+    manager.UpdateFrame();
+    manager.UpdateFrameF(1.0f);
+    manager.SetAllDirty();
+    manager.DrawScreen();
+    EXPECT_EQ(Join(log), "below update; inner update; modal update; above update; "
+                         "below updatef 100; inner updatef 100; modal updatef 100; "
+                         "above updatef 100; below draw; inner draw; modal draw; above draw");
+    below.RemoveAllWidgets();
+    manager.RemoveAllWidgets();
+}
+
 namespace {
 
 struct DirtyCase {
