@@ -213,6 +213,13 @@ TEST_F(ManagerFixture, LosingTheWindowFocusReleasesHeldKeysInOrder)
     manager.GotFocus();
     manager.GotFocus();
     EXPECT_EQ(Take(), "B1 gotfocus");
+
+    // The press landed on nothing; losing the capture still ends it, so moves are no drags.
+    EXPECT_EQ(manager.mDownButtons, 1);
+    manager.ReleaseMouseCapture();
+    EXPECT_EQ(manager.mDownButtons, 0);
+    manager.MouseMove(40, 40);
+    EXPECT_EQ(Take(), "B1 enter; B1 move 10,10");
 }
 
 TEST_F(ManagerFixture, ControlTabGoesToTheDefaultTabWidget)
