@@ -20,6 +20,11 @@ bool IsXMLSpace(int c) {
 }
 char Narrow(int c) { return static_cast<char>(c & 0xFF); }
 
+// Entity decoding, skipped for the common text without any '&'.
+std::wstring Decoded(const std::wstring& text) {
+    return text.find(L'&') == std::wstring::npos ? text : XMLDecodeWString(text);
+}
+
 } // namespace
 
 XMLParser::XMLParser() = default;
@@ -92,14 +97,17 @@ bool XMLParser::AddAttribute(XMLElement* element, const std::string& name, const
 }
 
 // The file is read in chunks; the parser is the only reader of its handle.
-int XMLParser::ReadByte() {
-    if (mReadPos == mReadEnd) {
-        if (!mFile) return END_OF_INPUT;
-        if (mReadBuf.size() < READ_CHUNK) mReadBuf.resize(READ_CHUNK);
-        mReadEnd = PakFRead(mReadBuf.data(), 1, READ_CHUNK, mFile);
-        mReadPos = 0;
-        if (mReadEnd == 0) return END_OF_INPUT;
-    }
+inline int XMLParser::ReadByte() {
+    if (mReadPos < mReadEnd) return mReadBuf[mReadPos++];
+    return Refill();
+}
+
+int XMLParser::Refill() {
+    if (!mFile) return END_OF_INPUT;
+    if (mReadBuf.size() < READ_CHUNK) mReadBuf.resize(READ_CHUNK);
+    mReadEnd = PakFRead(mReadBuf.data(), 1, READ_CHUNK, mFile);
+    mReadPos = 0;
+    if (mReadEnd == 0) return END_OF_INPUT;
     return mReadBuf[mReadPos++];
 }
 
@@ -203,14 +211,13 @@ int XMLParser::NextChar() {
 bool XMLParser::AddPendingAttribute(XMLElement* element, std::wstring& name, std::wstring& value) {
     bool emptyTag = false;
     if (!name.empty()) {
-        std::wstring decodedName = XMLDecodeWString(name);
-        std::string narrowName = WStringToString(decodedName);
+        std::string narrowName = WStringToString(Decoded(name));
         if (!value.empty() && value.back() == L'/') {
             // <tag name=value/> : the '/' closes the tag, it is not part of the value.
             value.pop_back();
             emptyTag = true;
         }
-        AddAttribute(element, narrowName, WStringToString(XMLDecodeWString(value)));
+        AddAttribute(element, narrowName, WStringToString(Decoded(value)));
     }
     name.clear();
     value.clear();
@@ -372,7 +379,7 @@ bool XMLParser::NextElement(XMLElement* element) {
         }
 
         if (!attrName.empty()) AddPendingAttribute(element, attrName, attrValue);
-        element->mValue = XMLDecodeString(element->mValue);
+        if (element->mValue.find('&') != std::string::npos) element->mValue = XMLDecodeString(element->mValue);
         if (element->mType == XMLElement::TYPE_COMMENT && !mAllowComments) continue;
         return true;
     }

@@ -66,6 +66,7 @@ private:
 
     int NextChar();
     int ReadByte();
+    int Refill();
     int ReadSingleByte();
     int ReadUTF8();
     int ReadUTF16();
