@@ -6,6 +6,7 @@
 #include "graphics/Image.h"
 #include "graphics/SharedImage.h"
 #include "platform/Files.h"
+#include "resources/ImageLib.h"
 #include "platform/Instance.h"
 #include "platform/Sys.h"
 #include "platform/Threads.h"
@@ -50,6 +51,7 @@ QuorAppBase::QuorAppBase()
 {
     mAspectRatio.Set(4, 3);
     gQuorAppBase = this;
+    ImageLib::LoadJ2KCodecLibrary();
 
     mMutex = nullptr;
     mNotifyGameMessage = 0;

@@ -369,7 +369,7 @@ public:
     int mScreenBltTime = 0;
     int mFPSFlipCount = 0;
     uint32_t mLastDrawTick = 0;
-    uint32_t mNextDrawTick = 0;
+    std::atomic<uint32_t> mNextDrawTick{0}; // read by the cursor thread
     uint32_t mLastRedrawStamp = 0; // last idle screen-saver check
     bool mRedrawStampSet = false;
     uint32_t mFastForwardStamp = 0;

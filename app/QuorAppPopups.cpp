@@ -4,6 +4,7 @@
 
 #include "app/Common.h"
 #include "platform/Dialogs.h"
+#include "resources/ImageLib.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Sys.h"
@@ -289,6 +290,7 @@ void QuorAppBase::Shutdown()
         mMusicInterface->StopAllMusic();
     if (mReadRegistryDone)
         WriteToRegistry();
+    ImageLib::FreeJ2KCodecLibrary();
 }
 
 } // namespace Quor
