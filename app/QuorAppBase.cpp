@@ -5,6 +5,7 @@
 #include "app/Common.h"
 #include "graphics/Image.h"
 #include "graphics/SharedImage.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "resources/ImageLib.h"
 #include "platform/Instance.h"
@@ -93,8 +94,27 @@ QuorAppBase::~QuorAppBase()
 {
     Shutdown();
 
-    // Hardware-acceleration confirmation: the display's 3-D test and question need the display
-    // interface (MakeWindow); without one there is no 3-D state to keep.
+    // Hardware-acceleration confirmation, when 3-D drawing was switched during this run.
+    if (mUserChanged3DSetting) {
+        bool stored = false;
+        if (RegistryReadBoolean("Is3D", &stored) || Is3DAccelerationRecommended()) {
+            RegistryWriteBoolean("Is3D", Is3DAccelerated());
+        } else if (Is3DAccelerated()) {
+            std::string caption =
+                mCompanyName + " " +
+                GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+            std::string text = GetString(
+                "HARDWARE_ACCEL_SWITCHED_ON",
+                "Hardware Acceleration was switched on during this session.\r\n"
+                "If this resulted in slower performance, it should be switched off.\r\n"
+                "Would you like to keep Hardware Acceleration switched on?");
+            bool keep = plat::MessageBox(text, caption, plat::MB_YESNO | plat::MB_ICONQUESTION) ==
+                        plat::IDYES;
+            Set3DAccelerated(keep, false);
+            if (keep)
+                RegistryWriteBoolean("Is3D", true);
+        }
+    }
 
     for (auto& [id, dialog] : mDialogMap) {
         mWidgetManager->RemoveWidget(dialog);
