@@ -53,6 +53,8 @@ public:
     bool AtEnd() const { return mReadBitPos >= mDataBitSize; }
 
     int GetReadBitPos() const { return mReadBitPos; }
+    // Puts the read position back to one taken from GetReadBitPos.
+    void SetReadBitPos(int pos) { mReadBitPos = pos < 0 ? 0 : pos; }
     int GetWriteBitPos() const { return mWriteBitPos; }
     int GetDataBitSize() const { return mDataBitSize; }
 

@@ -1,7 +1,9 @@
 // The HTTP transfer: URL split, the worker's connect/send/receive loop and the result codes.
 #include "app/HTTPTransfer.h"
 
+#include "app/Buffer.h"
 #include "app/Common.h"
+#include "app/QuorAppBase.h"
 #include "platform/Net.h"
 
 #include <algorithm>
@@ -15,6 +17,9 @@ namespace {
 int gNextTransferId = 1;
 
 int NewTransferId() { return gNextTransferId++; }
+
+// The demo stream's command number of a transfer outcome.
+constexpr int kDemoCommand = 17;
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -78,7 +83,8 @@ void HTTPTransfer::ParseURL()
 void HTTPTransfer::StartWorker()
 {
     mTransferPending = true;
-    // PLAYBACK-CHECK
+    if (gQuorAppBase != nullptr && gQuorAppBase->mPlayingDemo)
+        return; // the outcome comes from the demo stream
     JoinWorker();
     mThreadRunning = true;
     mThread = std::thread([this] { WorkerMain(); });
@@ -126,8 +132,40 @@ int HTTPTransfer::GetResult()
 
 void HTTPTransfer::Poll()
 {
-    // Recording and replaying the outcome through the demo stream is not part of this build:
-    // the demo stream's timing-block operations do not exist yet.
+    QuorAppBase* app = gQuorAppBase;
+    if (app == nullptr)
+        return;
+    Buffer& demo = app->mDemoBuffer;
+    if (app->mPlayingDemo) {
+        // A recorded outcome of this transfer, due at this update, replaces the live one.
+        if (!app->ReadDemoTimingBlock() || app->mDemoNeedsCommand || app->mDemoIsShortCmd ||
+            app->mDemoCmdOrder != kDemoCommand)
+            return;
+        int pos = demo.GetReadBitPos();
+        if (demo.ReadLong() != mTransferId) {
+            demo.SetReadBitPos(pos);
+            return;
+        }
+        mLastRecordedResult = demo.ReadByte();
+        std::string content = demo.ReadString();
+        {
+            std::lock_guard<std::mutex> lock(mContentLock);
+            mContent = content;
+        }
+        mResult = mLastRecordedResult;
+        app->mDemoNeedsCommand = true;
+    } else if (app->mRecordingDemo) {
+        int result = mResult;
+        if (result == mLastRecordedResult)
+            return;
+        app->WriteDemoTimingBlock();
+        demo.WriteNumBits(0, 1);
+        demo.WriteNumBits(kDemoCommand, 5);
+        demo.WriteLong(mTransferId);
+        demo.WriteByte(static_cast<uint8_t>(result));
+        demo.WriteString(result == RESULT_NOT_COMPLETED ? std::string() : GetContent());
+        mLastRecordedResult = result;
+    }
 }
 
 std::string HTTPTransfer::GetContent()

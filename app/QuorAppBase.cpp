@@ -3,6 +3,7 @@
 
 #include "app/Buffer.h"
 #include "app/Common.h"
+#include "app/CrashCatcher.h"
 #include "graphics/Image.h"
 #include "graphics/SharedImage.h"
 #include "platform/Dialogs.h"
@@ -88,6 +89,8 @@ QuorAppBase::QuorAppBase()
     mDemoFileName = mDemoFilePrefix + ".dmo";
 
     mWidgetManager = new WidgetManager(this);
+
+    CrashCatcher::mApp = this; // from now on a crash report carries the application's part
 }
 
 QuorAppBase::~QuorAppBase()
@@ -154,6 +157,8 @@ QuorAppBase::~QuorAppBase()
 
     delete mMutex;
     mMutex = nullptr;
+    if (CrashCatcher::mApp == this)
+        CrashCatcher::mApp = nullptr; // a later fault must not reach a destroyed application
 }
 
 void QuorAppBase::Init()

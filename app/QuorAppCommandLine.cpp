@@ -2,6 +2,7 @@
 #include "app/QuorAppBase.h"
 
 #include "app/Common.h"
+#include "platform/Crash.h"
 #include "platform/Shell.h"
 
 #include <cstdlib>
@@ -102,9 +103,8 @@ void QuorAppBase::HandleCmdLineParam(const std::string& name, const std::string&
         if (!IsAbsoluteDemoName(mDemoFileName))
             mDemoFileName = GetAppDataFolder() + mDemoFileName;
     } else if (name == "-crash") {
-        // A deliberate fault, for the crash catcher.
-        volatile char* address = nullptr;
-        *address = 0;
+        // A deliberate fault, for the crash catcher: a one-byte write to address 0.
+        plat::CrashWriteToNull();
     } else if (name == "-screensaver") {
         mIsScreenSaver = true;
     } else if (name == "-changedir") {

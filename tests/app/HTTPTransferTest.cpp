@@ -1,5 +1,7 @@
 // HTTP transfer against servers on 127.0.0.1 that the tests start, and the response reader.
 #include "app/HTTPTransfer.h"
+#include "app/Buffer.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +162,49 @@ TEST(HTTPTransfer, ResetReturnsToIdleWithNewId)
     EXPECT_EQ(t.GetResult(), HTTPTransfer::RESULT_NOT_STARTED);
     EXPECT_GT(t.mTransferId, id);
     EXPECT_TRUE(t.GetContent().empty());
+}
+
+TEST(HTTPTransfer, OutcomeRecordedAndReplayedThroughTheDemo)
+{
+    quortest::TestApp app;
+    app.mRecordingDemo = true;
+    int id = 0;
+    {
+        LoopbackServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"}});
+        HTTPTransfer t;
+        SendTo(t, Local(server.Port()));
+        EXPECT_EQ(WaitForResult(t), HTTPTransfer::RESULT_DONE);
+        id = t.mTransferId;
+        EXPECT_EQ(t.mLastRecordedResult, HTTPTransfer::RESULT_DONE);
+    }
+    Buffer& demo = app.mDemoBuffer;
+    ASSERT_GT(demo.GetDataLen(), 0);
+
+    // Replay: no connection is made (nothing listens there); the results come from the stream.
+    app.mRecordingDemo = false;
+    app.mPlayingDemo = true;
+    demo.SeekFront();
+    app.mLastDemoUpdateCnt = 0;
+    app.mDemoNeedsCommand = true;
+
+    HTTPTransfer other;
+    SendTo(other, Local(LoopbackServer::ClosedPort()));
+    EXPECT_FALSE(other.mThreadRunning);
+    EXPECT_EQ(other.GetResult(), HTTPTransfer::RESULT_NOT_COMPLETED); // not its record
+    EXPECT_EQ(demo.GetReadBitPos(), 10); // put back after the record's header
+
+    HTTPTransfer replay;
+    SendTo(replay, Local(LoopbackServer::ClosedPort()));
+    replay.mTransferId = id;
+    int result = HTTPTransfer::RESULT_NOT_COMPLETED;
+    for (int i = 0; i < 4 && result == HTTPTransfer::RESULT_NOT_COMPLETED; ++i)
+        result = replay.GetResult();
+    EXPECT_EQ(result, HTTPTransfer::RESULT_DONE);
+    EXPECT_EQ(replay.GetContent(), "hello");
+    EXPECT_FALSE(replay.mThreadRunning);
+    EXPECT_TRUE(replay.mTransferPending); // no worker ever finishes a replayed transfer
+    EXPECT_TRUE(demo.AtEnd());
+    app.mPlayingDemo = false;
 }
 
 TEST(HTTPResponseReader, WholeAndByteByByte)
