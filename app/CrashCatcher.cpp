@@ -291,6 +291,29 @@ void WriteCoreReport(const plat::CrashInfo& info)
 
 void OnCrash(const plat::CrashInfo& info) { CrashCatcher::ExceptionFilter(info); }
 
+// A message box cannot scroll: it shows the head of the report, which names the exception,
+// its place and the innermost frames, with long lines cut.
+std::string ReportForBox(const std::string& report)
+{
+    constexpr int kLines = 16;
+    constexpr size_t kWidth = 80;
+    std::string out;
+    size_t start = 0;
+    for (int i = 0; i < kLines && start < report.size(); ++i) {
+        size_t end = report.find('\n', start);
+        std::string line = report.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.size() > kWidth)
+            line = line.substr(0, kWidth - 3) + "...";
+        out += line + "\n";
+        start = end == std::string::npos ? report.size() : end + 1;
+    }
+    if (start < report.size())
+        out += "...\n(The whole report is in crash.txt.)";
+    return out;
+}
+
 int CrashWindowProcess(void*)
 {
     CrashCatcher::mClosed = false;
@@ -306,7 +329,7 @@ int CrashWindowProcess(void*)
             }
         }
         int closeNow = static_cast<int>(labels.size()) - 1; // "Close Now" is always the last
-        int chosen = plat::CrashMessageBox("Fatal Error!", gCrashMessage + "\n\n" + CrashCatcher::mErrorText,
+        int chosen = plat::CrashMessageBox("Fatal Error!", gCrashMessage + "\n\n" + ReportForBox(CrashCatcher::mErrorText),
                                            labels, closeNow);
         if (chosen < 0 || chosen == closeNow)
             CrashCatcher::mClosed = true;
