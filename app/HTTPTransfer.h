@@ -34,7 +34,7 @@ private:
     size_t mPos = 0;
     std::string mNew;
     int mOutcome = -1;
-    int mContentLength = 0;
+    std::atomic<int> mContentLength{0};
     int mLengthLeft = 0;
     int mChunkLeft = 0;
     bool mHeaderDone = false;
@@ -82,7 +82,7 @@ public:
     std::string mURL;
     std::string mHost;
     int mPort = 80;
-    int mContentLength = 0;
+    std::atomic<int> mContentLength{0};
     std::string mContent;
     std::atomic<bool> mTransferPending{false};
     std::atomic<bool> mThreadRunning{false};

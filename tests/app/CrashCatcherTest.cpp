@@ -36,6 +36,19 @@ QUOR_RAW_FAULT void CrashTestDivideByZero()
 
 QUOR_RAW_FAULT void CrashTestIllegalInstruction() { __builtin_trap(); }
 
+volatile bool gCrashTestRecurse = true;
+
+QUOR_RAW_FAULT int CrashTestRecurse(int depth)
+{
+    volatile char frame[4096];
+    frame[0] = static_cast<char>(depth);
+    if (gCrashTestRecurse)
+        return CrashTestRecurse(depth + 1) + frame[0];
+    return 0;
+}
+
+void CrashTestStackOverflow() { CrashTestRecurse(0); }
+
 void CrashTestThrow() { throw std::runtime_error("not caught anywhere"); }
 
 // Thrown on a thread of its own, where no test framework catches it.
@@ -54,6 +67,13 @@ void CrashTestWithApplication()
     app.mDemoFileName = "crash.dmo";
     app.mTimeLoaded = app.GetClock()->GetTickCount();
     plat::CrashWriteToNull();
+}
+
+// The "-crash" option on the command line.
+void CrashTestCommandLine()
+{
+    static quortest::TestApp app;
+    app.HandleCmdLineParam("-crash", "");
 }
 
 // An application whose own crash hook faults again.
@@ -174,8 +194,12 @@ TEST(CrashCatcher, FaultsLeaveTheReport)
     } cases[] = {
         {"null write", CrashTestNullWrite, SIGSEGV,
          "Exception: Access Violation (code 0xc0000005)", "plat::CrashWriteToNull()+"},
+        {"-crash option", CrashTestCommandLine, SIGSEGV,
+         "Exception: Access Violation (code 0xc0000005)", "Quor::QuorAppBase::HandleCmdLineParam("},
         {"division by zero", CrashTestDivideByZero, SIGFPE,
          "Exception: Integer Divide by Zero (code 0xc0000094)", "CrashTestDivideByZero()+"},
+        {"stack overflow", CrashTestStackOverflow, SIGSEGV,
+         "Exception: Stack Overflow (code 0xc00000fd)", "CrashTestRecurse(int)+"},
         {"illegal instruction", CrashTestIllegalInstruction, SIGILL,
          "Exception: Illegal Instruction (code 0xc000001d)", "CrashTestIllegalInstruction()+"},
         {"uncaught exception", CrashTestUncaughtException, SIGABRT,
