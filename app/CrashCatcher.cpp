@@ -289,7 +289,9 @@ void WriteCoreReport(const plat::CrashInfo& info)
     plat::CrashWriteFile("crash.txt", out.Data(), out.Size());
 }
 
+#ifndef QUOR_FUZZING // fuzz targets keep their own fault handling
 void OnCrash(const plat::CrashInfo& info) { CrashCatcher::ExceptionFilter(info); }
+#endif
 
 // A message box cannot scroll: it shows the head of the report, which names the exception,
 // its place and the innermost frames, with long lines cut.
@@ -321,13 +323,9 @@ int CrashWindowProcess(void*)
         CrashCatcher::Button buttons[2];
         int count = CrashCatcher::GetCrashWindowButtons(buttons);
         std::vector<std::string> labels;
-        std::vector<int> ids;
-        for (int i = 0; i < count; ++i) {
-            if (buttons[i].enabled) { // a message box has no disabled buttons: leave it out
+        for (int i = 0; i < count; ++i)
+            if (buttons[i].enabled) // a message box has no disabled buttons: leave it out
                 labels.push_back(buttons[i].text);
-                ids.push_back(i);
-            }
-        }
         int closeNow = static_cast<int>(labels.size()) - 1; // "Close Now" is always the last
         int chosen = plat::CrashMessageBox("Fatal Error!", gCrashMessage + "\n\n" + ReportForBox(CrashCatcher::mErrorText),
                                            labels, closeNow);
