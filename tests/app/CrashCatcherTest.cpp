@@ -286,6 +286,15 @@ TEST(CrashCatcher, FaultInTheApplicationHookLeavesTheFirstReport)
     EXPECT_EQ(run.log.find("Fatal Error!"), std::string::npos);
 }
 
+TEST(CrashCatcher, ApplicationPointerLivesWithTheApplication)
+{
+    {
+        quortest::TestApp app;
+        EXPECT_EQ(CrashCatcher::mApp, &app);
+    }
+    EXPECT_EQ(CrashCatcher::mApp, nullptr); // a later fault never reaches a destroyed object
+}
+
 TEST(CrashCatcher, ExceptionNames)
 {
     struct Case {
