@@ -5,6 +5,7 @@
 #include "app/Common.h"
 #include "graphics/SharedImage.h"
 #include "platform/Files.h"
+#include "platform/Sys.h"
 #include "platform/Threads.h"
 #include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
@@ -229,4 +230,37 @@ TEST(OpenURL, APendingAddressIsOpenedOnce)
     EXPECT_EQ(app.mFailed, 0);
     app.URLOpenSucceeded("http://127.0.0.1/");
     EXPECT_FALSE(app.mPendingURL);
+}
+
+TEST(OpenURL, AMissingHandlerFailsAndClearsTheRequest)
+{
+    struct UrlApp : TestApp {
+        int mFailed = 0;
+        void URLOpenFailed(const std::string& url) override
+        {
+            ++mFailed;
+            TestApp::URLOpenFailed(url);
+        }
+    };
+    std::string path = plat::GetEnv("PATH");
+    setenv("PATH", "/nonexistent", 1);
+    UrlApp app;
+    EXPECT_FALSE(app.OpenURL("http://127.0.0.1/", true));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(app.mFailed, 1);
+    EXPECT_FALSE(app.mPendingURL);
+    EXPECT_FALSE(app.mShutdown);
+}
+
+TEST(ResourceErrorDeathTest, AFatalResourceErrorEndsWithFailure)
+{
+    EXPECT_EXIT(
+        {
+            TestApp app;
+            app.mResourceErrorText = "Failed to load image: missing.png";
+            app.ReportResourceError(false); // shown, the program goes on
+            app.ReportResourceError(true);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(1), "missing.png");
 }
