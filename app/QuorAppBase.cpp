@@ -141,6 +141,7 @@ QuorAppBase::~QuorAppBase()
         mSharedImageMap.clear();
     }
 
+    CloseWindowAndDisplay();
     delete mMusicInterface;
     mMusicInterface = nullptr;
     delete mSoundManager;

@@ -63,6 +63,8 @@ struct Ratio {
     int mDenominator = 1;
 
     void Set(int numerator, int denominator);
+    // True when this ratio is the smaller one (display/Ratio.cpp).
+    bool operator<(const Ratio& other) const;
 };
 
 // The clocks and the sleep the main loop runs on. Tests hand in their own to drive the loop
@@ -289,6 +291,20 @@ public:
     void ClearKeyStates();
     int InitDisplayInterface();       // (re)initialises the display on the main window
     void CheckIdleScreenSaver(uint32_t now);
+    static intptr_t WindowProc(uint32_t window, uint32_t message, uint32_t wParam, uint32_t lParam);
+    bool ScreenSaverWindowProc(uint32_t message, uint32_t wParam, uint32_t lParam, intptr_t* result);
+    void FocusChanged();
+    void SetCursorImage(int cursorNum, Image* image);
+    void ReapplyScreenMode();
+    void CloseWindowAndDisplay(); // destruction: the display, then the windows
+    // Empty hooks of the window procedure.
+    virtual void GotFocusHook() {}
+    virtual void LostFocusHook() {}
+    virtual void CloseRequestHook() {}
+    virtual void PreDisplayInitHook() {}
+    virtual void PostDisplayInitHook() {}
+    // Called by the display when its 3-D test has just produced a fresh verdict.
+    virtual void On3DTestDone() {}
     void CursorThreadStep();          // one poll of the mouse for the software cursor
 
     void SetClock(AppClock* clock) { mClock = clock ? clock : &mDefaultClock; }
@@ -449,6 +465,37 @@ public:
     uint32_t mLastTimerTime = 0;
     uint32_t mLastUserInputTick = 0;
     bool mShowFPS = false; // debug overlays
+
+    // Window procedure, screen modes and display state (app/QuorAppWindow.cpp, display/).
+    bool mMinimizedNow = false;      // set at once by the window procedure on WM_SIZE
+    bool mHasFocus = true;           // active and not minimised, as FocusChanged last saw it
+    bool mMouseIn = false;           // the mouse is over the drawing area
+    bool mCtrlDown = false;
+    bool mAltDown = false;
+    bool mDebugKeysEnabled = false;  // toggled by Ctrl+Alt+D
+    uint32_t mTimerRunStart = 0;     // start of the current unbroken run of timer ticks
+    bool mClosedByUser = false;
+    bool mForceWindowed = false;     // full screen failed; Alt+Enter is disabled
+    bool mPhysWindowed = true;       // the window made is a framed window
+    uint32_t mLastRecoveryAttempt = 0;
+    bool mVideoMemoryDraw = false;
+    bool mSystemCursorShown = true;
+    uint32_t mLastSaverCheck = 0;    // last read of the system screen-saver settings
+    bool mSaverSettingsRead = false;
+    uint32_t mIdleLimit = 0;         // ms of idle time after which drawing pauses
+    bool mSystemSaverActive = false;
+    uint32_t mMonitorPowerTick = 0;  // last SC_MONITORPOWER request
+    bool mSaverClosing = false;
+    bool mSaverCreated = false;
+    int mSaverMoveCount = 0;
+    int mSaverMouseX = 0;
+    int mSaverMouseY = 0;
+    bool mVSyncBroken = false;       // waiting for the vertical blank does not work here
+    bool mNoVSyncRefresh = false;    // the refresh rate cannot pace the loop
+    bool mEnableFlipping = true;     // page flipping allowed (not on a tablet PC)
+    bool mAutoEnable3D = false;
+    bool mTest3D = false;
+    bool m3DRequested = false;       // registry "Is3D" asked for 3-D
 
     // Threads of the main loop.
     std::atomic<bool> mCursorThreadRunning{false};
