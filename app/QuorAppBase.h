@@ -297,6 +297,8 @@ public:
     void SetCursorImage(int cursorNum, Image* image);
     void ReapplyScreenMode();
     void CloseWindowAndDisplay(); // destruction: the display, then the windows
+    bool WindowDoesNotFit() const; // the window is as large as the desktop or larger
+    std::string DesktopTooSmallText() const;
     // Empty hooks of the window procedure.
     virtual void GotFocusHook() {}
     virtual void LostFocusHook() {}

@@ -695,6 +695,13 @@ void QuorAppBase::MakeWindow()
         return;
     }
     if (!mPhysWindowed && (r == DDInterface::RESULT_EXCLUSIVE_FAIL || r == DDInterface::RESULT_DISPCHANGE_FAIL)) {
+        if (mForceFullscreen) {
+            // The window failed before: neither mode can be used. Say why the window failed.
+            Popup(WindowDoesNotFit() ? DesktopTooSmallText()
+                                     : GetString("PLEASE_SET_COLOR_DEPTH", "Please set your desktop color depth to 16 bit."));
+            DoExit(1);
+            return;
+        }
         mForceWindowed = true;
         SwitchScreenMode(true);
         return;
@@ -726,6 +733,19 @@ void QuorAppBase::MakeWindow()
         mWidgetManager->SetAllDirty();
     }
     plat::SetTimer(aWindow, kMainTimerId, static_cast<uint32_t>(std::max(mFrameTime, 1)));
+}
+
+bool QuorAppBase::WindowDoesNotFit() const
+{
+    return mWidth >= plat::GetSystemMetrics(plat::SM_CXSCREEN) || mHeight >= plat::GetSystemMetrics(plat::SM_CYSCREEN);
+}
+
+std::string QuorAppBase::DesktopTooSmallText() const
+{
+    return StrFormat(
+        GetString("DESKTOP_TOO_SMALL", "The window (%d x %d) no longer fits on the desktop. Please set a larger desktop size.")
+            .c_str(),
+        mWidth, mHeight);
 }
 
 void QuorAppBase::CloseWindowAndDisplay()
@@ -860,14 +880,10 @@ void QuorAppBase::PresentScreen(const Rect* clipRect)
     if (mWidgetManager != nullptr)
         mWidgetManager->mImage = nullptr;
 
-    if ((mWidth >= plat::GetSystemMetrics(plat::SM_CXSCREEN) || mHeight >= plat::GetSystemMetrics(plat::SM_CYSCREEN)) &&
-        mWindowed) {
+    if (WindowDoesNotFit() && mWindowed) {
         if (mForceWindowed) {
             // The desktop is too small for the window and full screen failed before.
-            Popup(StrFormat(GetString("DESKTOP_TOO_SMALL",
-                                      "The window (%d x %d) no longer fits on the desktop. Please set a larger desktop size.")
-                                .c_str(),
-                            mWidth, mHeight));
+            Popup(DesktopTooSmallText());
             Shutdown();
         } else {
             mForceFullscreen = true;
@@ -951,11 +967,10 @@ void QuorAppBase::ApplyCursor()
         }
         return;
     }
-    plat::CursorHandle aCursor = SystemCursorFor(*this, mCursorNum);
-    plat::SetCursor(aCursor);
+    plat::SetCursor(SystemCursorFor(*this, mCursorNum));
     if (mDdInterface->SetCursorImage(nullptr))
         mCustomDrawRequested = true;
-    mSystemCursorShown = aCursor != nullptr;
+    mSystemCursorShown = mCursorNum != 11 && mCursorNum != 12;
 }
 
 void QuorAppBase::SetCursorImage(int cursorNum, Image* image)
