@@ -395,7 +395,7 @@ public:
     bool mMutedForFastForward = false;
     bool mIsDrawing = false;
     bool mIsInMainLoop = false;
-    bool mCustomDrawRequested = false; // forced redraw (software cursor changed)
+    std::atomic<bool> mCustomDrawRequested{false}; // forced redraw (software cursor changed; set by the cursor thread too)
     bool mWidgetUpdatesSuspended = false;
 
     int mCursorNum = 0;

@@ -642,8 +642,12 @@ void QuorAppBase::MakeWindow()
         const int aHeight = anOuter.bottom - anOuter.top;
         const plat::WinRect aWork = plat::GetWorkArea();
         const bool hasPreferred = mPreferredX != -1 || mPreferredY != -1;
-        int x = 64;
-        int y = 64;
+        // Without a preferred place the window is centred, its top at 38.2 % of the free height.
+        // It is made there at once: a window system may not move a window that is not shown yet.
+        const int aWorkWidth = aWork.right - aWork.left;
+        const int aWorkHeight = aWork.bottom - aWork.top;
+        int x = aWork.left + (aWorkWidth - aWidth) / 2;
+        int y = aWork.top + static_cast<int>((aWorkHeight - aHeight) * 0.382);
         if (hasPreferred) {
             x = std::max(mPreferredX, aWork.left + 4);
             y = std::max(mPreferredY, aWork.top + 4);
@@ -653,13 +657,6 @@ void QuorAppBase::MakeWindow()
                 y = aWork.bottom - 4 - aHeight;
         }
         aWindow = plat::CreateWindow(0, "MainWindow", mTitle, aStyle, x, y, aWidth, aHeight);
-        if (aWindow != 0 && !hasPreferred) {
-            const int aWorkWidth = aWork.right - aWork.left;
-            const int aWorkHeight = aWork.bottom - aWork.top;
-            const int cx = aWork.left + (aWorkWidth - aWidth) / 2;
-            const int cy = aWork.top + static_cast<int>((aWorkHeight - aHeight) * 0.382);
-            plat::MoveWindow(aWindow, cx, cy, aWidth, aHeight);
-        }
         mPhysWindowed = true;
     }
     if (aWindow == 0) {
@@ -1006,6 +1003,8 @@ void QuorAppBase::CursorThreadStep()
     } else {
         aDisplay->mCursorX = x;
         aDisplay->mCursorY = y;
+        // The next frame draws it there: make sure there is one even when nothing else changed.
+        mCustomDrawRequested = true;
     }
 }
 

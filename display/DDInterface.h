@@ -91,6 +91,7 @@ public:
     bool mIs3D = false;
     plat::CriticalSection mCritSect;
     std::atomic<bool> mInRedraw{false};
+    std::atomic<bool> mCursorMovedInRedraw{false}; // a position came in while a frame was presented
     plat::VideoDevice* mDD = nullptr;
     plat::Surface* mPrimarySurface = nullptr;
     plat::Surface* mSecondarySurface = nullptr; // full screen: the back buffer; windowed: video-memory draw surface

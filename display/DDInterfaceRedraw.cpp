@@ -68,8 +68,10 @@ void DDInterface::SetCursorPos(int theX, int theY)
 {
     mCursorX = theX;
     mCursorY = theY;
-    if (mInRedraw)
+    if (mInRedraw) {
+        mCursorMovedInRedraw = true;
         return;
+    }
     AutoLock aLock(mCritSect);
     if (!mInitialized || mPrimarySurface == nullptr)
         return;
@@ -375,7 +377,13 @@ bool DDInterface::RedrawScreen(const Rect* theDirtyRect)
         mInRedraw = false;
         aLabel = "Redraw FullScreen Blt";
     }
-    return !CheckResult(aResult, aLabel);
+    const bool anOk = !CheckResult(aResult, aLabel);
+    // A position that came in while the frame was presented would otherwise wait for the next
+    // frame, which may be a second away on a still screen.
+    if (mCursorMovedInRedraw.exchange(false) && anOk && mHasOldCursorArea &&
+        (mCursorX != mCursorDrawnX || mCursorY != mCursorDrawnY) && mPrimarySurface != nullptr)
+        MoveCursor(mPrimarySurface, mCursorX, mCursorY);
+    return anOk;
 }
 
 } // namespace Quor

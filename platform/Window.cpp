@@ -420,6 +420,7 @@ bool EnsureVideoSystem()
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     gMainThread = ThisThread();
+
     return true;
 }
 
@@ -566,6 +567,7 @@ bool ShowWindow(WindowId window, int command)
             SDL_RaiseWindow(w->sdl);
         break;
     }
+    // A place given while the window was hidden may not have been taken: give it again.
     RefreshOrigin(window, *w);
     return was;
 }
@@ -691,6 +693,12 @@ bool SetWindowFullScreen(WindowId window, bool fullScreen, int width, int height
     WindowRecord* w = Find(window);
     if (!w || !w->sdl)
         return false;
+    if (fullScreen) {
+        // Cover the desktop also where no window manager takes the full-screen request.
+        detail::DesktopInfo d = detail::GetDesktop();
+        SDL_SetWindowPosition(w->sdl, 0, 0);
+        SDL_SetWindowSize(w->sdl, std::max(1, d.width), std::max(1, d.height));
+    }
     if (SDL_SetWindowFullscreen(w->sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return false;
     w->fullScreen = fullScreen;

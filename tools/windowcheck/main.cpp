@@ -94,6 +94,8 @@ int main(int argc, char** argv)
             bits[static_cast<size_t>(t * 15 + i)] = 0xFF000000;
             bits[static_cast<size_t>(i * 15 + t)] = 0xFF000000;
         }
+    }
+    for (int i = 0; i < 15; i++) {
         bits[static_cast<size_t>(7 * 15 + i)] = 0xFFFFFFFF;
         bits[static_cast<size_t>(i * 15 + 7)] = 0xFFFFFFFF;
     }

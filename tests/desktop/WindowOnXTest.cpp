@@ -1,0 +1,271 @@
+// The window layer on a real X display (Xvfb): the check application shows its test pattern
+// with the software cursor, a screenshot taken through X matches it pixel for pixel, and mouse,
+// wheel, keys, Alt+Enter and closing reach the program as they should. Skipped where Xvfb,
+// xdotool or ImageMagick's import is missing.
+#include "platform/Settings.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+bool Have(const char* tool)
+{
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& out)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (out == "/dev/null" ? out : out + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e != nullptr; ++e) {
+        std::string entry = *e;
+        bool replaced = false;
+        for (const std::string& mine : env)
+            replaced = replaced || entry.compare(0, mine.find('=') + 1, mine, 0, mine.find('=') + 1) == 0;
+        if (!replaced)
+            envStore.push_back(entry);
+    }
+    for (const std::string& mine : env)
+        envStore.push_back(mine);
+    std::vector<char*> envp;
+    for (std::string& e : envStore)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+std::string XRun(const std::string& display, const std::string& command)
+{
+    std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
+    FILE* p = popen(full.c_str(), "r");
+    if (p == nullptr)
+        return {};
+    std::string out;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof(buffer), p) != nullptr)
+        out += buffer;
+    pclose(p);
+    return out;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool WaitFor(const std::string& path, const std::string& line, std::chrono::milliseconds limit = 4000ms)
+{
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (ReadText(path).find(line + "\n") != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+// The check application's pattern.
+uint32_t Pattern(int x, int y)
+{
+    return static_cast<uint32_t>(((x * 4) & 0xFF) << 16 | ((y * 4) & 0xFF) << 8 | ((x / 40 + y / 40) % 2 ? 0xC0 : 0x30));
+}
+
+// Its cursor: white cross on a black border, 15 x 15, transparent elsewhere (0 = see-through).
+uint32_t CursorPixel(int x, int y)
+{
+    if (x == 7 || y == 7)
+        return 0xFFFFFF;
+    if ((x >= 6 && x <= 8) || (y >= 6 && y <= 8))
+        return 0x000000;
+    return 0xFFFFFFFF;
+}
+
+struct Geometry {
+    int x = -1, y = -1, w = 0, h = 0;
+};
+
+Geometry WindowGeometry(const std::string& display)
+{
+    Geometry g;
+    std::string id = XRun(display, "xdotool search --name '^windowcheck$'");
+    std::string out = XRun(display, "xdotool getwindowgeometry --shell " + id.substr(0, id.find('\n')));
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("X=", 0) == 0) g.x = std::stoi(line.substr(2));
+        if (line.rfind("Y=", 0) == 0) g.y = std::stoi(line.substr(2));
+        if (line.rfind("WIDTH=", 0) == 0) g.w = std::stoi(line.substr(6));
+        if (line.rfind("HEIGHT=", 0) == 0) g.h = std::stoi(line.substr(7));
+    }
+    return g;
+}
+
+class XServer {
+public:
+    explicit XServer(int number) : mDisplay(":" + std::to_string(number))
+    {
+        mSocket = "/tmp/.X11-unix/X" + std::to_string(number);
+        mPid = Spawn({"Xvfb", mDisplay, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {}, "/dev/null");
+        for (int i = 0; i < 250 && mPid > 0 && !fs::exists(mSocket); i++)
+            std::this_thread::sleep_for(20ms);
+    }
+    ~XServer()
+    {
+        if (mPid > 0) {
+            kill(mPid, SIGTERM);
+            waitpid(mPid, nullptr, 0);
+        }
+    }
+    bool Up() const { return mPid > 0 && fs::exists(mSocket); }
+    const std::string& Display() const { return mDisplay; }
+
+private:
+    std::string mDisplay;
+    std::string mSocket;
+    pid_t mPid = -1;
+};
+
+} // namespace
+
+TEST(WindowOnX, PatternCursorInputModesAndClose)
+{
+    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
+        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    XServer x(200 + static_cast<int>(getpid() % 500));
+    ASSERT_TRUE(x.Up());
+    const std::string& display = x.Display();
+
+    quortest::TempDir dir;
+    const std::string log = dir.File("log.txt");
+    // The session-bus library that the X video driver loads keeps a buffer to the end.
+    const std::string suppressions = dir.File("lsan.supp");
+    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
+    pid_t app = Spawn({WINDOWCHECK_TOOL},
+                      {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "LSAN_OPTIONS=suppressions=" + suppressions}, log);
+    ASSERT_GT(app, 0);
+    struct Reaper {
+        pid_t pid;
+        ~Reaper()
+        {
+            if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+        }
+    } reaper{app};
+    ASSERT_TRUE(WaitFor(log, "ready"));
+
+    Geometry g = WindowGeometry(display);
+    ASSERT_EQ(g.w, 320);
+    ASSERT_EQ(g.h, 240);
+    // Centred on the work area, its top at 38.2 % of the free height.
+    EXPECT_EQ(g.x, (800 - 320) / 2);
+    EXPECT_EQ(g.y, static_cast<int>((600 - 240) * 0.382));
+
+    // The pattern with the cursor drawn at the mouse, pixel for pixel.
+    const int mx = 100, my = 80;
+    XRun(display, "xdotool mousemove " + std::to_string(g.x + mx) + " " + std::to_string(g.y + my));
+    std::this_thread::sleep_for(400ms);
+    const std::string shot = dir.File("shot.rgb");
+    XRun(display, "import -window root -depth 8 rgb:" + shot);
+    std::vector<uint8_t> rgb = quortest::ReadFile(shot);
+    ASSERT_EQ(rgb.size(), 800u * 600u * 3u);
+    const int cx = mx - 32 + (64 - 15) / 2, cy = my - 32 + (64 - 15) / 2; // the image's corner
+    int wrong = 0;
+    for (int y = 0; y < 240; y++) {
+        for (int xx = 0; xx < 320; xx++) {
+            uint32_t expect = Pattern(xx, y);
+            if (xx >= cx && xx < cx + 15 && y >= cy && y < cy + 15 && CursorPixel(xx - cx, y - cy) != 0xFFFFFFFF)
+                expect = CursorPixel(xx - cx, y - cy);
+            size_t i = (static_cast<size_t>(g.y + y) * 800 + static_cast<size_t>(g.x + xx)) * 3;
+            uint32_t got = static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2];
+            if (got != expect && wrong++ < 5)
+                ADD_FAILURE() << "pixel " << xx << "," << y << ": " << std::hex << got << " != " << expect;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Mouse, wheel and keys.
+    XRun(display, "xdotool click 1");
+    EXPECT_TRUE(WaitFor(log, "down 100 80 1"));
+    EXPECT_TRUE(WaitFor(log, "up 100 80 1"));
+    std::this_thread::sleep_for(600ms); // past the double-click time
+    XRun(display, "xdotool click --repeat 2 --delay 60 1");
+    EXPECT_TRUE(WaitFor(log, "down 100 80 2"));
+    XRun(display, "xdotool click 3");
+    EXPECT_TRUE(WaitFor(log, "down 100 80 -1"));
+    XRun(display, "xdotool click 4");
+    EXPECT_TRUE(WaitFor(log, "wheel 1"));
+    XRun(display, "xdotool click 5");
+    EXPECT_TRUE(WaitFor(log, "wheel -1"));
+    XRun(display, "xdotool key a");
+    EXPECT_TRUE(WaitFor(log, "key 65"));
+    EXPECT_TRUE(WaitFor(log, "char 97"));
+
+    // Alt+Enter: full screen over the whole desktop, and back to the window.
+    XRun(display, "xdotool key alt+Return");
+    Geometry full;
+    for (int i = 0; i < 100 && full.w != 800; i++, std::this_thread::sleep_for(20ms))
+        full = WindowGeometry(display);
+    EXPECT_EQ(full.w, 800);
+    EXPECT_EQ(full.h, 600);
+    // The 320 x 240 picture fills the 800 x 600 desktop: a click is mapped back to it.
+    std::this_thread::sleep_for(200ms);
+    XRun(display, "xdotool mousemove 400 300 click 1");
+    EXPECT_TRUE(WaitFor(log, "down 160 120 1"));
+    XRun(display, "xdotool key alt+Return");
+    Geometry back;
+    for (int i = 0; i < 100 && back.w != 320; i++, std::this_thread::sleep_for(20ms))
+        back = WindowGeometry(display);
+    EXPECT_EQ(back.w, 320);
+
+    // Closing ends the program normally and clears "InProgress".
+    XRun(display, "xdotool key alt+F4");
+    int status = -1;
+    for (int i = 0; i < 250 && waitpid(app, &status, WNOHANG) == 0; i++)
+        std::this_thread::sleep_for(20ms);
+    reaper.pid = -1;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadText(log + ".err");
+    EXPECT_TRUE(WaitFor(log, "exit", 100ms));
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(plat::SettingsRead("SOFTWARE\\QuorTest\\WindowCheck", "InProgress", &type, &data));
+    ASSERT_EQ(data.size(), 4u);
+    EXPECT_EQ(data[0] | data[1] | data[2] | data[3], 0);
+}
