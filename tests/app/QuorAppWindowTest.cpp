@@ -4,6 +4,7 @@
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "graphics/MemoryImage.h"
+#include "platform/Time.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
 #include "widgets/WidgetManager.h"
@@ -384,4 +385,21 @@ TEST_F(AppWindow, CursorNumbersAndImages)
     EXPECT_EQ(mApp->mDdInterface->mCursorImage, nullptr);
     for (Image*& slot : mApp->mCursorImages)
         slot = nullptr;
+}
+
+// A mouse position found just after a frame waits for the next one, and that frame is asked for.
+TEST_F(AppWindow, CursorThreadAsksForAFrameWhenItOnlyStores)
+{
+    mApp->MakeWindow();
+    auto image = std::make_unique<MemoryImage>(nullptr);
+    std::vector<uint32_t> px(4, 0xFFFFFFFF);
+    image->SetBits(px.data(), 2, 2);
+    mApp->mDdInterface->SetCursorImage(image.get());
+    mApp->mDdInterface->mCursorX = -999;
+    mApp->mCustomDrawRequested = false;
+    mApp->mLastDrawTick = plat::GetTickCount();
+    mApp->CursorThreadStep();
+    EXPECT_NE(mApp->mDdInterface->mCursorX, -999);
+    EXPECT_TRUE(mApp->mCustomDrawRequested);
+    mApp->mDdInterface->SetCursorImage(nullptr);
 }
