@@ -6,6 +6,7 @@
 #include "platform/Sys.h"
 #include "platform/Threads.h"
 #include "platform/Time.h"
+#include "platform/Window.h"
 #include "sound/MusicInterface.h"
 #include "sound/SoundManager.h"
 #include "widgets/Widget.h"
@@ -24,6 +25,11 @@ void QuorAppBase::Start()
     StartCursorThread();
     if (mLoadingThreadWanted)
         StartLoadingThread();
+    if (mHWnd != nullptr) {
+        const auto window = static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(mHWnd));
+        plat::ShowWindow(window, plat::SW_SHOW);
+        plat::SetFocus(window);
+    }
 
     uint32_t start = mClock->GetTime();
     mIsInMainLoop = true;

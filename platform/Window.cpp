@@ -352,7 +352,13 @@ void TranslateEvent(const SDL_Event& e)
                 Push(id, WM_ACTIVATEAPP, 0, 0);
             }
             break;
-        case SDL_WINDOWEVENT_ENTER: s.mouseOver = id; break;
+        case SDL_WINDOWEVENT_ENTER: {
+            s.mouseOver = id;
+            int x = 0, y = 0;
+            SDL_GetMouseState(&x, &y);
+            SetMouse(id, x, y);
+            break;
+        }
         case SDL_WINDOWEVENT_LEAVE:
             if (s.mouseOver == id)
                 s.mouseOver = 0;

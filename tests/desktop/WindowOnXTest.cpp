@@ -122,7 +122,7 @@ struct Geometry {
 Geometry WindowGeometry(const std::string& display)
 {
     Geometry g;
-    std::string id = XRun(display, "xdotool search --name '^windowcheck$'");
+    std::string id = XRun(display, "timeout 5 xdotool search --sync --onlyvisible --name '^windowcheck$'");
     std::string out = XRun(display, "xdotool getwindowgeometry --shell " + id.substr(0, id.find('\n')));
     std::istringstream in(out);
     std::string line;

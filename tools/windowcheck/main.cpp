@@ -78,8 +78,6 @@ int main(int argc, char** argv)
     app.Init();
     if (app.mShutdown || app.mDdInterface == nullptr)
         return 1;
-    plat::ShowWindow(static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(app.mHWnd)), plat::SW_SHOW);
-    plat::SetFocus(static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(app.mHWnd)));
 
     InputLog log;
     log.Resize(0, 0, app.mWidth, app.mHeight);
