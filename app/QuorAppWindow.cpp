@@ -997,8 +997,9 @@ void QuorAppBase::CursorThreadStep()
     }
     if (x == aDisplay->mCursorX && y == aDisplay->mCursorY)
         return;
-    const uint32_t aNow = plat::GetTickCount();
-    if (aNow - mLastDrawTick > aDisplay->mMillisecondsPerFrame + 5) {
+    // Draw at once unless a frame is about to draw it there anyway.
+    const uint32_t aNow = mClock->GetTime();
+    if (static_cast<int32_t>(aNow - mNextDrawTick.load()) > static_cast<int32_t>(aDisplay->mMillisecondsPerFrame + 5)) {
         aDisplay->SetCursorPos(x, y);
     } else {
         aDisplay->mCursorX = x;

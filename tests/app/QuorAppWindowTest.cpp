@@ -397,7 +397,7 @@ TEST_F(AppWindow, CursorThreadAsksForAFrameWhenItOnlyStores)
     mApp->mDdInterface->SetCursorImage(image.get());
     mApp->mDdInterface->mCursorX = -999;
     mApp->mCustomDrawRequested = false;
-    mApp->mLastDrawTick = plat::GetTickCount();
+    mApp->mNextDrawTick = mApp->GetClock()->GetTime();
     mApp->CursorThreadStep();
     EXPECT_NE(mApp->mDdInterface->mCursorX, -999);
     EXPECT_TRUE(mApp->mCustomDrawRequested);
