@@ -71,6 +71,11 @@ VRect Intersect(const VRect& a, const VRect& b)
     return r;
 }
 
+bool SameRect(const VRect& a, const VRect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 bool Empty(const VRect& r)
 {
     return r.right <= r.left || r.bottom <= r.top;
@@ -211,6 +216,9 @@ public:
                 mWindow = nullptr;
                 return true;
             }
+            SDL_RendererInfo info;
+            mSoftware = SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+            mShown = false;
         }
         VRect full{0, 0, w, h};
         VRect up = dirty;
@@ -226,6 +234,7 @@ public:
                 return true;
         }
         if (fullScreen != mFullScreen || mLogicalW != w || mLogicalH != h) {
+            mShown = false;
             SDL_RenderSetLogicalSize(mRenderer, fullScreen ? w : 0, fullScreen ? h : 0);
             mFullScreen = fullScreen;
             mLogicalW = w;
@@ -237,10 +246,23 @@ public:
             const uint8_t* src = pixels + static_cast<ptrdiff_t>(up.top) * pitch + up.left * static_cast<int32_t>(f.BytesPerPixel());
             SDL_UpdateTexture(mTexture, &r, src, pitch);
         }
-        SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
-        SDL_RenderClear(mRenderer);
-        SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr);
+        // A software renderer keeps what it showed: in a window only the changed part is drawn
+        // again. Other renderers draw the whole picture every time.
+        int outW = 0, outH = 0;
+        SDL_GetRendererOutputSize(mRenderer, &outW, &outH);
+        const bool partial = mSoftware && mShown && !fullScreen && SameRect(up, dirty) && outW == w && outH == h;
+        if (partial) {
+            if (Empty(up))
+                return true;
+            SDL_Rect r{up.left, up.top, up.Width(), up.Height()};
+            SDL_RenderCopy(mRenderer, mTexture, &r, &r);
+        } else {
+            SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
+            SDL_RenderClear(mRenderer);
+            SDL_RenderCopy(mRenderer, mTexture, nullptr, nullptr);
+        }
         SDL_RenderPresent(mRenderer);
+        mShown = true;
         return true;
     }
 
@@ -253,6 +275,8 @@ private:
     int32_t mTexH = 0;
     uint32_t mTexFormat = 0;
     bool mFullScreen = false;
+    bool mSoftware = false;
+    bool mShown = false;
     int32_t mLogicalW = -1;
     int32_t mLogicalH = -1;
 };
