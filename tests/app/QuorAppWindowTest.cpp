@@ -403,3 +403,41 @@ TEST_F(AppWindow, CursorThreadAsksForAFrameWhenItOnlyStores)
     EXPECT_TRUE(mApp->mCustomDrawRequested);
     mApp->mDdInterface->SetCursorImage(nullptr);
 }
+
+// As a screen saver the first three distinct mouse positions are taken, the fourth ends it.
+TEST_F(AppWindow, ScreenSaverEndsOnTheFourthMouseMove)
+{
+    mApp->MakeWindow();
+    mApp->mIsScreenSaver = true;
+    mApp->mMonitorPowerTick = mApp->GetClock()->GetTickCount() - 5000;
+    plat::WinPoint p;
+    plat::GetCursorPos(p);
+    mApp->mSaverMouseX = p.x;
+    mApp->mSaverMouseY = p.y;
+    mApp->mDeferredMessages.clear();
+    for (int i = 1; i <= 3; i++) {
+        EXPECT_EQ(Send(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(p.x + i, p.y)), 0);
+        EXPECT_FALSE(mApp->mSaverClosing);
+    }
+    EXPECT_TRUE(mApp->mDeferredMessages.empty());
+    Send(plat::WM_MOUSEMOVE, 0, plat::MakeLParam(p.x + 4, p.y));
+    EXPECT_TRUE(mApp->mSaverClosing);
+    mApp->PumpWindowMessages();
+    Drain();
+    EXPECT_TRUE(mApp->mShutdown);
+}
+
+TEST_F(AppWindow, MovingTheWindowRemembersItsPlace)
+{
+    mApp->MakeWindow();
+    plat::MoveWindow(Window(), 150, 90, 320, 200);
+    Send(plat::WM_MOVE);
+    Drain();
+    EXPECT_EQ(mApp->mPreferredX, -1); // not while the window is hidden
+    plat::ShowWindow(Window(), plat::SW_SHOW);
+    plat::MoveWindow(Window(), 150, 90, 320, 200);
+    Send(plat::WM_MOVE);
+    Drain();
+    EXPECT_EQ(mApp->mPreferredX, 150);
+    EXPECT_EQ(mApp->mPreferredY, 90);
+}
