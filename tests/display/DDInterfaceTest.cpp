@@ -346,8 +346,9 @@ TEST_F(Display, CursorSaveRestoreAndMoveAreByteExact)
     const std::vector<uint8_t> at10 = Primary();
     EXPECT_NE(at10, bare);
 
-    // Across the right and bottom edges and back: every pixel returns.
-    const int path[][2] = {{14, 12}, {40, 20}, {58, 30}, {63, 40}, {70, 47}, {90, 60}, {61, 44}, {30, 5}, {12, 11}, {10, 10}};
+    // Across the right and bottom edges, wholly off the picture (nothing can be saved there,
+    // so nothing is drawn) and back: every pixel returns.
+    const int path[][2] = {{14, 12}, {40, 20}, {58, 30}, {63, 40}, {70, 47}, {90, 60}, {300, 300}, {61, 44}, {30, 5}, {12, 11}, {10, 10}};
     for (const auto& p : path)
         mDisplay->SetCursorPos(p[0], p[1]);
     EXPECT_EQ(Primary(), at10);
