@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -367,4 +368,39 @@ TEST_F(Display, CursorSaveRestoreAndMoveAreByteExact)
     mDisplay->SetCursorPos(30, 30);
     EXPECT_EQ(Primary(), at10);
     mDisplay->mInRedraw = false;
+}
+
+TEST_F(Display, SurfaceLifecycleOfDisplayImages)
+{
+    ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
+    // The screen image keeps its adopted surface through every pass.
+    DDImage* screen = mDisplay->GetScreenImage();
+    screen->DeleteExtraData();
+    screen->DeleteNativeAndAdditiveData();
+    screen->PurgeBits();
+    EXPECT_EQ(screen->mSurface, mDisplay->mDrawSurface);
+
+    // An opaque image: its pixels survive the trip into the surface and back on a 32-bit display.
+    DDImage image(mDisplay.get());
+    std::vector<uint32_t> px = {0xFF123456, 0xFFABCDEF, 0xFF000000, 0xFFFFFFFF, 0xFF010203, 0xFF808080};
+    image.SetBits(px.data(), 3, 2);
+    ASSERT_NE(image.GetSurface(), nullptr);
+    image.PurgeBits(); // a surface was wanted: it holds the only pixels now
+    EXPECT_EQ(image.mBits, nullptr);
+    ASSERT_NE(image.GetBits(), nullptr);
+    EXPECT_TRUE(std::equal(px.begin(), px.end(), image.mBits));
+    image.DeleteNativeAndAdditiveData();
+    EXPECT_EQ(image.mSurface, nullptr);
+    EXPECT_TRUE(std::equal(px.begin(), px.end(), image.mBits));
+    image.ApplyLoadOptions(); // made again, since one was wanted
+    EXPECT_NE(image.mSurface, nullptr);
+    image.BitsChanged(); // the pixels are the truth again
+    EXPECT_EQ(image.mSurface, nullptr);
+
+    const size_t live = mDisplay->mDDImageSet.size();
+    {
+        DDImage temporary(mDisplay.get());
+        EXPECT_EQ(mDisplay->mDDImageSet.size(), live + 1);
+    }
+    EXPECT_EQ(mDisplay->mDDImageSet.size(), live);
 }
