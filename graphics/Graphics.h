@@ -3,6 +3,7 @@
 // in the caller's coordinates into a clipped call of the destination image.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "graphics/Color.h"
@@ -113,6 +114,28 @@ public:
     void DrawImageCel(Image* theImage, int theX, int theY, int theCel);
     void DrawImageCelAt(Image* theImage, int theX, int theY, int theColumn, int theRow);
     void DrawImageAnim(Image* theImage, int theX, int theY, int theTime);
+
+    // Text through the context's font, which applies the translation; nothing without a font.
+    // (theX, theY) is the left end of the baseline.
+    void DrawString(const std::string& theString, int theX, int theY);
+
+    // Text with inline colour codes (^RRGGBB^, ^oldclr^, ^^ for a caret) while write coloured
+    // strings is on. Justification 0 centres in theWidth, 1 right-aligns, others left-align.
+    // theStartColor is 0xAARRGGBB, -1 for the current colour. Returns the width in pixels.
+    int DrawColorCodedText(const std::string& theString, int theX, int theY, int theWidth,
+                           int theJustification, bool drawString = true, int theStart = 0,
+                           int theLength = -1, int theStartColor = -1);
+    // The characters from theStart up to theLimit (at most theLength of them); -1 when none.
+    int DrawTextPiece(const std::string& theString, int theStart, int theLength, int theLimit,
+                      int theX, int theY, int theWidth, int theJustification,
+                      int theStartColor = -1);
+    // Word-wrapped text inside theRect (its height is not used); line spacing -1 means the
+    // font's. Returns the height used.
+    int DrawWrappedText(const std::string& theString, const Rect& theRect, int theLineSpacing = -1,
+                        int theJustification = -1);
+    int DrawWrappedTextAt(const std::string& theString, int theX, int theY, int theWidth,
+                          int theLineSpacing = -1, int theJustification = -1);
+    int GetWrappedTextHeight(const std::string& theString, int theWidth, int theLineSpacing = -1);
 
     // The award screen's rotating background: the whole image at (-350, -350), turned by
     // theRot about its centre.
