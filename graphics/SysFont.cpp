@@ -12,6 +12,11 @@
 #include "graphics/MemoryImage.h"
 #include "platform/Text.h"
 
+#if __has_include("display/DDImage.h")
+#include "display/DDImage.h"
+#define QUOR_HAVE_DISPLAY_IMAGE 1
+#endif
+
 namespace Quor {
 
 namespace {
@@ -99,7 +104,7 @@ Font* SysFont::Duplicate()
 
 template <typename Str>
 void SysFont::DrawText(Graphics* g, int theX, int theY, const Str& theString,
-                       const Color& theColor, int theWidth)
+                       const Color& theColor, int theWidth, const Rect& theClipRect)
 {
     if (g == nullptr || g->mDestImage == nullptr || g->mDestImage == &gEmptyImage)
         return;
@@ -169,23 +174,35 @@ void SysFont::DrawText(Graphics* g, int theX, int theY, const Str& theString,
 
     MemoryImage anImage(mApp);
     anImage.SetBits(aBits.data(), w, h);
+
+#ifdef QUOR_HAVE_DISPLAY_IMAGE
+    // Into a display surface the text goes straight onto the surface: one pixel lower than on
+    // a memory image, cut only by the clip rectangle given, in the normal draw mode.
+    auto* aDisplayImage = dynamic_cast<DDImage*>(g->mDestImage);
+    if (aDisplayImage != nullptr && aDisplayImage->mSurface != nullptr) {
+        Graphics aSurfaceGraphics(aDisplayImage);
+        aSurfaceGraphics.SetClipRect(theClipRect.mX, theClipRect.mY, theClipRect.mWidth,
+                                     theClipRect.mHeight);
+        aSurfaceGraphics.DrawImage(&anImage, static_cast<int>(theX + g->mTransX),
+                                   static_cast<int>(theY - mAscent + 1 + g->mTransY));
+        return;
+    }
+#endif
     g->DrawImage(&anImage, theX, theY - mAscent);
 }
 
 void SysFont::DrawString(Graphics* g, int theX, int theY, const std::string& theString,
                          const Color& theColor, const Rect& theClipRect)
 {
-    (void)theClipRect;
-    DrawText(g, theX, theY, theString, theColor, StringWidth(theString));
+    DrawText(g, theX, theY, theString, theColor, StringWidth(theString), theClipRect);
 }
 
 void SysFont::DrawWideString(Graphics* g, int theX, int theY, const std::wstring& theString,
                              const Color& theColor, const Rect& theClipRect)
 {
-    (void)theClipRect;
     // Measured as wide text: a narrow copy would be empty for characters above 255.
     DrawText(g, theX, theY, theString, theColor,
-             plat::MeasureTextW(mHFont, theString.data(), theString.size()));
+             plat::MeasureTextW(mHFont, theString.data(), theString.size()), theClipRect);
 }
 
 } // namespace Quor

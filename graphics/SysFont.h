@@ -32,8 +32,9 @@ public:
     ~SysFont() override;
 
     int StringWidth(const std::string& theString) override;
-    // (theX, theY) is the left end of the baseline. The clip rectangle is not used: the
-    // context's translation, clip and draw mode apply.
+    // (theX, theY) is the left end of the baseline. On a memory image the context's
+    // translation, clip and draw mode apply; on a display surface the text stands one pixel
+    // lower and only the clip rectangle given cuts it.
     void DrawString(Graphics* g, int theX, int theY, const std::string& theString,
                     const Color& theColor, const Rect& theClipRect) override;
     void DrawWideString(Graphics* g, int theX, int theY, const std::wstring& theString,
@@ -47,7 +48,7 @@ private:
     // Renders the text on a white and a black sheet and draws the colour and alpha they give.
     template <typename Str>
     void DrawText(Graphics* g, int theX, int theY, const Str& theString, const Color& theColor,
-                  int theWidth);
+                  int theWidth, const Rect& theClipRect);
 };
 
 } // namespace Quor

@@ -1,12 +1,19 @@
 // The system font on the installed faces: metrics, widths, coverage alpha and the effects.
 #include "graphics/SysFont.h"
 
+#include "app/QuorAppBase.h"
+#include "display/DDImage.h"
+#include "display/DDInterface.h"
+#include "platform/Video.h"
+#include "platform/Window.h"
+
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 #include <string>
@@ -189,4 +196,78 @@ TEST(SysFont, WideText)
     EXPECT_GT(Count(*aDest.mDrawn[0], 0).mOpaque, 5);
     Graphics aNowhere;
     aFont.DrawString(&aNowhere, 0, 10, "abc", Color::Black, Rect()); // no destination: nothing
+}
+
+namespace {
+
+intptr_t TestWindowProc(plat::WindowId w, uint32_t m, uint32_t wp, uint32_t lp)
+{
+    return plat::DefWindowProc(w, m, wp, lp);
+}
+
+// The first row holding a pixel that differs from the top-left one, and the last such column.
+void Extent(const uint32_t* bits, int width, int height, int* top, int* right)
+{
+    *top = -1;
+    *right = -1;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            if (bits[y * width + x] != bits[0]) {
+                if (*top < 0)
+                    *top = y;
+                *right = std::max(*right, x);
+            }
+}
+
+} // namespace
+
+TEST(SysFont, DisplaySurfaceStandsOnePixelLower)
+{
+    static bool registered = plat::RegisterWindowClass("SysFontTestWindow", TestWindowProc, 0);
+    (void)registered;
+    auto anApp = std::make_unique<QuorAppBase>();
+    anApp->mWidth = 64;
+    anApp->mHeight = 48;
+    plat::WindowId aWindow = plat::CreateWindow(0, "SysFontTestWindow", "text",
+                                                plat::WS_POPUP | plat::WS_VISIBLE, 100, 50, 64, 48);
+    ASSERT_NE(aWindow, 0u);
+    plat::VideoTestSettings aSettings;
+    aSettings.refreshSet = true;
+    aSettings.refreshHz = 60;
+    plat::SetVideoTestSettings(&aSettings);
+    {
+        DDInterface aDisplay(anApp.get());
+        ASSERT_EQ(aDisplay.InitDisplay(reinterpret_cast<void*>(static_cast<uintptr_t>(aWindow)),
+                                       true),
+                  DDInterface::RESULT_OK);
+        DDImage* aScreen = aDisplay.GetScreenImage();
+        ASSERT_NE(aScreen, nullptr);
+        ASSERT_NE(aScreen->mSurface, nullptr);
+
+        SysFont aFont(anApp.get(), "Arial", 14, 0);
+        Graphics g(aScreen);
+        g.SetColor(Color::White);
+        g.SetFont(&aFont);
+        g.ClipRect(0, 0, 12, 48); // the clip rectangle cuts the text on the surface too
+        g.DrawString("TTTT", 2, 30);
+
+        MemoryImage aMemory;
+        aMemory.Create(64, 48);
+        Graphics m(&aMemory);
+        m.SetColor(Color::Black);
+        m.FillRect(0, 0, 64, 48);
+        m.SetColor(Color::White);
+        m.SetFont(&aFont);
+        m.DrawString("TTTT", 2, 30);
+
+        int aScreenTop, aScreenRight, aMemoryTop, aMemoryRight;
+        Extent(aScreen->GetBits(), 64, 48, &aScreenTop, &aScreenRight);
+        Extent(aMemory.GetBits(), 64, 48, &aMemoryTop, &aMemoryRight);
+        ASSERT_GE(aMemoryTop, 0);
+        EXPECT_EQ(aScreenTop, aMemoryTop + 1);
+        EXPECT_LT(aScreenRight, 12);
+        EXPECT_GT(aMemoryRight, 20);
+    }
+    plat::SetVideoTestSettings(nullptr);
+    plat::DestroyWindow(aWindow);
 }
