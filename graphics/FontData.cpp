@@ -3,6 +3,7 @@
 #include "graphics/ImageFont.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 #include "app/Common.h"
@@ -175,8 +176,15 @@ bool FontData::GetColor(const DataElement* theElement, Color* theColor)
     DoubleVector aValues;
     if (!DataToDoubleVector(theElement, &aValues) || aValues.size() < 4)
         return false;
-    *theColor = Color(static_cast<int>(aValues[0] * 255.0), static_cast<int>(aValues[1] * 255.0),
-                      static_cast<int>(aValues[2] * 255.0), static_cast<int>(aValues[3] * 255.0));
+    // Toward zero; values far outside 0..1 saturate rather than overflow.
+    auto aChannel = [](double v) {
+        if (!(v == v))
+            return 0;
+        v *= 255.0;
+        return v >= 2147483647.0 ? INT_MAX : v <= -2147483648.0 ? INT_MIN : static_cast<int>(v);
+    };
+    *theColor = Color(aChannel(aValues[0]), aChannel(aValues[1]), aChannel(aValues[2]),
+                      aChannel(aValues[3]));
     return true;
 }
 
@@ -488,7 +496,9 @@ bool FontData::HandleCommand(const ListDataElement& theParams)
     }
     int aDefaultHeight = 0;
     for (const CharData& aData : aLayer->mCharData)
-        aDefaultHeight = std::max(aDefaultHeight, aData.mImageRect.mHeight + aData.mOffsetY);
+        aDefaultHeight = static_cast<int>(std::clamp<int64_t>(
+            std::max<int64_t>(aDefaultHeight, int64_t(aData.mImageRect.mHeight) + aData.mOffsetY),
+            0, INT_MAX));
     aLayer->mDefaultHeight = aDefaultHeight;
     return bad ? Error(kBadType) : true;
 }

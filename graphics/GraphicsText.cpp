@@ -3,12 +3,20 @@
 #include "graphics/Graphics.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "graphics/Font.h"
 
 namespace Quor {
 
 namespace {
+
+// Widths add up in 64 bits; what goes back into an int saturates.
+int Clamp(int64_t theValue)
+{
+    return static_cast<int>(std::clamp<int64_t>(theValue, INT_MIN, INT_MAX));
+}
 
 int HexDigit(char c)
 {
@@ -55,9 +63,9 @@ int Graphics::DrawColorCodedText(const std::string& theString, int theX, int the
         int aMeasured = DrawColorCodedText(theString, theX, theY, theWidth, -1, false, theStart,
                                            theLength, theStartColor);
         if (theJustification == 0)
-            theX += (theWidth - aMeasured) / 2;
+            theX = Clamp(theX + (int64_t(theWidth) - aMeasured) / 2);
         else
-            theX += theWidth - aMeasured;
+            theX = Clamp(theX + (int64_t(theWidth) - aMeasured));
     }
 
     const size_t aSize = theString.size();
@@ -71,7 +79,7 @@ int Graphics::DrawColorCodedText(const std::string& theString, int theX, int the
         anEnd = aPos + static_cast<size_t>(theLength);
 
     std::string aPiece;
-    int anAdvance = 0;
+    int64_t anAdvance = 0;
     while (aPos < anEnd) {
         char c = theString[aPos];
         if (c != '^' || !mWriteColoredString) {
@@ -88,7 +96,7 @@ int Graphics::DrawColorCodedText(const std::string& theString, int theX, int the
             break;
         int aColor = CodeColor(theString, aPos + 1, theStartColor);
         if (drawString) {
-            DrawString(aPiece, theX + anAdvance, theY);
+            DrawString(aPiece, Clamp(theX + anAdvance), theY);
             SetColor(Color((aColor >> 16) & 0xFF, (aColor >> 8) & 0xFF, aColor & 0xFF,
                            mColor.mAlpha));
         }
@@ -97,8 +105,8 @@ int Graphics::DrawColorCodedText(const std::string& theString, int theX, int the
         aPos += 8;
     }
     if (drawString)
-        DrawString(aPiece, theX + anAdvance, theY);
-    return anAdvance + mFont->StringWidth(aPiece);
+        DrawString(aPiece, Clamp(theX + anAdvance), theY);
+    return Clamp(anAdvance + mFont->StringWidth(aPiece));
 }
 
 int Graphics::DrawTextPiece(const std::string& theString, int theStart, int theLength,
@@ -129,7 +137,7 @@ int Graphics::DrawWrappedText(const std::string& theString, const Rect& theRect,
 
     const int aSize = static_cast<int>(theString.size());
     int aLineStart = 0;
-    int aCurWidth = 0;
+    int64_t aCurWidth = 0;
     int aBreak = -1;
     char aPrev = 0;
     int i = 0;
@@ -148,7 +156,7 @@ int Graphics::DrawWrappedText(const std::string& theString, const Rect& theRect,
         } else if (c == ' ') {
             aBreak = i;
         } else if (c == '\n') {
-            aCurWidth = theRect.mWidth + 1;
+            aCurWidth = int64_t(theRect.mWidth) + 1;
             aBreak = i;
             measure = false;
         }

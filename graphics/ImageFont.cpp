@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <mutex>
 
 #include "app/Common.h"
@@ -45,15 +46,29 @@ RenderState& GetRenderState()
     return *aState;
 }
 
+// Descriptor values are outside input: the arithmetic on them saturates instead of
+// overflowing.
+int Clamp(int64_t theValue)
+{
+    return static_cast<int>(std::clamp<int64_t>(theValue, INT_MIN, INT_MAX));
+}
+
+// Toward zero, saturating at the int range; NaN gives 0.
 int Trunc(double theValue)
 {
+    if (!(theValue == theValue))
+        return 0;
+    if (theValue >= 2147483647.0)
+        return INT_MAX;
+    if (theValue <= -2147483648.0)
+        return INT_MIN;
     return static_cast<int>(theValue);
 }
 
 int Channel(int theMult, int theColor, int theAdd)
 {
-    int v = theMult * theColor / 255 + theAdd;
-    return v >= 255 ? 255 : v;
+    int64_t v = int64_t(theMult) * theColor / 255 + theAdd;
+    return v >= 255 ? 255 : Clamp(v);
 }
 
 } // namespace
@@ -184,17 +199,17 @@ void ImageFont::BuildActiveLayers()
                 anActive.mScaledCharImageRects[c] = aLayer.mCharData[c].mImageRect;
         } else {
             auto* aStrip = new MemoryImage(mFontData->mApp);
-            int aTotalWidth = 0;
+            int64_t aTotalWidth = 0;
             int aMaxHeight = 0;
             for (int c = 0; c < 256; c++) {
                 const Rect& aRect = aLayer.mCharData[c].mImageRect;
                 int w = std::max(0, Trunc(aRect.mWidth * r));
                 int h = std::max(0, Trunc(aRect.mHeight * r));
-                anActive.mScaledCharImageRects[c] = Rect(aTotalWidth, 0, w, h);
+                anActive.mScaledCharImageRects[c] = Rect(Clamp(aTotalWidth), 0, w, h);
                 aTotalWidth += w;
                 aMaxHeight = std::max(aMaxHeight, h);
             }
-            aStrip->Create(aTotalWidth, aMaxHeight);
+            aStrip->Create(Clamp(aTotalWidth), aMaxHeight);
             if (Image* aSource = aLayer.mImage.GetImage()) {
                 Graphics aGraphics(aStrip);
                 for (int c = 0; c < 256; c++) {
@@ -238,18 +253,18 @@ int ImageFont::CharWidthKern(char theChar, char thePrevChar)
     Prepare();
     const uint8_t c = mFontData->mCharMap[static_cast<uint8_t>(theChar)];
     const uint8_t p = thePrevChar != 0 ? mFontData->mCharMap[static_cast<uint8_t>(thePrevChar)] : 0;
-    int aMax = INT_MIN;
+    int64_t aMax = INT64_MIN;
     for (const ActiveFontLayer& anActive : mActiveLayerList) {
         const FontLayer& aLayer = *anActive.mBaseFontLayer;
         bool unscaled = false;
         const double r = LayerRatio(aLayer, &unscaled);
-        int anAdvance = Trunc(aLayer.mCharData[c].mWidth * r);
-        int aKern = 0;
+        int64_t anAdvance = Trunc(aLayer.mCharData[c].mWidth * r);
+        int64_t aKern = 0;
         if (thePrevChar != 0)
-            aKern = Trunc((aLayer.mCharData[p].mKerningOffsets[c] + aLayer.mSpacing) * r);
+            aKern = Trunc((double(aLayer.mCharData[p].mKerningOffsets[c]) + aLayer.mSpacing) * r);
         aMax = std::max(aMax, anAdvance + aKern);
     }
-    return aMax == INT_MIN ? 0 : aMax;
+    return aMax == INT64_MIN ? 0 : Clamp(aMax);
 }
 
 int ImageFont::CharWidth(char theChar)
@@ -259,13 +274,13 @@ int ImageFont::CharWidth(char theChar)
 
 int ImageFont::StringWidth(const std::string& theString)
 {
-    int aWidth = 0;
+    int64_t aWidth = 0;
     char aPrev = 0;
     for (char c : theString) {
         aWidth += CharWidthKern(c, aPrev);
         aPrev = c;
     }
-    return aWidth;
+    return Clamp(aWidth);
 }
 
 void ImageFont::DrawString(Graphics* g, int theX, int theY, const std::string& theString,
@@ -302,30 +317,31 @@ void ImageFont::DrawStringLayered(Graphics* g, int theX, int theY, const std::st
         aState.mPool.resize(aNeeded);
 
     const uint8_t* aMap = mFontData->mCharMap;
-    int aPen = theX;
+    int64_t aPen = theX;
     for (size_t i = 0; i < theString.size(); i++) {
         const uint8_t c = aMap[static_cast<uint8_t>(theString[i])];
         const uint8_t n = i + 1 < theString.size() ? aMap[static_cast<uint8_t>(theString[i + 1])] : 0;
-        int aNextPen = aPen;
+        int64_t aNextPen = aPen;
         bool any = false;
         for (const ActiveFontLayer& anActive : mActiveLayerList) {
             const FontLayer& aLayer = *anActive.mBaseFontLayer;
             const CharData& aChar = aLayer.mCharData[c];
             bool unscaled = false;
             const double r = LayerRatio(aLayer, &unscaled);
-            int aDrawX, aDrawY, anAdvance, aKern = 0;
+            int64_t aDrawX, aDrawY, anAdvance, aKern = 0;
             if (unscaled) {
                 aDrawX = aPen + aChar.mOffsetX + aLayer.mOffsetX;
-                aDrawY = theY + aChar.mOffsetY - aLayer.mAscent + aLayer.mOffsetY;
+                aDrawY = int64_t(theY) + aChar.mOffsetY - aLayer.mAscent + aLayer.mOffsetY;
                 anAdvance = aChar.mWidth;
                 if (n != 0)
-                    aKern = aChar.mKerningOffsets[n] + aLayer.mSpacing;
+                    aKern = int64_t(aChar.mKerningOffsets[n]) + aLayer.mSpacing;
             } else {
-                aDrawX = aPen + Trunc((aChar.mOffsetX + aLayer.mOffsetX) * r);
-                aDrawY = theY - Trunc((aLayer.mAscent - aChar.mOffsetY - aLayer.mOffsetY) * r);
+                aDrawX = aPen + Trunc((double(aChar.mOffsetX) + aLayer.mOffsetX) * r);
+                aDrawY = theY - int64_t(Trunc(
+                                    (double(aLayer.mAscent) - aChar.mOffsetY - aLayer.mOffsetY) * r));
                 anAdvance = Trunc(aChar.mWidth * r);
                 if (n != 0)
-                    aKern = Trunc((aChar.mKerningOffsets[n] + aLayer.mSpacing) * r);
+                    aKern = Trunc((double(aChar.mKerningOffsets[n]) + aLayer.mSpacing) * r);
             }
             if (aPoolUsed >= aState.mPool.size())
                 break;
@@ -337,11 +353,13 @@ void ImageFont::DrawStringLayered(Graphics* g, int theX, int theY, const std::st
                                        aLayer.mColorAdd.mBlue),
                                Channel(aLayer.mColorMult.mAlpha, theColor.mAlpha,
                                        aLayer.mColorAdd.mAlpha));
-            const int anOrder = std::clamp(aChar.mOrder + aLayer.mBaseOrder + 128, 0, 255);
+            const int anOrder = static_cast<int>(
+                std::clamp<int64_t>(int64_t(aChar.mOrder) + aLayer.mBaseOrder + 128, 0, 255));
             const Rect& aSrc = anActive.mScaledCharImageRects[c];
             const int anIndex = static_cast<int>(aPoolUsed++);
-            aState.mPool[anIndex] = RenderCommand{anActive.mScaledImage, aDrawX, aDrawY, aSrc,
-                                                  aLayer.mDrawMode, aColor, -1};
+            aState.mPool[anIndex] = RenderCommand{anActive.mScaledImage, Clamp(aDrawX),
+                                                  Clamp(aDrawY), aSrc, aLayer.mDrawMode, aColor,
+                                                  -1};
             if (aState.mTail[anOrder] == -1)
                 aState.mHead[anOrder] = anIndex;
             else
@@ -349,14 +367,14 @@ void ImageFont::DrawStringLayered(Graphics* g, int theX, int theY, const std::st
             aState.mTail[anOrder] = anIndex;
 
             if (theDrawnAreas != nullptr)
-                theDrawnAreas->push_back(Rect(aDrawX, aDrawY, aSrc.mWidth, aSrc.mHeight));
+                theDrawnAreas->push_back(Rect(Clamp(aDrawX), Clamp(aDrawY), aSrc.mWidth, aSrc.mHeight));
             aNextPen = any ? std::max(aNextPen, aPen + anAdvance + aKern) : aPen + anAdvance + aKern;
             any = true;
         }
         aPen = aNextPen;
     }
     if (theWidth != nullptr)
-        *theWidth = aPen - theX;
+        *theWidth = Clamp(aPen - theX);
 
     const Color anOrigColor = g->GetColor();
     for (int anOrder = 0; anOrder < 256; anOrder++) {

@@ -261,6 +261,15 @@ LayerSetCharWidths Tagged ('A') (13);
     EXPECT_TRUE(aRanged.RemoveTag("thin"));
     EXPECT_FALSE(aRanged.RemoveTag("thin"));
     EXPECT_EQ(aRanged.CharWidth('A'), 13);
+
+    // Widths from a descriptor are outside input: sums saturate instead of overflowing.
+    ImageFont aHuge(&mApp, Descriptor(std::string(kMainLayer) +
+                                          "LayerSetCharWidths Main ('A') (2000000000);"
+                                          "LayerSetColorMult Main (100000000000000000000.5 1 1 1);",
+                                      "huge.txt"));
+    EXPECT_EQ(aHuge.StringWidth("AAAA"), 2147483647);
+    aHuge.SetScale(3.0);
+    EXPECT_EQ(aHuge.CharWidth('A'), 2147483647);
 }
 
 TEST_F(ImageFontTest, ScaledLayers)

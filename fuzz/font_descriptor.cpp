@@ -1,0 +1,71 @@
+// Runs arbitrary bytes as a font descriptor (first byte even) or as the character-width file
+// of the older font format (first byte odd), then measures and lays out a string with the
+// font that results.
+#include "graphics/Graphics.h"
+#include "graphics/ImageFont.h"
+#include "graphics/MemoryImage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A scratch file of this process, removed when the fuzzer exits.
+struct Scratch {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("quor_fuzz_font_" + std::to_string(std::random_device{}()) + ".txt"))
+                           .string();
+    ~Scratch() { std::remove(path.c_str()); }
+};
+
+const std::string& ScratchFile()
+{
+    static Scratch scratch;
+    return scratch.path;
+}
+
+Quor::MemoryImage* Strip()
+{
+    static Quor::MemoryImage* image = [] {
+        auto* m = new Quor::MemoryImage();
+        std::vector<uint32_t> bits(64 * 8, 0xFFFFFFFFu);
+        m->SetBits(bits.data(), 64, 8);
+        return m;
+    }();
+    return image;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
+    if (!f)
+        std::abort();
+    if (size > 1 && std::fwrite(data + 1, 1, size - 1, f) != size - 1)
+        std::abort();
+    std::fclose(f);
+
+    Quor::ImageFont* font = (data[0] & 1) == 0
+                                ? new Quor::ImageFont(static_cast<Quor::QuorAppBase*>(nullptr), ScratchFile())
+                                : new Quor::ImageFont(Strip(), ScratchFile());
+    const std::string text = "AVa b^x\x80\xff";
+    (void)font->StringWidth(text);
+    font->SetPointSize(font->GetPointSize() + 3);
+    font->SetScale(1.5);
+    (void)font->StringWidth(text);
+    Quor::Graphics g;
+    std::vector<Quor::Rect> areas;
+    int width = 0;
+    font->DrawStringLayered(&g, 0, 10, text, Quor::Color::White, Quor::Rect(), &areas, &width);
+    delete font;
+    return 0;
+}
