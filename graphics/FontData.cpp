@@ -92,7 +92,7 @@ bool FontData::LoadImageWidthFont(Image* theImage, const std::string& theWidthFi
 
     int aSpaceWidth = 0, anAscent = 0;
     if (std::fscanf(aFile, "%d%d", &aSpaceWidth, &anAscent) == 2) {
-        aLayer->mCharData[' '].mWidth = aSpaceWidth;
+        aLayer->mCharData[static_cast<uint8_t>(' ')].mWidth = aSpaceWidth;
         aLayer->mAscent = anAscent;
     }
 
