@@ -28,8 +28,7 @@ constexpr R IntersectRects(const R& a, const R& b)
 }
 } // namespace detail
 
-class Rect {
-public:
+struct Rect {
     int mX = 0;
     int mY = 0;
     int mWidth = 0;
@@ -53,8 +52,7 @@ public:
     constexpr bool operator==(const Rect& other) const = default;
 };
 
-class RectD {
-public:
+struct RectD {
     double mX = 0;
     double mY = 0;
     double mWidth = 0;
