@@ -353,6 +353,7 @@ public:
     std::list<DeferredMessage> mDeferredMessages;
     bool mDrawSoftwareCursor = true;
     bool mTabletPC = false;
+    bool mAllowHighCharacters = true; // edit fields accept characters 0x80-0xFF as well
     DDInterface* mDdInterface = nullptr;
     MusicInterface* mMusicInterface = nullptr;
     bool mReadRegistryDone = false;

@@ -1,7 +1,10 @@
 // ButtonWidget: the framed and image looks, the hover fade and the listener reports.
 #include "widgets/ButtonWidget.h"
 
+#include "app/QuorAppBase.h"
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
+#include "graphics/SysFont.h"
 #include "graphics/Image.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/WidgetManager.h"
@@ -17,7 +20,16 @@ ButtonWidget::ButtonWidget(int id, ButtonListener* listener) : mId(id), mButtonL
     mHasAlpha = true;
 }
 
-ButtonWidget::~ButtonWidget() = default;
+ButtonWidget::~ButtonWidget()
+{
+    delete mFont;
+}
+
+void ButtonWidget::SetFont(Font* font)
+{
+    delete mFont;
+    mFont = font != nullptr ? font->Duplicate() : nullptr;
+}
 
 bool ButtonWidget::IsButtonDown()
 {
@@ -51,9 +63,26 @@ void ButtonWidget::DrawContent(Graphics* g, bool hidden)
     if (hidden)
         return;
 
+    if (mFont == nullptr && !mLabel.empty()) {
+        QuorAppBase* app = mWidgetManager != nullptr && mWidgetManager->mApp != nullptr
+                               ? mWidgetManager->mApp
+                               : gQuorAppBase;
+        mFont = new SysFont(app, "Arial Unicode MS", 10, 0);
+    }
+
     const bool pressed = IsButtonDown() != mInverted;
-    // Each look ends by choosing the label colour; writing the label itself needs a font,
-    // which the drawing context cannot hold yet.
+
+    int labelX = 0;
+    int labelY = 0;
+    if (mFont != nullptr) {
+        const int width = mFont->StringWidth(mLabel);
+        if (mLabelJustify == 0)
+            labelX = (mWidth - width) / 2;
+        else if (mLabelJustify == 1)
+            labelX = mWidth - width;
+        labelY = (mHeight - mFont->GetHeight()) / 2 - 1 + mFont->GetAscent();
+    }
+    g->SetFont(mFont);
 
     if (mButtonImage == nullptr && mDownImage == nullptr) {
         if (!mFrameNoDraw) {
@@ -86,6 +115,10 @@ void ButtonWidget::DrawContent(Graphics* g, bool hidden)
             }
         }
         g->SetColor(GetColor(mIsOver ? COLOR_LABEL_HILITE : COLOR_LABEL));
+        if (pressed)
+            g->DrawString(mLabel, labelX + 1, labelY + 1);
+        else
+            g->DrawString(mLabel, labelX, labelY);
         return;
     }
 
@@ -97,6 +130,7 @@ void ButtonWidget::DrawContent(Graphics* g, bool hidden)
         else
             DrawButtonImage(g, mButtonImage, mNormalRect, 1, 1);
         g->SetColor(GetColor(COLOR_LABEL_HILITE));
+        g->DrawString(mLabel, labelX + 1, labelY + 1);
         return;
     }
 
@@ -117,6 +151,7 @@ void ButtonWidget::DrawContent(Graphics* g, bool hidden)
         DrawButtonImage(g, mButtonImage, mNormalRect, 0, 0);
     }
     g->SetColor(GetColor(mIsOver ? COLOR_LABEL_HILITE : COLOR_LABEL));
+    g->DrawString(mLabel, labelX, labelY);
 }
 
 void ButtonWidget::Update()

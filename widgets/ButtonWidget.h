@@ -11,6 +11,7 @@
 namespace Quor {
 
 class ButtonListener;
+class Font;
 class Image;
 
 class ButtonWidget : public Widget {
@@ -30,6 +31,8 @@ public:
     ~ButtonWidget() override;
 
     virtual void DrawButtonImage(Graphics* g, Image* image, const Rect& rect, int x, int y);
+    // Keeps a copy of the font for the label.
+    virtual void SetFont(Font* font);
     virtual bool IsButtonDown();
 
     // A state is available when its image is set or its rectangle has a width.
@@ -51,6 +54,7 @@ public:
     int mId;
     std::string mLabel;
     int mLabelJustify = 0; // 0 centred, 1 right-aligned, other values left-aligned
+    Font* mFont = nullptr;  // owned; made on the first draw of a label when none was set
     Image* mButtonImage = nullptr;
     Image* mOverImage = nullptr;
     Image* mDownImage = nullptr;

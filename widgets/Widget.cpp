@@ -2,9 +2,13 @@
 #include "widgets/Widget.h"
 
 #include "app/QuorAppBase.h"
+#include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "widgets/WidgetManager.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace Quor {
 
@@ -291,6 +295,59 @@ bool Widget::IsPointVisible(int x, int y)
     (void)x;
     (void)y;
     return true;
+}
+
+Rect Widget::WriteCenteredLine(Graphics* g, int y, const std::string& line, const Color& color,
+                               const Color& shadowColor, const Point& shadowOffset)
+{
+    Font* font = g->GetFont();
+    if (font == nullptr)
+        return Rect(mWidth / 2, y, 0, 0);
+    const int width = font->StringWidth(line);
+    const int x = (mWidth - width) / 2;
+    g->SetColor(shadowColor);
+    g->DrawString(line, x + shadowOffset.mX, y + shadowOffset.mY);
+    g->SetColor(color);
+    g->DrawString(line, x, y);
+    return Rect(x + std::min(shadowOffset.mX, 0), y + std::min(shadowOffset.mY, 0) - font->GetAscent(),
+                width + std::abs(shadowOffset.mX), font->GetHeight() + std::abs(shadowOffset.mY));
+}
+
+Rect Widget::WriteCenteredText(Graphics* g, int y, const std::string& line)
+{
+    Font* font = g->GetFont();
+    if (font == nullptr)
+        return Rect(mWidth / 2, y, 0, 0);
+    const int width = font->StringWidth(line);
+    const int x = (mWidth - width) / 2;
+    g->DrawString(line, x, y);
+    return Rect(x, y - font->GetAscent(), width, font->GetHeight());
+}
+
+int Widget::WriteColoredString(Graphics* g, const std::string& text, int x, int y, int width,
+                               int justification, bool drawString, int start, int length)
+{
+    const bool old = g->mWriteColoredString;
+    g->mWriteColoredString = true;
+    const int result =
+        g->DrawColorCodedText(text, x, y, width, justification, drawString, start, length, -1);
+    g->mWriteColoredString = old;
+    return result;
+}
+
+int Widget::WriteWordWrapped(Graphics* g, const Rect& rect, const std::string& text,
+                             int lineSpacing, int justification)
+{
+    const bool old = g->mWriteColoredString;
+    g->mWriteColoredString = true;
+    const int height = g->DrawWrappedText(text, rect, lineSpacing, justification);
+    g->mWriteColoredString = old;
+    return height;
+}
+
+int Widget::GetWordWrappedHeight(Graphics* g, int width, const std::string& text, int lineSpacing)
+{
+    return g->GetWrappedTextHeight(text, width, lineSpacing);
 }
 
 int Widget::GetNumDigits(int number)

@@ -6,6 +6,7 @@
 #include "graphics/Color.h"
 #include "widgets/WidgetContainer.h"
 
+#include <string>
 #include <vector>
 
 namespace Quor {
@@ -66,8 +67,19 @@ public:
     virtual void MouseDrag(int x, int y);
     virtual void MouseWheel(int delta);
     virtual bool IsPointVisible(int x, int y);
-    // The text helpers that go through a font (centred lines, coloured and word-wrapped text)
-    // take their place here once the drawing context can write text.
+    // Text in the context's current font: a centred line with a shadow, a centred line, text
+    // with colour codes, and word-wrapped text (with colour codes) and its height.
+    virtual Rect WriteCenteredLine(Graphics* g, int y, const std::string& line,
+                                   const Color& color, const Color& shadowColor,
+                                   const Point& shadowOffset);
+    virtual Rect WriteCenteredText(Graphics* g, int y, const std::string& line);
+    virtual int WriteColoredString(Graphics* g, const std::string& text, int x, int y,
+                                   int width = -1, int justification = -1,
+                                   bool drawString = true, int start = 0, int length = -1);
+    virtual int WriteWordWrapped(Graphics* g, const Rect& rect, const std::string& text,
+                                 int lineSpacing, int justification);
+    virtual int GetWordWrappedHeight(Graphics* g, int width, const std::string& text,
+                                     int lineSpacing);
     virtual int GetNumDigits(int number);
     virtual void WriteNumberFromStrip(Graphics* g, int number, int x, int y, Image* strip,
                                       int spacing);
