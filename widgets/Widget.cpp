@@ -309,7 +309,8 @@ Rect Widget::WriteCenteredLine(Graphics* g, int y, const std::string& line, cons
     g->DrawString(line, x + shadowOffset.mX, y + shadowOffset.mY);
     g->SetColor(color);
     g->DrawString(line, x, y);
-    return Rect(x + std::min(shadowOffset.mX, 0), y + std::min(shadowOffset.mY, 0) - font->GetAscent(),
+    return Rect(x + std::min(shadowOffset.mX, 0),
+                y + std::min(shadowOffset.mY, 0) - font->GetAscent(),
                 width + std::abs(shadowOffset.mX), font->GetHeight() + std::abs(shadowOffset.mY));
 }
 
