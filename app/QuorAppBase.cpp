@@ -1,6 +1,8 @@
 // QuorAppBase: construction, start-up, destruction and the choice of the music player.
 #include "app/QuorAppBase.h"
 
+#include "app/MTRand.h"
+
 #include "app/Buffer.h"
 #include "app/Common.h"
 #include "app/CrashCatcher.h"
@@ -201,6 +203,7 @@ void QuorAppBase::Init()
         OnAlreadyRunning();
 
     mRandomSeed = mClock->GetTickCount();
+    SRand(mRandomSeed);
 
     if (mPlayingDemo) {
         std::string error;
@@ -212,7 +215,9 @@ void QuorAppBase::Init()
         }
     }
 
-    std::srand(mClock->GetTickCount());
+    // The C runtime's generator that game code draws from follows the demo seed while a demo
+    // is recorded or played, so that a played-back run draws the same numbers.
+    std::srand(mRecordingDemo || mPlayingDemo ? mRandomSeed : mClock->GetTickCount());
 
     InitHook();
 

@@ -283,7 +283,26 @@ public:
     static bool IsAbsoluteDemoName(const std::string& name);
     bool ReadDemoFile(std::string& error);
     void ProcessDemo();
-    void WriteDemoFile();
+    // Writes the demo file when recording; false (and a line in the error log) when the file
+    // could not be written.
+    bool WriteDemoFile();
+    // Whole bytes left to read in the demo stream, and a recorded length bounded by them.
+    int DemoBytesLeft() const;
+    uint32_t ReadDemoLength();
+    // The playback controls: a character typed while a demo plays.
+    void DemoPlaybackKey(int character);
+    int ShowMarkerList();
+    int ShowJumpToTime();
+    void ToggleDemoSound();
+
+    // ---- Debug keys, overlays and video statistics (app/QuorAppDebug.cpp) ----
+    void DrawFPSOverlay();
+    void DrawMouseOverlay(int x, int y);
+    void DrawDemoTimeOverlay();
+    void ShowVideoStats();
+
+    // ---- Screenshots and image dump (app/QuorAppScreenshot.cpp) ----
+    void DumpImages();
 
     // ---- Window, input and display (app/QuorAppWindow.cpp) ----
     void PumpWindowMessages();        // drains the window system's queue into the window procedure
@@ -468,6 +487,7 @@ public:
     uint32_t mLastTimerTime = 0;
     uint32_t mLastUserInputTick = 0;
     bool mShowFPS = false; // debug overlays
+    int mShowFPSMode = 0;  // 0 frame rate, 1 mouse position
 
     // Window procedure, screen modes and display state (app/QuorAppWindow.cpp, display/).
     bool mMinimizedNow = false;      // set at once by the window procedure on WM_SIZE

@@ -1,14 +1,20 @@
 // QuorAppBase: the demo stream's record headers, the synchronisation of outside values, the
-// numbered demo files and the demo file itself.
+// numbered demo files, the demo file itself, the playback step and the playback controls.
 #include "app/QuorAppBase.h"
 
 #include "app/Buffer.h"
 #include "app/Common.h"
+#include "app/MTRand.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Settings.h"
 #include "widgets/WidgetManager.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
+#include <vector>
 
 namespace Quor {
 
@@ -58,14 +64,27 @@ bool QuorAppBase::ReadDemoTimingBlock()
     return mUpdateCount == mLastDemoUpdateCnt;
 }
 
+int QuorAppBase::DemoBytesLeft() const
+{
+    int bits = mDemoBuffer.GetDataBitSize() - mDemoBuffer.GetReadBitPos();
+    return bits > 0 ? bits / 8 : 0;
+}
+
+uint32_t QuorAppBase::ReadDemoLength()
+{
+    uint32_t length = uint32_t(mDemoBuffer.ReadLong());
+    uint32_t left = uint32_t(DemoBytesLeft());
+    return length < left ? length : left;
+}
+
 void QuorAppBase::DemoSyncBuffer(Buffer* buffer)
 {
     if (mPlayingDemo && !mDemoWindowClosed) {
         ReadDemoTimingBlock();
         mDemoNeedsCommand = true;
-        int length = mDemoBuffer.ReadLong();
+        uint32_t length = ReadDemoLength();
         buffer->Clear();
-        for (int i = 0; i < length && !mDemoBuffer.AtEnd(); ++i)
+        for (uint32_t i = 0; i < length; ++i)
             buffer->WriteByte(mDemoBuffer.ReadByte());
     } else if (mRecordingDemo) {
         WriteDemoTimingBlock();
@@ -135,9 +154,12 @@ bool QuorAppBase::ReadDemoFile(std::string& error)
         return fail("Invalid demo file.");
     uint32_t version = 0;
     uint32_t seed = 0;
-    if (!ReadU32(file, &version) || !ReadU32(file, &seed))
+    // Only the two versions ever written are understood; a later layout would be misread.
+    if (!ReadU32(file, &version) || version < 1 || version > kDemoVersion ||
+        !ReadU32(file, &seed))
         return fail("Invalid demo file.");
     mRandomSeed = seed;
+    SRand(seed);
 
     uint8_t lengthBytes[2];
     if (std::fread(lengthBytes, 1, 2, file) != 2)
@@ -200,10 +222,10 @@ bool QuorAppBase::ReadDemoFile(std::string& error)
     return true;
 }
 
-void QuorAppBase::WriteDemoFile()
+bool QuorAppBase::WriteDemoFile()
 {
     if (!mRecordingDemo)
-        return;
+        return true;
     Buffer markers;
     markers.WriteLong(int32_t(mDemoMarkers.size()));
     for (const auto& [name, update] : mDemoMarkers) {
@@ -226,7 +248,11 @@ void QuorAppBase::WriteDemoFile()
     std::string folder = GetFileDir(mDemoFileName);
     if (!folder.empty())
         CreateDirectories(folder);
-    plat::WriteWholeFile(mDemoFileName, file.GetDataPtr(), size_t(file.GetDataLen()));
+    if (plat::WriteWholeFile(mDemoFileName, file.GetDataPtr(), size_t(file.GetDataLen())))
+        return true;
+    // The run's recording is lost: say so in the error log rather than end silently.
+    LogScreenError("Demo file could not be written: " + mDemoFileName);
+    return false;
 }
 
 } // namespace Quor
@@ -266,6 +292,13 @@ void QuorAppBase::ProcessDemo()
             break;
         case 1:
             mActive = mDemoBuffer.ReadNumBits(1, false) != 0;
+            if (!mFatalError && !mShutdown) {
+                FocusChanged();
+                if (mActive && !mWindowed)
+                    mWidgetManager->SetAllDirty();
+                if (mPendingURL && !mActive)
+                    URLOpenSucceeded(mOpeningURL);
+            }
             break;
         case 2: {
             bool minimized = mDemoBuffer.ReadBoolean();
@@ -294,9 +327,11 @@ void QuorAppBase::ProcessDemo()
             Shutdown();
             break;
         case 7:
+            mMouseIn = true;
             ApplyCursor();
             break;
         case 8:
+            mMouseIn = false;
             mWidgetManager->MouseExit();
             ApplyCursor();
             break;
@@ -313,6 +348,140 @@ void QuorAppBase::ProcessDemo()
         default:
             break;
         }
+    }
+}
+
+} // namespace Quor
+
+namespace Quor {
+
+namespace {
+
+// "%02d:%02d:%02d" of a count of seconds.
+std::string ClockText(int seconds)
+{
+    return StrFormat("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+// The registry value of the jump dialog, read and written in the store itself: while a demo
+// plays the application's registry operations answer from the recording.
+const char kJumpTimeValue[] = "DemoJumpTime";
+
+} // namespace
+
+void QuorAppBase::DemoPlaybackKey(int character)
+{
+    const int frameTime = mFrameTime > 0 ? mFrameTime : 1;
+    switch (std::toupper(character & 0xFF)) {
+    case '+':
+        mUpdateMultiplier *= 1.5;
+        break;
+    case '-':
+        mUpdateMultiplier /= 1.5;
+        break;
+    case '=':
+        mUpdateMultiplier = 1.0;
+        break;
+    case 'P':
+        mPaused = !mPaused;
+        ResetUpdateTimer();
+        break;
+    case 'N':
+        mDemoJumpTarget = mUpdateCount;
+        mDemoSingleStep = true;
+        break;
+    case 'M':
+        mDemoRunToEnd = true;
+        break;
+    case 'L':
+        ShowMarkerList();
+        break;
+    case 'J':
+        ShowJumpToTime();
+        break;
+    case 'S':
+        ToggleDemoSound();
+        break;
+    case '0':
+        mDemoJumpTarget = mDemoLength;
+        break;
+    case '4': case '5': case '6': case '7': case '8': case '9': {
+        static const int kBeforeEnd[] = {120000, 90000, 60000, 30000, 10000, 5000};
+        mDemoJumpTarget = mDemoLength - kBeforeEnd[(character & 0xFF) - '4'] / frameTime;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+int QuorAppBase::ShowMarkerList()
+{
+    std::vector<std::string> entries;
+    std::vector<int> updates;
+    for (const auto& [name, update] : mDemoMarkers) {
+        int at = int(update);
+        if (at <= mUpdateCount)
+            continue;
+        int seconds = int(int64_t(mDemoLength - at) * mFrameTime / 1000);
+        entries.push_back(name + " (" + ClockText(seconds) + ")");
+        updates.push_back(at);
+    }
+    int chosen = plat::ShowListDialog("Marker List", entries);
+    // The list may have been open while time went on: only a marker still ahead is a target.
+    if (chosen >= 0 && updates[size_t(chosen)] > mUpdateCount)
+        mDemoJumpTarget = updates[size_t(chosen)];
+    ResetUpdateTimer();
+    return chosen;
+}
+
+int QuorAppBase::ShowJumpToTime()
+{
+    std::string keyPath = "SOFTWARE\\" + mRegistryKey;
+    std::string text;
+    uint32_t type = 0;
+    std::vector<uint8_t> stored;
+    if (!mRegistryKey.empty() && plat::SettingsRead(keyPath, kJumpTimeValue, &type, &stored) &&
+        type == plat::SETTING_STRING) {
+        if (stored.size() > 1000)
+            stored.resize(1000);
+        text.assign(stored.begin(), stored.end());
+        text = text.c_str(); // up to a terminator, as a stored string ends
+    }
+    int result = plat::ShowTextEntryDialog("Jump To Time", text, 500);
+    if (result == plat::IDOK) {
+        if (!mRegistryKey.empty())
+            plat::SettingsWrite(keyPath, kJumpTimeValue, plat::SETTING_STRING, text.data(),
+                                text.size());
+        int64_t seconds = 0;
+        size_t start = 0;
+        for (;;) {
+            size_t colon = text.find(':', start);
+            seconds = seconds * 60 + std::atoi(text.substr(start, colon - start).c_str());
+            if (colon == std::string::npos)
+                break;
+            start = colon + 1;
+        }
+        const int frameTime = mFrameTime > 0 ? mFrameTime : 1;
+        mDemoJumpTarget = mDemoLength - int(((seconds + 1) * 1000) / frameTime);
+    }
+    ResetUpdateTimer();
+    return result;
+}
+
+void QuorAppBase::ToggleDemoSound()
+{
+    if (GetMusicVolume() == 0.0) {
+        SetMusicVolume(mDemoSavedMusicVolume);
+    } else {
+        mDemoSavedMusicVolume = GetMusicVolume();
+        SetMusicVolume(0.0);
+    }
+    if (GetSfxVolume() == 0.0) {
+        SetSfxVolume(mDemoSavedSfxVolume);
+    } else {
+        mDemoSavedSfxVolume = GetSfxVolume();
+        SetSfxVolume(0.0);
     }
 }
 

@@ -105,10 +105,10 @@ bool QuorAppBase::RegistryRead(const std::string& valueName, uint32_t* type, uin
         if (!ReadDemoResult())
             return false;
         uint32_t recordedType = uint32_t(mDemoBuffer.ReadLong());
-        uint32_t recordedLength = uint32_t(mDemoBuffer.ReadLong());
+        uint32_t recordedLength = ReadDemoLength();
         // The whole recorded value is consumed, even when the caller's buffer holds less, so
         // that the stream stays in step.
-        for (uint32_t i = 0; i < recordedLength && !mDemoBuffer.AtEnd(); ++i) {
+        for (uint32_t i = 0; i < recordedLength; ++i) {
             uint8_t byte = mDemoBuffer.ReadByte();
             if (data && i < capacity)
                 data[i] = byte;
@@ -298,9 +298,9 @@ bool QuorAppBase::ReadBufferFromFile(const std::string& fileName, Buffer* buffer
         return false;
     if (!ReadDemoResult())
         return false;
-    int size = mDemoBuffer.ReadLong();
+    uint32_t size = ReadDemoLength();
     buffer->Clear();
-    for (int i = 0; i < size && !mDemoBuffer.AtEnd(); ++i)
+    for (uint32_t i = 0; i < size; ++i)
         buffer->WriteByte(mDemoBuffer.ReadByte());
     return true;
 }

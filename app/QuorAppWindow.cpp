@@ -100,6 +100,18 @@ bool IsButtonUp(uint32_t m)
     return m == plat::WM_LBUTTONUP || m == plat::WM_RBUTTONUP || m == plat::WM_MBUTTONUP;
 }
 
+// The mouse position of a mouse message as the widgets get it while a demo is recorded: mapped,
+// then kept to what the stream's 12-bit absolute form holds, so that a drag beyond the window's
+// left or top edge cannot wrap round to the far side when it is played back.
+void RecordedMousePoint(QuorAppBase& app, const DeferredMessage& m, int& x, int& y)
+{
+    x = plat::LoSigned(m.mLParam);
+    y = plat::HiSigned(m.mLParam);
+    app.mWidgetManager->MapMousePoint(x, y);
+    x = std::clamp(x, 0, 0xFFF);
+    y = std::clamp(y, 0, 0xFFF);
+}
+
 // Writes what the deferred processing is about to hand on, while a demo is recorded.
 void RecordInput(QuorAppBase& app, const DeferredMessage& m)
 {
@@ -142,9 +154,9 @@ void RecordInput(QuorAppBase& app, const DeferredMessage& m)
     }
     if (!IsMouseMessage(m.mMessage) || app.mWidgetManager == nullptr)
         return;
-    int x = plat::LoSigned(m.mLParam);
-    int y = plat::HiSigned(m.mLParam);
-    app.mWidgetManager->MapMousePoint(x, y);
+    int x = 0;
+    int y = 0;
+    RecordedMousePoint(app, m, x, y);
     int dx = x - app.mDemoMouseX;
     int dy = y - app.mDemoMouseY;
     if (dx != 0 || dy != 0 || m.mMessage == plat::WM_MOUSEMOVE) {
@@ -185,6 +197,8 @@ intptr_t QueueMessage(QuorAppBase& app, plat::WindowId theWindow, uint32_t m, ui
         return 0;
     if (app.mPlayingDemo && m == plat::WM_KEYDOWN)
         app.DebugKeyDown(static_cast<int>(w));
+    if (app.mPlayingDemo && m == plat::WM_CHAR)
+        app.DemoPlaybackKey(static_cast<int>(w & 0xFF));
 
     auto& q = app.mDeferredMessages;
     bool sealed = !q.empty() && q.back().mMessage == plat::WM_CLOSE;
@@ -528,7 +542,10 @@ bool QuorAppBase::ProcessDeferredMessage()
             if (IsMouseMessage(m.mMessage) && !mFatalError) {
                 int x = plat::LoSigned(m.mLParam);
                 int y = plat::HiSigned(m.mLParam);
-                wm->MapMousePoint(x, y);
+                if (mRecordingDemo)
+                    RecordedMousePoint(*this, m, x, y); // what the recording holds
+                else
+                    wm->MapMousePoint(x, y);
                 mLastUserInputTick = mLastTimerTime;
                 wm->MouseMove(x, y);
                 if (!mMouseIn) {
@@ -553,6 +570,8 @@ bool QuorAppBase::ProcessDeferredMessage()
     }
     if (m.mMessage == plat::WM_CLOSE && (isMain || (aWindow == IdOf(mInvisHWnd) && mInvisHWnd != nullptr))) {
         mClosedByUser = true;
+        if (mPlayingDemo)
+            mDemoWindowClosed = true; // playback abandoned: live values from here on
         Shutdown();
     }
     return !mDeferredMessages.empty();
@@ -1007,19 +1026,6 @@ void QuorAppBase::CursorThreadStep()
         // The next frame draws it there: make sure there is one even when nothing else changed.
         mCustomDrawRequested = true;
     }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Kept here until their own files take them.
-
-void QuorAppBase::TakeScreenshot() {}
-bool QuorAppBase::DebugKeyDown(int)
-{
-    return false;
-}
-bool QuorAppBase::DebugKeyDownAsync(int, bool, bool)
-{
-    return false;
 }
 
 } // namespace Quor

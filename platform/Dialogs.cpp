@@ -179,4 +179,114 @@ int MessageBox(const std::string& text, const std::string& caption, uint32_t fla
     return chosen < 0 ? escape : chosen;
 }
 
+int ShowListDialog(const std::string& caption, const std::vector<std::string>& entries)
+{
+    if (!CanShowMessageBoxes() || entries.empty()) {
+        std::string line = "[" + caption + "]";
+        for (const std::string& entry : entries)
+            line += " " + entry + ";";
+        line += "\n";
+        DebugOutput(line.c_str());
+        return -1;
+    }
+    // One button per entry (as many as a box can hold), and a last one that closes.
+    const size_t kMostEntries = 24;
+    size_t count = entries.size() < kMostEntries ? entries.size() : kMostEntries;
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < count; ++i)
+        texts.push_back(Cp1252ToUtf8(entries[i]));
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    for (size_t i = 0; i < count; ++i)
+        buttons.push_back({0, int(i), texts[i].c_str()});
+    buttons.push_back({SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, -1, "Close"});
+    SDL_MessageBoxData data;
+    std::memset(&data, 0, sizeof(data));
+    data.flags = SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    std::string utf8Caption = Cp1252ToUtf8(caption);
+    data.title = utf8Caption.c_str();
+    data.message = utf8Caption.c_str();
+    data.numbuttons = int(buttons.size());
+    data.buttons = buttons.data();
+    int chosen = -1;
+    if (SDL_ShowMessageBox(&data, &chosen) != 0)
+        return -1;
+    return chosen >= 0 && size_t(chosen) < count ? chosen : -1;
+}
+
+int ShowTextEntryDialog(const std::string& caption, std::string& text, size_t maxLength)
+{
+    if (text.size() > maxLength)
+        text.resize(maxLength);
+    if (!CanShowMessageBoxes()) {
+        std::string line = "[" + caption + "] " + text + "\n";
+        DebugOutput(line.c_str());
+        return IDOK;
+    }
+    // A small window of its own whose title line shows the text being typed: Enter is Ok,
+    // Escape or closing the window is Cancel.
+    SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 400,
+                                          1, SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
+    if (window == nullptr)
+        return IDCANCEL;
+    std::string edited = text;
+    bool selected = true;
+    auto showText = [&] {
+        std::string title = caption + ": " + (selected ? "[" + edited + "]" : edited + "_");
+        SDL_SetWindowTitle(window, Cp1252ToUtf8(title).c_str());
+    };
+    showText();
+    SDL_RaiseWindow(window);
+    SDL_StartTextInput();
+    int result = 0;
+    const uint32_t id = SDL_GetWindowID(window);
+    while (result == 0) {
+        SDL_Event event;
+        if (!SDL_WaitEventTimeout(&event, 100))
+            continue;
+        switch (event.type) {
+        case SDL_QUIT:
+            result = IDCANCEL;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.windowID == id && event.window.event == SDL_WINDOWEVENT_CLOSE)
+                result = IDCANCEL;
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.windowID != id)
+                break;
+            if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+                result = IDOK;
+            } else if (event.key.keysym.sym == SDLK_ESCAPE) {
+                result = IDCANCEL;
+            } else if (event.key.keysym.sym == SDLK_BACKSPACE) {
+                if (selected)
+                    edited.clear();
+                else if (!edited.empty())
+                    edited.pop_back();
+                selected = false;
+                showText();
+            }
+            break;
+        case SDL_TEXTINPUT:
+            if (event.text.windowID != id)
+                break;
+            if (selected)
+                edited.clear();
+            selected = false;
+            edited += Utf8ToCp1252(event.text.text);
+            if (edited.size() > maxLength)
+                edited.resize(maxLength);
+            showText();
+            break;
+        default:
+            break;
+        }
+    }
+    SDL_StopTextInput();
+    SDL_DestroyWindow(window);
+    if (result == IDOK)
+        text = edited;
+    return result;
+}
+
 } // namespace plat

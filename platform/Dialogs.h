@@ -3,8 +3,10 @@
 // the caption and text go to the debugger output and the default answer is given.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -33,6 +35,15 @@ int DefaultMessageBoxAnswer(uint32_t flags);
 
 // Whether message boxes can be shown at all.
 bool CanShowMessageBoxes();
+
+// A modal list of texts: returns the index of the entry chosen, or -1 when the dialog is closed
+// without a choice. Without a display the caption and the entries are logged and -1 comes back.
+int ShowListDialog(const std::string& caption, const std::vector<std::string>& entries);
+
+// A modal one-line text entry with Ok (the default) and Cancel. The text opens selected (the
+// first key typed replaces it) and comes back as edited on Ok, at most maxLength characters.
+// Returns IDOK or IDCANCEL. Without a display it is logged and Ok answers with the text as it is.
+int ShowTextEntryDialog(const std::string& caption, std::string& text, size_t maxLength);
 
 // Conversions between the program's narrow text and UTF-8.
 std::string Cp1252ToUtf8(const std::string& text);
