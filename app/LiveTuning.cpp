@@ -11,6 +11,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace Quor {
@@ -337,7 +338,10 @@ bool ScanImageForModVals()
 
 ModValHolder* AttachModValHolder(char* record)
 {
-    auto* holder = new ModValHolder();
+    // Holders live as long as the program (the records keep pointing at them).
+    static std::vector<std::unique_ptr<ModValHolder>> holders;
+    holders.push_back(std::make_unique<ModValHolder>());
+    ModValHolder* holder = holders.back().get();
     plat::SavedProtection saved;
     if (plat::MakeWritable(record, kModValMarkerOffset, &saved)) {
         record[0] = 0;

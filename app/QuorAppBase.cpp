@@ -143,6 +143,7 @@ QuorAppBase::~QuorAppBase()
         mSharedImageMap.clear();
     }
 
+    FreeDebugOverlays(); // display images: before the display
     CloseWindowAndDisplay();
     delete mMusicInterface;
     mMusicInterface = nullptr;

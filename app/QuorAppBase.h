@@ -28,6 +28,7 @@ class InstanceLock;
 namespace Quor {
 
 class DDInterface;
+struct DebugOverlays;
 class Dialog;
 class Image;
 class DDImage;
@@ -299,6 +300,10 @@ public:
     void DrawFPSOverlay();
     void DrawMouseOverlay(int x, int y);
     void DrawDemoTimeOverlay();
+    // Places the overlay images on the screen image (bottom right).
+    void DrawDebugOverlays(Image* screen);
+    // Frees the overlay fonts and images; before the display goes.
+    void FreeDebugOverlays();
     void ShowVideoStats();
 
     // ---- Screenshots and image dump (app/QuorAppScreenshot.cpp) ----
@@ -488,6 +493,7 @@ public:
     uint32_t mLastUserInputTick = 0;
     bool mShowFPS = false; // debug overlays
     int mShowFPSMode = 0;  // 0 frame rate, 1 mouse position
+    DebugOverlays* mDebugOverlays = nullptr; // made on first use (app/QuorAppDebug.cpp)
 
     // Window procedure, screen modes and display state (app/QuorAppWindow.cpp, display/).
     bool mMinimizedNow = false;      // set at once by the window procedure on WM_SIZE

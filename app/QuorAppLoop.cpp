@@ -301,6 +301,15 @@ bool QuorAppBase::Redraw()
         return false;
     }
 
+    if (mShowFPS) {
+        if (mShowFPSMode == 0)
+            DrawFPSOverlay();
+        else
+            DrawMouseOverlay(mWidgetManager->mLastMouseX, mWidgetManager->mLastMouseY);
+        if (mPlayingDemo)
+            DrawDemoTimeOverlay();
+    }
+
     uint32_t startTime = mClock->GetTime();
     if (uint32_t(startTime - mLastRedrawStamp) >= 1000 || !mRedrawStampSet) {
         mLastRedrawStamp = startTime;
@@ -328,6 +337,8 @@ bool QuorAppBase::Redraw()
 
     ++mDrawCount;
     mDrawTime += int(now - startTime);
+    if (mShowFPS)
+        DrawDebugOverlays(mWidgetManager->mImage);
 
     uint32_t presentStart = mClock->GetTime();
     mLastDrawTick = presentStart;
