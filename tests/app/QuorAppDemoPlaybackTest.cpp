@@ -5,6 +5,7 @@
 
 #include "app/Common.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Settings.h"
 #include "platform/Window.h"
 #include "widgets/Widget.h"
@@ -334,10 +335,17 @@ TEST(DemoFile, FailedWriteIsReported)
 {
     quortest::TempDir dir;
     quortest::WriteFile(dir.File("blocker"), std::string("a file, not a folder"));
+    const std::string oldDir = plat::GetCurrentDirectory();
+    plat::SetCurrentDirectory(dir.Path()); // where the error log goes
     TestApp app;
     app.mRecordingDemo = true;
     app.mDemoFileName = dir.File("blocker/run.dmo");
     EXPECT_FALSE(app.WriteDemoFile());
+    std::vector<uint8_t> log = quortest::ReadFile(dir.File("ScrError.txt"));
+    EXPECT_NE(std::string(log.begin(), log.end()).find("Demo file could not be written: " +
+                                                       app.mDemoFileName),
+              std::string::npos);
+    plat::SetCurrentDirectory(oldDir);
     app.mDemoFileName = dir.File("run.dmo");
     EXPECT_TRUE(app.WriteDemoFile());
     app.mRecordingDemo = false;
