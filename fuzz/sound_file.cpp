@@ -1,0 +1,56 @@
+// Reads arbitrary bytes as a WAV, an AU and an Ogg Vorbis sound; what loads must be consistent.
+#include "sound/SoundStore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace {
+
+// A scratch file of this process, removed when the fuzzer exits.
+struct Scratch {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("quor_fuzz_sound_" + std::to_string(std::random_device{}()))).string();
+    ~Scratch() { std::remove(path.c_str()); }
+};
+
+const std::string& ScratchFile()
+{
+    static Scratch scratch;
+    return scratch.path;
+}
+
+void Check(bool loaded, const Quor::SoundData& sound, size_t size, bool bounded)
+{
+    if (!loaded)
+        return;
+    if (sound.GetBlockAlign() <= 0)
+        std::abort();
+    // WAV and AU samples come from the file itself; decoded samples need not.
+    if (bounded && sound.mPCM.size() > 2 * size)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
+    if (!f)
+        std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, f) != size)
+        std::abort();
+    std::fclose(f);
+
+    Quor::SoundData sound;
+    Check(Quor::SoundStore::ReadWaveFile(ScratchFile(), sound), sound, size, true);
+    Quor::SoundData au;
+    Check(Quor::SoundStore::DecodeAu(ScratchFile(), au), au, size, true);
+    Quor::SoundData ogg;
+    Check(Quor::SoundStore::DecodeOgg(ScratchFile(), ogg), ogg, size, false);
+    return 0;
+}
