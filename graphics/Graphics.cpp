@@ -8,10 +8,7 @@
 
 #include "graphics/Image.h"
 
-#if __has_include("display/DDImage.h")
 #include "display/DDImage.h"
-#define QUOR_HAVE_DISPLAY_IMAGE 1
-#endif
 
 namespace Quor {
 
@@ -20,12 +17,7 @@ namespace {
 // Whether the image is drawn by the 3-D display (only display images can be).
 bool DrawnBy3D(Image* theImage)
 {
-#ifdef QUOR_HAVE_DISPLAY_IMAGE
     return theImage != nullptr && DDImage::Check3D(theImage);
-#else
-    (void)theImage;
-    return false;
-#endif
 }
 
 bool SameRect(const Rect& a, const Rect& b)

@@ -4,20 +4,8 @@
 #include "graphics/MemoryImage.h"
 
 #include "app/QuorAppBase.h"
-// The display back-end is optional here: without it there is no display, its pixel format is
-// the 32-bit one and there is no texture data to read back.
-#if __has_include("display/NativeDisplay.h")
-#include "display/NativeDisplay.h"
-#define QUOR_HOST_HAS_NATIVE_DISPLAY 1
-#endif
-#if __has_include("display/DDInterface.h")
 #include "display/DDInterface.h"
-#define QUOR_HOST_HAS_DISPLAY 1
-#endif
-#if __has_include("display/D3DInterface.h")
-#include "display/D3DInterface.h"
-#define QUOR_HOST_HAS_RENDERER 1
-#endif
+#include "display/NativeDisplay.h"
 
 namespace Quor::host {
 
@@ -35,16 +23,13 @@ QuorAppBase* ProgramApp()
 
 NativeDisplay* ProgramDisplay()
 {
-#ifdef QUOR_HOST_HAS_DISPLAY
     if (gQuorAppBase != nullptr)
         return gQuorAppBase->mDdInterface;
-#endif
     return nullptr;
 }
 
 PixelFormat FormatOf(const NativeDisplay* theDisplay)
 {
-#ifdef QUOR_HOST_HAS_NATIVE_DISPLAY
     if (theDisplay != nullptr && theDisplay->mRedMask != 0 && theDisplay->mGreenMask != 0 &&
         theDisplay->mBlueMask != 0) {
         return PixelFormat{
@@ -52,9 +37,6 @@ PixelFormat FormatOf(const NativeDisplay* theDisplay)
             {theDisplay->mRedBits, theDisplay->mGreenBits, theDisplay->mBlueBits},
             {theDisplay->mRedShift, theDisplay->mGreenShift, theDisplay->mBlueShift}};
     }
-#else
-    (void)theDisplay;
-#endif
     return kDefaultFormat;
 }
 
@@ -83,13 +65,8 @@ bool Is3DAccelerated(QuorAppBase* theApp)
 
 bool ReadBackTexture(MemoryImage* theImage)
 {
-#if defined(QUOR_HOST_HAS_DISPLAY) && defined(QUOR_HOST_HAS_RENDERER)
-    if (gQuorAppBase != nullptr && gQuorAppBase->mDdInterface != nullptr &&
-        gQuorAppBase->mDdInterface->mD3DInterface != nullptr)
-        return gQuorAppBase->mDdInterface->mD3DInterface->ReadBackTexture(theImage);
-#else
+    // Texture data is made only by the 3-D renderer, which this build does not have.
     (void)theImage;
-#endif
     return false;
 }
 

@@ -5,11 +5,7 @@
 #include "graphics/Graphics.h"
 #include "widgets/Widget.h"
 
-// The display image is locked around the drawing once the display back-end is part of the build.
-#if __has_include("display/DDImage.h")
 #include "display/DDImage.h"
-#define QUOR_HAVE_DDIMAGE 1
-#endif
 
 #include <cstdint>
 
@@ -510,10 +506,8 @@ bool WidgetManager::DrawScreen()
 
     Graphics screenG(mImage);
     mCurG = &screenG;
-#ifdef QUOR_HAVE_DDIMAGE
     DDImage* displayImage = dynamic_cast<DDImage*>(mImage);
     const bool surfaceLocked = displayImage != nullptr && displayImage->LockSurface();
-#endif
 
     bool drew = false;
     if (dirtyCount > 0) {
@@ -537,10 +531,8 @@ bool WidgetManager::DrawScreen()
 
     FlushDeferredOverlayWidgets(NO_OVERLAY_PRIORITY);
 
-#ifdef QUOR_HAVE_DDIMAGE
     if (surfaceLocked)
         displayImage->UnlockSurface();
-#endif
     mCurG = nullptr;
     return drew;
 }

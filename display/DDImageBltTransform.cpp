@@ -1,0 +1,568 @@
+// The display image's transformed blits: float position, rotation, fast and smooth stretches
+// with their mirrored forms, matrix and triangle blits through the rasterizer, and the
+// coverage-weighted span fill, each into the locked surface or into the 32-bit pixels.
+#include "display/DDImage.h"
+
+#include "display/DDImageSurface.h"
+#include "display/DDInterface.h"
+#include "graphics/SWTri.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace Quor {
+
+using namespace surface;
+
+namespace {
+
+template <typename T>
+T* Row(const View& v, int y)
+{
+    if constexpr (sizeof(T) == 2)
+        return v.Row16(y);
+    else
+        return v.Row32(y);
+}
+
+// The rasterizer's code for the lock's pixel layout, 0 when it has none.
+int FormatCode(const plat::SurfaceDesc& d)
+{
+    const plat::PixelFormat& f = d.format;
+    if (f.bitCount == 32)
+        return SWTRI_FORMAT_888;
+    if (f.bitCount == 16 && f.redMask == 0xF800 && f.greenMask == 0x07E0 && f.blueMask == 0x001F)
+        return SWTRI_FORMAT_565;
+    if (f.bitCount == 16 && f.redMask == 0x7C00 && f.greenMask == 0x03E0 && f.blueMask == 0x001F)
+        return SWTRI_FORMAT_555;
+    return 0;
+}
+
+// Narrows the drawn run [first, last] of a row so that every 2 x 2 sample at start + k * step
+// stays inside an extent of size pixels; false when the row draws nothing.
+bool Limit(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& first, int64_t& last)
+{
+    if (step == 0) {
+        if (!(start >= 0 && start < size * 65536 - 65536))
+            return false;
+    } else if (step > 0) {
+        if ((start >> 16) >= size - 1)
+            return false;
+        if ((65536 - start) / step > 0)
+            first = std::max(first, (65536 - start) / step);
+        last = std::min(last, (size * 65536 - start - 0x17FFF) / step);
+    } else {
+        if (start < 0)
+            return false;
+        first = std::max(first, (size * 65536 - start - 0x27FFF) / step);
+        if (vertical)
+            last = std::min(last, -(start / step));
+        else
+            last = std::min(last, (0x7FFF - start) / step);
+    }
+    // Never sample outside: the ends are checked once more (the run is linear in k).
+    auto inside = [&](int64_t k) {
+        int64_t p = start + k * step;
+        return p >= 0 && p < (size - 1) * 65536;
+    };
+    while (first <= last && !inside(first))
+        ++first;
+    while (first <= last && !inside(last))
+        --last;
+    return first <= last;
+}
+
+struct RotateArgs {
+    const uint32_t* bits;
+    const uint32_t* palette;
+    const uint8_t* indices;
+    int srcW;
+    Rect srcRect;
+    float x, y, cx, cy;
+    double rot;
+    RectD box;
+    uint32_t col[3];
+    uint32_t A;
+    bool white;
+    bool additive;
+};
+
+template <typename T>
+void Rotate(const View& v, const RotateArgs& r)
+{
+    const double cs = std::cos(r.rot), sn = std::sin(r.rot);
+    const int64_t du = static_cast<int64_t>(cs * 65536.0), dv = static_cast<int64_t>(sn * 65536.0);
+    const int top = static_cast<int>(r.box.mY), left = static_cast<int>(r.box.mX);
+    const int64_t lastK = static_cast<int64_t>(r.box.mWidth - 1);
+    const int W = r.srcRect.mWidth, H = r.srcRect.mHeight;
+    auto pixel = [&](int i, int j) {
+        size_t at = static_cast<size_t>(r.srcRect.mY + j) * r.srcW + (r.srcRect.mX + i);
+        return r.palette != nullptr ? r.palette[r.indices[at]] : r.bits[at];
+    };
+    static const uint32_t kSrcMask[3] = {0xFF0000, 0xFF00, 0xFF};
+    static const uint32_t kTop[3] = {32, 24, 16};
+    uint32_t k[3];
+    for (int n = 0; n < 3; n++)
+        k[n] = r.col[n] * r.A / 255;
+    for (int rowIdx = 0; rowIdx < r.box.mHeight; rowIdx++) {
+        const int y = top + rowIdx;
+        if (y < 0 || y >= v.height)
+            continue;
+        const double dx = left - r.cx - r.x, dy = y - r.cy - r.y;
+        const int64_t us = static_cast<int64_t>((dx * cs - dy * sn + r.cx) * 65536.0);
+        const int64_t vs = static_cast<int64_t>((dx * sn + dy * cs + r.cy) * 65536.0);
+        int64_t first = 0, last = std::min<int64_t>(lastK, v.width - 1 - left);
+        if (left < 0)
+            first = -left;
+        if (!Limit(us, du, W, false, first, last) || !Limit(vs, dv, H, true, first, last))
+            continue;
+        T* dst = Row<T>(v, y) + left;
+        for (int64_t kk = first; kk <= last; kk++) {
+            const int64_t u = us + kk * du, vv = vs + kk * dv;
+            const int i = static_cast<int>(u >> 16), j = static_cast<int>(vv >> 16);
+            const uint32_t fx = static_cast<uint32_t>((u & 0xFFFE) + 1);
+            const uint32_t fy = static_cast<uint32_t>((vv & 0xFFFE) + 1);
+            const uint32_t s[4] = {pixel(i, j), pixel(i + 1, j), pixel(i, j + 1), pixel(i + 1, j + 1)};
+            const uint64_t w[4] = {(uint64_t(65536 - fx) * (65536 - fy)) >> 16, (uint64_t(fx) * (65536 - fy)) >> 16,
+                                   (uint64_t(65536 - fx) * fy) >> 16, (uint64_t(fx) * fy) >> 16};
+            uint64_t a[4], asum = 0;
+            for (int n = 0; n < 4; n++) {
+                a[n] = (w[n] * (s[n] >> 24)) >> 16;
+                if (!r.white && !r.additive)
+                    a[n] = (a[n] * r.A) >> 8;
+                asum += a[n];
+            }
+            T& p = dst[kk];
+            const uint32_t d = p;
+            uint32_t out = 0;
+            for (int c = 0; c < 3; c++) {
+                uint64_t sum = 0;
+                for (int n = 0; n < 4; n++)
+                    sum += uint64_t(s[n] & kSrcMask[c]) * a[n];
+                sum >>= 8;
+                const uint32_t m = v.mask[c], sh = v.shift[c];
+                if (r.additive) {
+                    uint64_t chan = sum >> (kTop[c] - 8 - v.bits[c]);
+                    uint64_t t = (chan * k[c]) >> 8;
+                    out |= static_cast<uint32_t>(v.sat[c][((d & m) >> sh) + t]) << sh;
+                } else {
+                    const uint64_t f = r.white ? 256 : r.col[c] + 1;
+                    uint32_t sv = static_cast<uint32_t>(((sum * f) >> (kTop[c] - v.bits[c])) << sh) & m;
+                    uint32_t dv2 = static_cast<uint32_t>(((uint64_t(d & m) * (256 - std::min<uint64_t>(asum, 256))) >> 8) & m);
+                    out += sv + dv2;
+                }
+            }
+            p = static_cast<T>(out);
+        }
+    }
+}
+
+struct StretchArgs {
+    const uint32_t* words;
+    const uint8_t* indices;
+    int srcW, srcH;
+    Rect dest;
+    RectD src;
+    uint32_t col[3];
+    uint32_t A;
+    bool white;
+    int mode;
+    bool mirror;
+};
+
+template <typename T>
+void Stretch(const View& v, const StretchArgs& s)
+{
+    const int64_t us = static_cast<int64_t>(s.src.mX * 65536.0);
+    int64_t vv = static_cast<int64_t>(s.src.mY * 65536.0);
+    const int64_t du = static_cast<int64_t>(s.src.mWidth * 65536.0 / s.dest.mWidth);
+    const int64_t dv = static_cast<int64_t>(s.src.mHeight * 65536.0 / s.dest.mHeight);
+    uint32_t cp[3];
+    for (int n = 0; n < 3; n++)
+        cp[n] = s.col[n] * s.A / 255;
+    const bool is16 = sizeof(T) == 2;
+    for (int row = 0; row < s.dest.mHeight; row++, vv += dv) {
+        const int y = s.dest.mY + row;
+        const int64_t sy = std::clamp<int64_t>(vv >> 16, 0, s.srcH - 1);
+        if (y < 0 || y >= v.height)
+            continue;
+        T* dst = Row<T>(v, y);
+        int64_t u = us;
+        for (int i = 0; i < s.dest.mWidth; i++, u += du) {
+            const int x = s.mirror ? s.dest.mX + s.dest.mWidth - 1 - i : s.dest.mX + i;
+            if (x < 0 || x >= v.width)
+                continue;
+            const size_t at = static_cast<size_t>(sy) * s.srcW + static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, s.srcW - 1));
+            const uint32_t w = s.indices != nullptr ? s.words[s.indices[at]] : s.words[at];
+            T& p = dst[x];
+            const uint32_t d = p;
+            uint32_t out = 0;
+            if (s.mode == 0 && s.white) {
+                const uint32_t al = w >> 24;
+                if (al == 0)
+                    continue;
+                for (int n = 0; n < 3; n++)
+                    out |= static_cast<uint32_t>((uint64_t(d & v.mask[n]) * (256 - al)) >> 8) & v.mask[n];
+                p = static_cast<T>(out + (is16 ? (w & 0xFFFF) : w));
+            } else if (s.mode == 0) {
+                const uint32_t al = (w >> 24) * s.A / 255;
+                if (al == 0)
+                    continue;
+                for (int n = 0; n < 3; n++) {
+                    const uint64_t m = v.mask[n];
+                    out |= static_cast<uint32_t>((((d & m) * (256 - al) + (w & m) * cp[n]) >> 8) & m);
+                }
+                p = static_cast<T>(out);
+            } else {
+                for (int n = 0; n < 3; n++) {
+                    const uint32_t m = v.mask[n], sh = v.shift[n];
+                    uint32_t idx = s.white ? ((d & m) + (w & m)) >> sh : ((((w & m) >> sh) * cp[n]) >> 8) + ((d & m) >> sh);
+                    out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
+                }
+                p = static_cast<T>(out);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void DDImage::BltF(Image* theImage, float theX, float theY, const Rect& theSrcRect,
+                   const Rect& theClipRect, const Color& theColor, int theDrawMode)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    if (Is3D())
+        return; // the renderer's float-position blit; not part of this build
+    BltRotated(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode, 0.0, 0.0f, 0.0f);
+}
+
+void DDImage::BltRotated(Image* theImage, float theX, float theY, const Rect& theSrcRect,
+                         const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                         double theRot, float theRotCenterX, float theRotCenterY)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    if (mNoLock)
+        return;
+    RescanAlphaFlags();
+    if (Is3D())
+        return; // the renderer's rotated blit; not part of this build
+    if (!mHasAlpha && !mHasTrans && mDDInterface != nullptr && !mDDInterface->mIs3D) {
+        if (RotatedToSurface(dynamic_cast<MemoryImage*>(theImage), theX, theY, theSrcRect, theClipRect,
+                             theColor, theDrawMode, theRot, theRotCenterX, theRotCenterY))
+            DeleteMemoryData();
+        return;
+    }
+    MemoryImage::BltRotated(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode,
+                            theRot, theRotCenterX, theRotCenterY);
+}
+
+bool DDImage::RotatedToSurface(MemoryImage* theSrc, float theX, float theY, const Rect& theSrcRect,
+                               const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                               double theRot, float theRotCenterX, float theRotCenterY)
+{
+    RotateArgs r{};
+    if (!std::isfinite(theRot) || !std::isfinite(theX) || !std::isfinite(theY) ||
+        !std::isfinite(theRotCenterX) || !std::isfinite(theRotCenterY))
+        return true;
+    const Rect aClip = theClipRect.Intersection(Rect(0, 0, mWidth, mHeight));
+    if (!GetRotatedBltBounds(theX, theY, theSrcRect, theRotCenterX, theRotCenterY, theRot, aClip, r.box) ||
+        r.box.mWidth <= 0 || r.box.mHeight <= 0)
+        return true;
+    if (theSrc == nullptr || theSrcRect.mX < 0 || theSrcRect.mY < 0 ||
+        theSrcRect.mX + theSrcRect.mWidth > theSrc->mWidth || theSrcRect.mY + theSrcRect.mHeight > theSrc->mHeight)
+        return true;
+    theSrc->RescanAlphaFlags();
+    if (theSrc->mPaletteColors != nullptr && theSrc->mPaletteIndices != nullptr) {
+        r.palette = theSrc->mPaletteColors;
+        r.indices = theSrc->mPaletteIndices;
+    } else {
+        r.bits = theSrc->GetBits();
+        if (r.bits == nullptr)
+            return true;
+    }
+    r.srcW = theSrc->mWidth;
+    r.srcRect = theSrcRect;
+    r.x = theX;
+    r.y = theY;
+    r.cx = theRotCenterX;
+    r.cy = theRotCenterY;
+    r.rot = theRot;
+    Channels(theColor, r.col, r.A);
+    r.white = theColor == Color::White;
+    r.additive = theDrawMode != 0;
+    Lock aLock(this);
+    if (!aLock.Locked())
+        return false;
+    View v;
+    if (!MakeView(*this, v))
+        return true;
+    if (v.bitCount == 16)
+        Rotate<uint16_t>(v, r);
+    else
+        Rotate<uint32_t>(v, r);
+    return true;
+}
+
+void DDImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rect& theSrcRect,
+                         const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                         bool fastStretch)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    RescanAlphaFlags();
+    if (Is3D())
+        return; // the renderer's stretch; not part of this build
+    const bool memoryPath = mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D;
+    Rect aDest;
+    RectD aSrc;
+    if (!ClipStretchBlt(theDestRect, theClipRect.Intersection(Rect(0, 0, mWidth, mHeight)), theSrcRect, aDest, aSrc))
+        return;
+    if (!fastStretch) {
+        if (memoryPath) {
+            MemoryImage::StretchBlt(theImage, theDestRect, theSrcRect, theClipRect, theColor, theDrawMode, false);
+            return;
+        }
+        MemoryImage aTemp(mApp);
+        aTemp.Create(aDest.mWidth, aDest.mHeight);
+        MemoryImage::SmoothStretchBlt(&aTemp, theImage, Rect(0, 0, aDest.mWidth, aDest.mHeight), aSrc);
+        Blt(&aTemp, aDest.mX, aDest.mY, Rect(0, 0, aDest.mWidth, aDest.mHeight), theColor, theDrawMode);
+        return;
+    }
+    // An image that can have no surface (translucent pixels) stretches into its own pixels.
+    if (mHasAlpha || mDDInterface == nullptr) {
+        MemoryImage::StretchBlt(theImage, theDestRect, theSrcRect, theClipRect, theColor, theDrawMode, true);
+        return;
+    }
+    auto* aDDSrc = dynamic_cast<DDImage*>(theImage);
+    if (aDDSrc != nullptr && theColor == Color::White && theDrawMode == 0 && !aDDSrc->mHasAlpha &&
+        aDDSrc->GetSurface() != nullptr) {
+        if (SurfaceStretchBlt(aDDSrc, aDest, aSrc))
+            DeleteMemoryData();
+        return;
+    }
+    if (NearestStretchToSurface(dynamic_cast<MemoryImage*>(theImage), aDest, aSrc, theColor, theDrawMode, false))
+        DeleteMemoryData();
+}
+
+void DDImage::StretchBltMirror(Image* theImage, const Rect& theDestRect, const Rect& theSrcRect,
+                               const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                               bool /*fastStretch*/)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    RescanAlphaFlags();
+    if (Is3D())
+        return; // the renderer's mirrored stretch; not part of this build
+    Rect aDest;
+    RectD aSrc;
+    if (!ClipStretchBltMirror(theDestRect, theClipRect.Intersection(Rect(0, 0, mWidth, mHeight)), theSrcRect, aDest, aSrc))
+        return;
+    auto* aMem = dynamic_cast<MemoryImage*>(theImage);
+    if (aMem != nullptr && NearestStretchToSurface(aMem, aDest, aSrc, theColor, theDrawMode, true))
+        DeleteMemoryData();
+}
+
+bool DDImage::SurfaceStretchBlt(DDImage* theSrc, const Rect& theDest, const RectD& theSrc2)
+{
+    if (GetSurface() == nullptr)
+        return false;
+    plat::VRect aDest{theDest.mX, theDest.mY, theDest.mX + theDest.mWidth, theDest.mY + theDest.mHeight};
+    plat::VRect aSrc{static_cast<int>(theSrc2.mX), static_cast<int>(theSrc2.mY),
+                     static_cast<int>(theSrc2.mX + theSrc2.mWidth), static_cast<int>(theSrc2.mY + theSrc2.mHeight)};
+    const uint32_t aFlags = plat::kBltWait | (theSrc->mHasTrans ? static_cast<uint32_t>(plat::kBltKeySrc) : 0u);
+    if (mLockCount > 0)
+        mSurface->Unlock();
+    mSurface->Blt(&aDest, theSrc->mSurface, &aSrc, aFlags);
+    if (mLockCount > 0)
+        mSurface->Lock(mLockedSurfaceDesc);
+    return true;
+}
+
+bool DDImage::NearestStretchToSurface(MemoryImage* theSrc, const Rect& theDest, const RectD& theSrc2,
+                                      const Color& theColor, int theDrawMode, bool mirror)
+{
+    if (theSrc == nullptr || theDest.mWidth <= 0 || theDest.mHeight <= 0 || theSrc->mWidth <= 0 ||
+        theSrc->mHeight <= 0)
+        return true;
+    theSrc->RescanAlphaFlags();
+    StretchArgs s{};
+    s.words = theSrc->GetNativeAlphaData(mDDInterface);
+    if (s.words == nullptr)
+        return true;
+    if (theSrc->mPaletteColors != nullptr)
+        s.indices = theSrc->mPaletteIndices;
+    s.srcW = theSrc->mWidth;
+    s.srcH = theSrc->mHeight;
+    s.dest = theDest;
+    s.src = theSrc2;
+    Channels(theColor, s.col, s.A);
+    s.white = theColor == Color::White;
+    s.mode = theDrawMode;
+    s.mirror = mirror;
+    Lock aLock(this);
+    if (!aLock.Locked())
+        return false;
+    View v;
+    if (!MakeView(*this, v))
+        return true;
+    if (v.bitCount == 16)
+        Stretch<uint16_t>(v, s);
+    else
+        Stretch<uint32_t>(v, s);
+    return true;
+}
+
+void DDImage::BltMatrix(Image* theImage, float x, float y, const Matrix3& theMatrix,
+                        const Rect& theClipRect, const Color& theColor, int theDrawMode,
+                        const Rect& theSrcRect, bool blend)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    if (Is3D())
+        return; // the renderer's transformed blit; not part of this build
+    RescanAlphaFlags();
+    // An image that can have no surface (translucent pixels) draws into its own pixels.
+    if (mHasAlpha || mDDInterface == nullptr) {
+        MemoryImage::BltMatrix(theImage, x, y, theMatrix, theClipRect, theColor, theDrawMode, theSrcRect, blend);
+        return;
+    }
+    {
+        Lock aLock(this);
+        if (!aLock.Locked())
+            return;
+        // The draw mode does not reach the rasterizer: software matrix blits always blend.
+        const int aCode = FormatCode(mLockedSurfaceDesc);
+        if (aCode != 0)
+            MemoryImage::BltMatrixSoftware(this, theImage, theSrcRect, x, y, theMatrix, theClipRect, theColor,
+                                           theDrawMode, mLockedSurfaceDesc.pixels, mLockedSurfaceDesc.pitch,
+                                           aCode, blend);
+    }
+    DeleteMemoryData();
+}
+
+void DDImage::BltTriangles(Image* theImage, const TriVertex theVertices[][3], int theNumTriangles,
+                           const Rect& theClipRect, const Color& theColor, int theDrawMode, float tx,
+                           float ty, bool blend)
+{
+    if (theImage != nullptr)
+        theImage->mDrawn = true;
+    if (Is3D())
+        return; // the renderer's triangles; not part of this build
+    RescanAlphaFlags();
+    if (mHasAlpha || mDDInterface == nullptr) {
+        MemoryImage::BltTriangles(theImage, theVertices, theNumTriangles, theClipRect, theColor, theDrawMode,
+                                  tx, ty, blend);
+        return;
+    }
+    {
+        Lock aLock(this);
+        if (!aLock.Locked())
+            return;
+        const int aCode = FormatCode(mLockedSurfaceDesc);
+        if (aCode != 0)
+            MemoryImage::BltTrianglesSoftware(this, theImage, theVertices, theNumTriangles, theClipRect, theColor,
+                                              theDrawMode, mLockedSurfaceDesc.pixels, mLockedSurfaceDesc.pitch,
+                                              aCode, tx, ty, blend);
+    }
+    DeleteMemoryData();
+}
+
+void DDImage::FillScanLinesWithCoverage(Span* theSpans, int theSpanCount, const Color& theColor,
+                                        int theDrawMode, const uint8_t* theCoverage, int theCoverX,
+                                        int theCoverY, int theCoverWidth, int theCoverHeight)
+{
+    if (theSpanCount <= 0 || theSpans == nullptr)
+        return;
+    if (Is3D()) {
+        // The spans go through a temporary image sized to their box; the caller's array is
+        // left as it was (the box-relative copy is ours).
+        std::vector<Span> aSpans(theSpans, theSpans + theSpanCount);
+        int left = aSpans[0].mX, top = aSpans[0].mY, right = left + aSpans[0].mWidth - 1, bottom = top;
+        for (const Span& s : aSpans) {
+            left = std::min(left, s.mX);
+            top = std::min(top, s.mY);
+            right = std::max(right, s.mX + s.mWidth - 1);
+            bottom = std::max(bottom, s.mY);
+        }
+        for (Span& s : aSpans) {
+            s.mX -= left;
+            s.mY -= top;
+        }
+        MemoryImage aTemp(mApp);
+        aTemp.Create(right - left + 1, bottom - top + 1);
+        aTemp.FillScanLinesWithCoverage(aSpans.data(), theSpanCount, theColor, theDrawMode, theCoverage,
+                                        theCoverX - left, theCoverY - top, theCoverWidth, theCoverHeight);
+        Blt(&aTemp, left, top, Rect(0, 0, right - left + 1, bottom - top + 1), Color::White, theDrawMode);
+        return;
+    }
+    RescanAlphaFlags();
+    // An image that can have no surface (translucent pixels) draws into its own pixels.
+    if (mHasAlpha || mDDInterface == nullptr) {
+        MemoryImage::FillScanLinesWithCoverage(theSpans, theSpanCount, theColor, theDrawMode, theCoverage,
+                                               theCoverX, theCoverY, theCoverWidth, theCoverHeight);
+        return;
+    }
+    if (CoverageToSurface(theSpans, theSpanCount, theColor, theCoverage, theCoverX, theCoverY, theCoverWidth,
+                          theCoverHeight))
+        DeleteMemoryData();
+}
+
+namespace {
+
+template <typename T>
+void Coverage(const View& v, const Span* spans, int count, uint32_t P, uint32_t A, const uint8_t* cover,
+              int cx, int cy, int cw, int ch)
+{
+    for (int n = 0; n < count; n++) {
+        const Span& s = spans[n];
+        const int64_t crow = int64_t(s.mY) - cy;
+        if (s.mY < 0 || s.mY >= v.height || crow < 0 || crow >= ch)
+            continue;
+        T* dst = Row<T>(v, s.mY);
+        for (int64_t x = s.mX; x < int64_t(s.mX) + s.mWidth; x++) {
+            const int64_t ccol = x - cx;
+            if (x < 0 || x >= v.width || ccol < 0 || ccol >= cw)
+                continue;
+            const uint32_t k = cover[crow * cw + ccol];
+            const uint64_t a = ((k + 1) * A) >> 8, wt = 256 - a;
+            const uint32_t d = dst[x];
+            uint32_t out = 0;
+            for (int c = 0; c < 3; c++) {
+                const uint64_t m = v.mask[c];
+                out |= static_cast<uint32_t>((((d & m) * wt + (P & m) * a) >> 8) & m);
+            }
+            dst[x] = static_cast<T>(out);
+        }
+    }
+}
+
+} // namespace
+
+bool DDImage::CoverageToSurface(const Span* theSpans, int theSpanCount, const Color& theColor,
+                                const uint8_t* theCoverage, int theCoverX, int theCoverY,
+                                int theCoverWidth, int theCoverHeight)
+{
+    Lock aLock(this);
+    if (!aLock.Locked())
+        return false;
+    View v;
+    if (theCoverage == nullptr || !MakeView(*this, v))
+        return true;
+    uint32_t c[3], A;
+    Channels(theColor, c, A);
+    uint32_t P = 0;
+    for (int n = 0; n < 3; n++)
+        P |= static_cast<uint32_t>((uint64_t(c[n]) * v.mask[n]) >> 8) & v.mask[n];
+    if (v.bitCount == 16)
+        Coverage<uint16_t>(v, theSpans, theSpanCount, P, A, theCoverage, theCoverX, theCoverY, theCoverWidth,
+                           theCoverHeight);
+    else
+        Coverage<uint32_t>(v, theSpans, theSpanCount, P, A, theCoverage, theCoverX, theCoverY, theCoverWidth,
+                           theCoverHeight);
+    return true;
+}
+
+} // namespace Quor

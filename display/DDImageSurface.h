@@ -1,0 +1,75 @@
+// The locked surface of a display image as its software drawing sees it: pixel pointer, pitch,
+// bit count and channel masks of the lock, with the display's channel bits, shifts and
+// saturation tables. Internal to the display image's drawing code.
+#pragma once
+
+#include "display/DDImage.h"
+#include "display/DDInterface.h"
+#include "graphics/Color.h"
+
+#include <cstdint>
+
+namespace Quor::surface {
+
+struct View {
+    uint8_t* pixels = nullptr;
+    int32_t pitch = 0;
+    uint32_t bitCount = 0;
+    int width = 0;
+    int height = 0;
+    uint32_t mask[3] = {};  // red, green, blue masks of the lock
+    uint32_t bits[3] = {};  // the display's channel bit counts
+    uint32_t shift[3] = {}; // the display's channel shifts
+    const int* sat[3] = {}; // the display's saturation tables
+    bool rgbOrder = false;
+
+    uint16_t* Row16(int y) const { return reinterpret_cast<uint16_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 2); }
+    uint32_t* Row32(int y) const { return reinterpret_cast<uint32_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 4); }
+    uint32_t Green() const { return mask[1]; }
+    // Saturating per-channel add of k[c] (channel units) to d.
+    uint32_t AddSat(uint32_t d, const uint32_t k[3]) const
+    {
+        uint32_t r = 0;
+        for (int c = 0; c < 3; c++)
+            r |= static_cast<uint32_t>(sat[c][((d & mask[c]) >> shift[c]) + k[c]]) << shift[c];
+        return r;
+    }
+};
+
+// Fills the view from the image's current lock; false for a bit count other than 16 or 32 or
+// a lock without pixels.
+bool MakeView(const DDImage& theImage, View& theView);
+
+// The colour's channels as 0..255 values (red, green, blue), and its alpha.
+inline void Channels(const Color& theColor, uint32_t c[3], uint32_t& a)
+{
+    auto clamp = [](int v) { return static_cast<uint32_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
+    c[0] = clamp(theColor.mRed);
+    c[1] = clamp(theColor.mGreen);
+    c[2] = clamp(theColor.mBlue);
+    a = clamp(theColor.mAlpha);
+}
+
+// 16-bit packed spread and fold (565 with 0x07E0F81F, 555 with 0x03E07C1F).
+inline uint32_t Spread(uint32_t v, uint32_t m) { return ((v << 16) | v) & m; }
+inline uint16_t Fold(uint32_t x) { return static_cast<uint16_t>((x >> 16) | x); }
+
+// Locks the image's surface for one drawing operation and unlocks it at the end.
+class Lock {
+public:
+    explicit Lock(DDImage* theImage) : mImage(theImage) { mLocked = theImage->GetSurface() != nullptr && theImage->LockSurface(); }
+    ~Lock()
+    {
+        if (mLocked)
+            mImage->UnlockSurface();
+    }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    bool Locked() const { return mLocked; }
+
+private:
+    DDImage* mImage;
+    bool mLocked = false;
+};
+
+} // namespace Quor::surface
