@@ -278,6 +278,37 @@ TEST_F(Surfaces, RunLengthsPastTheRowEndAreCut)
     EXPECT_EQ(Raw(*mir, 2, 0), 0u);
 }
 
+TEST_F(Surfaces, BlitsAndFillsPastTheEdgesDrawOnlyTheOverlap)
+{
+    Open(plat::kFormatRGB565);
+    auto s = Source({0xFFFF0000, 0xFF00FF00, 0xFF0000FF}, 3, 1);
+    struct Case {
+        int x;
+        bool mirror;
+        uint32_t want[3];
+    } cases[] = {
+        {-1, false, {0x07E0, 0x001F, 0}},
+        {1, false, {0, 0xF800, 0x07E0}},
+        {-1, true, {0x07E0, 0xF800, 0}},
+        {1, true, {0, 0x001F, 0x07E0}},
+    };
+    for (const Case& c : cases) {
+        auto img = Dest(3, 1, 0);
+        if (c.mirror)
+            img->BltMirror(s.get(), c.x, 0, Rect(0, 0, 3, 1), Color::White, 0);
+        else
+            img->Blt(s.get(), c.x, 0, Rect(0, 0, 3, 1), Color::White, 0);
+        for (int x = 0; x < 3; x++)
+            EXPECT_EQ(Raw(*img, x, 0), c.want[x]) << c.x << (c.mirror ? " mirrored" : "") << " at " << x;
+    }
+    auto img = Dest(3, 2, 0);
+    img->FillRect(Rect(-5, 1, 100, 7), Color::White, 0);
+    img->Blt(s.get(), 0, 0, Rect(1, 0, 5, 3), Color::White, 1); // source rectangle past the image
+    EXPECT_EQ(Raw(*img, 2, 1), 0xFFFFu);
+    EXPECT_EQ(Raw(*img, 0, 0), 0x07E0u);
+    EXPECT_EQ(Raw(*img, 2, 0), 0u);
+}
+
 TEST_F(Surfaces, MemoryCopiesFollowTheSurfaceDraws)
 {
     Open(plat::kFormatRGB565);
@@ -476,7 +507,7 @@ TEST_F(Surfaces, StretchBlits)
     EXPECT_EQ(soft.mSurface, nullptr);
     EXPECT_GE(soft.GetBits()[0] & 0xFFFFFF, 0xF00000u);
     EXPECT_EQ(soft.GetBits()[0] & 0xFFFF, 0u);
-    // Fast too: an image that can have no surface still gets the pixels.
+    // Fast too: an image that can have no surface still gets the pixels in place of nothing.
     soft.StretchBlt(s.get(), Rect(0, 0, 4, 2), Rect(1, 0, 1, 1), Rect(0, 0, 4, 2), Color::White, 0, true);
     EXPECT_EQ(soft.GetBits()[0] & 0xFFFFFF, 0x0000FFu);
 }
