@@ -340,6 +340,60 @@ inline int DestCol(const Area& a, int i)
     return Mirror ? a.x + a.w - 1 - i : a.x + i;
 }
 
+// Path A with the colour white: opaque runs copied, clear runs skipped, the rest blended
+// with (256 - a) over the destination plus the premultiplied word.
+template <typename T, bool Pal, bool Mirror>
+void RunsBlendWhite(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW)
+{
+    const bool is16 = sizeof(T) == 2;
+    const uint32_t pack = is16 ? PackMask(v.Green()) : 0;
+    for (int row = 0; row < a.h; row++) {
+        const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
+        T* dst = Row<T>(v, a.y + row);
+        int i = 0;
+        while (i < a.w) {
+            const int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
+            const uint32_t a0 = src.At(base + i) >> 24;
+            const int e = i + run;
+            if (a0 == 0) {
+                i = e;
+            } else if (a0 == 255) {
+                if constexpr (!Pal && !Mirror && sizeof(T) == 4) {
+                    std::copy_n(src.words + base + i, run, dst + a.x + i);
+                    i = e;
+                } else {
+                    for (; i < e; i++)
+                        dst[DestCol<Mirror>(a, i)] = static_cast<T>(src.At(base + i));
+                }
+            } else if (!is16) {
+                for (; i < e; i++) {
+                    const uint32_t s = src.At(base + i);
+                    T& p = dst[DestCol<Mirror>(a, i)];
+                    const uint32_t d = p, w = 256 - (s >> 24);
+                    p = static_cast<T>((((d & 0xFF00) * w) >> 8 & 0xFF00) + (((d & 0x00FF00FF) * w) >> 8 & 0x00FF00FF) + s);
+                }
+            } else if (pack != 0) {
+                for (; i < e; i++) {
+                    const uint32_t s = src.At(base + i);
+                    T& p = dst[DestCol<Mirror>(a, i)];
+                    const uint32_t w = 256 - (s >> 24);
+                    p = static_cast<T>(Fold(((Spread(p, pack) * (w >> 3)) >> 5) & pack) + (s & 0xFFFF));
+                }
+            } else {
+                for (; i < e; i++) {
+                    const uint32_t s = src.At(base + i);
+                    T& p = dst[DestCol<Mirror>(a, i)];
+                    const uint32_t d = p, w = 256 - (s >> 24);
+                    uint32_t out = 0;
+                    for (int n = 0; n < 3; n++)
+                        out |= ((d & v.mask[n]) * w >> 8) & v.mask[n];
+                    p = static_cast<T>(out + (s & 0xFFFF));
+                }
+            }
+        }
+    }
+}
+
 // Path A: RLAlpha runs over NativeAlpha words.
 template <typename T, bool Pal, bool Mirror>
 void RunsBlend(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW,
@@ -803,7 +857,10 @@ void RunKind(Kind kind, const View& v, const Area& a, const Words<Pal>& w, const
 {
     switch (kind) {
     case Kind::Runs:
-        RunsBlend<T, Pal, Mirror>(v, a, w, rl, srcW, c);
+        if (c == Color::White)
+            RunsBlendWhite<T, Pal, Mirror>(v, a, w, rl, srcW);
+        else
+            RunsBlend<T, Pal, Mirror>(v, a, w, rl, srcW, c);
         break;
     case Kind::Add:
         RunsAdd<T, Pal, Mirror>(v, a, w, rl, srcW, c);
