@@ -134,10 +134,10 @@ void QuorAppBase::DumpImages()
 {
     const std::string folder = GetAppDataFolder() + "_dump";
     DeleteTree(folder);
-    // A folder being deleted (or held open elsewhere) can refuse a new one for a moment; a few
-    // seconds of tries, then no dump rather than a program that never comes back.
+    // A folder being deleted (or held open elsewhere) can refuse a new one for a moment; a
+    // second of tries, then no dump rather than a program that never comes back.
     bool made = false;
-    for (int tries = 0; tries < 50 && !made; ++tries) {
+    for (int tries = 0; tries < 10 && !made; ++tries) {
         CreateDirectories(folder);
         made = plat::IsDirectory(folder);
         if (!made)

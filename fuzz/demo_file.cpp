@@ -1,4 +1,6 @@
-// Feeds arbitrary bytes to the demo-file reader through a file, as start-up reads it.
+// Feeds arbitrary bytes to the demo-file reader through a file, as start-up reads it, and plays
+// back what it accepted.
+#include "app/Buffer.h"
 #include "app/QuorAppBase.h"
 
 #include <cstddef>
@@ -28,6 +30,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (app->ReadDemoFile(error)) {
         if (app->mDemoBuffer.GetDataLen() > int(size) || app->mDemoMarkers.size() > size)
             std::abort();
+        // Play the stream back: every record, and recorded data taken in place of live data,
+        // must stay inside what the file holds.
+        app->mShutdown = false;
+        app->mExitToTop = false;
+        app->mPlayingDemo = true;
+        app->mDemoWindowClosed = false;
+        app->mUpdateCount = 0;
+        app->mLastDemoUpdateCnt = 0;
+        app->mDemoNeedsCommand = true;
+        for (int step = 0; step < 4096 && !app->mDemoBuffer.AtEnd(); ++step) {
+            app->ProcessDemo();
+            if (step % 7 == 3) {
+                Quor::Buffer synced;
+                app->DemoSyncBuffer(&synced);
+                if (synced.GetDataLen() > int(size))
+                    std::abort();
+            }
+            app->mShutdown = false;
+            ++app->mUpdateCount;
+        }
+        app->mPlayingDemo = false;
     } else if (error.empty()) {
         std::abort();
     }

@@ -153,3 +153,17 @@ TEST(ImageDump, PageListsImagesByMemoryUseAndWritesTheirFiles)
     }
     Quor::SetAppDataFolder(oldFolder);
 }
+
+TEST(ImageDump, AFolderThatCannotBeMadeEndsTheDump)
+{
+    quortest::TempDir dir;
+    const std::string oldFolder = Quor::GetAppDataFolder();
+    quortest::WriteFile(dir.File("file"), std::string("not a folder"));
+    Quor::SetAppDataFolder(dir.File("file") + "/");
+    {
+        TestApp app;
+        app.DumpImages(); // returns after its tries instead of waiting for ever
+    }
+    EXPECT_FALSE(plat::FileExists(dir.File("file") + "/_dump"));
+    Quor::SetAppDataFolder(oldFolder);
+}
