@@ -48,7 +48,8 @@ void PaintOverlay(DDImage* image, Font* font, const std::string& text)
     g.SetFont(font);
     g.SetColor(Color(255, 255, 255, 255));
     g.DrawString(text, 2, font->GetAscent());
-    image->BitsChanged();
+    // The display image's own drawing keeps its pixel forms in step; marking its memory pixels
+    // as changed here would drop the surface the text went into.
 }
 
 } // namespace

@@ -167,3 +167,42 @@ TEST(ImageDump, AFolderThatCannotBeMadeEndsTheDump)
     EXPECT_FALSE(plat::FileExists(dir.File("file") + "/_dump"));
     Quor::SetAppDataFolder(oldFolder);
 }
+
+TEST(DebugOverlays, FrameRateAndPlaybackTimeImagesSitBottomRight)
+{
+    TestApp app;
+    app.mCmdLineParsed = true;
+    app.mLoadingThreadWanted = false;
+    app.mOnlyAllowOneCopyToRun = false;
+    app.mProductName = "OverlayTest";
+    app.mWidth = 200;
+    app.mHeight = 150;
+    app.mWindowed = true;
+    app.Init();
+    ASSERT_TRUE(app.mInitialized);
+    Quor::Image* screen = app.mWidgetManager->mImage;
+    ASSERT_NE(screen, nullptr);
+    app.DebugKeyDown(kF3);
+    ASSERT_TRUE(app.mShowFPS);
+    app.mPlayingDemo = true; // the playback-time image goes above the first one
+    app.mDemoLength = 360000;
+    app.mCustomDrawRequested = true;
+    app.mNextDrawTick = app.mFakeClock.mNow; // no present is held back
+    app.mFakeClock.mNow += 2000;
+    EXPECT_TRUE(app.QuorAppBase::Redraw());
+    app.mPlayingDemo = false;
+    auto* display = dynamic_cast<Quor::MemoryImage*>(screen);
+    ASSERT_NE(display, nullptr);
+    const uint32_t* bits = display->GetBits();
+    ASSERT_NE(bits, nullptr);
+    auto pixel = [&](int x, int y) { return bits[y * 200 + x] & 0xFFFFFF; };
+    // The overlays are opaque black boxes 50 pixels wide ending 10 pixels from the corner, with
+    // light text in them.
+    EXPECT_EQ(pixel(200 - 11, 150 - 11), 0u);
+    EXPECT_EQ(pixel(200 - 59, 150 - 12), 0u);
+    bool white = false;
+    for (int y = 0; y < 150 - 10; ++y)
+        for (int x = 200 - 60; x < 200 - 10; ++x)
+            white = white || (pixel(x, y) & 0x808080) == 0x808080;
+    EXPECT_TRUE(white);
+}
