@@ -15,11 +15,13 @@
 #include "platform/Sys.h"
 #include "platform/Threads.h"
 #include "platform/Time.h"
+#include "platform/Window.h"
 #include "sound/MusicInterface.h"
 #include "sound/SoundManager.h"
 #include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <numeric>
 
@@ -92,6 +94,11 @@ QuorAppBase::QuorAppBase()
 
     mWidgetManager = new WidgetManager(this);
 
+    if (plat::GetSystemMetrics(plat::SM_TABLETPC) != 0) {
+        mTabletPC = true;
+        mDrawSoftwareCursor = false;
+    }
+
     CrashCatcher::mApp = this; // from now on a crash report carries the application's part
 }
 
@@ -155,6 +162,11 @@ QuorAppBase::~QuorAppBase()
         mLoadingThread.join();
     if (mCursorThread.joinable())
         mCursorThread.join();
+    for (CursorHandle* cursor : {&mHandCursor, &mDraggingCursor}) {
+        if (*cursor)
+            plat::DestroyCursor(*cursor);
+        *cursor = nullptr;
+    }
     gQuorAppBase = nullptr;
 
     WriteDemoFile();
@@ -220,9 +232,25 @@ void QuorAppBase::Init()
     // is recorded or played, so that a played-back run draws the same numbers.
     std::srand(mRecordingDemo || mPlayingDemo ? mRandomSeed : mClock->GetTickCount());
 
+    // Window classes, the hidden window and the two system cursors.
+    plat::RegisterWindowClass("MainWindow", &QuorAppBase::WindowProc, plat::CS_DBLCLKS);
+    plat::RegisterWindowClass("InvisWindow", &QuorAppBase::WindowProc, 0);
+    plat::WindowId invisible = plat::CreateWindow(0, "InvisWindow", mTitle, 0, 0, 0, 0, 0);
+    if (invisible != 0) {
+        mInvisHWnd = reinterpret_cast<void*>(static_cast<uintptr_t>(invisible));
+        plat::SetWindowUserData(invisible, this);
+    }
+    MakeSystemCursors();
+
     InitHook();
 
     mWidgetManager->SetMouseMapping(Rect(0, 0, mWidth, mHeight), Rect(0, 0, mWidth, mHeight));
+
+    // A window that does not fit on the desktop is shown in full screen instead.
+    if (mWindowed && !mFullScreenWindow && WindowDoesNotFit()) {
+        mWindowed = false;
+        mForceFullscreen = true;
+    }
 
     MakeWindow();
     if (mShutdown)
@@ -248,6 +276,87 @@ void QuorAppBase::Init()
 
     PostInitHook();
     mInitialized = true;
+}
+
+namespace {
+
+// A 32 x 32 cursor drawn from rows of text: '#' black, '.' white, anything else transparent.
+CursorHandle CursorFromRows(const char* const* rows, int hotX, int hotY)
+{
+    uint8_t andPlane[32 * 4];
+    uint8_t xorPlane[32 * 4];
+    std::fill(std::begin(andPlane), std::end(andPlane), uint8_t(0xFF));
+    std::fill(std::begin(xorPlane), std::end(xorPlane), uint8_t(0));
+    for (int y = 0; y < 32 && rows[y]; ++y) {
+        for (int x = 0; x < 32 && rows[y][x]; ++x) {
+            uint8_t bit = uint8_t(0x80 >> (x % 8));
+            char c = rows[y][x];
+            if (c == '#' || c == '.')
+                andPlane[y * 4 + x / 8] &= uint8_t(~bit);
+            if (c == '.')
+                xorPlane[y * 4 + x / 8] |= bit;
+        }
+    }
+    return plat::CreateCursor(hotX, hotY, 32, 32, andPlane, xorPlane);
+}
+
+const char* const kHandRows[] = {
+    "",
+    "",
+    "",
+    "          ##",
+    "         #..#",
+    "         #..#",
+    "         #..#",
+    "         #..#",
+    "         #..###",
+    "         #..#..###",
+    "      ## #..#..#..##",
+    "     #..##..#..#..#.#",
+    "     #...#........#.#",
+    "      #...........#.#",
+    "       #............#",
+    "       #............#",
+    "        #..........#",
+    "        #..........#",
+    "         #........#",
+    "         #........#",
+    "         ##########",
+    nullptr,
+};
+
+const char* const kDraggingRows[] = {
+    "",
+    "",
+    "",
+    "               #",
+    "              #.#",
+    "             #...#",
+    "            #.....#",
+    "              #.#",
+    "          #   #.#   #",
+    "         ##   #.#   ##",
+    "        #.#####.#####.#",
+    "       #...............#",
+    "        #.#####.#####.#",
+    "         ##   #.#   ##",
+    "          #   #.#   #",
+    "              #.#",
+    "            #.....#",
+    "             #...#",
+    "              #.#",
+    "               #",
+    nullptr,
+};
+
+} // namespace
+
+void QuorAppBase::MakeSystemCursors()
+{
+    if (!mHandCursor)
+        mHandCursor = CursorFromRows(kHandRows, 11, 4);
+    if (!mDraggingCursor)
+        mDraggingCursor = CursorFromRows(kDraggingRows, 15, 10);
 }
 
 bool QuorAppBase::IsAbsoluteDemoName(const std::string& name)

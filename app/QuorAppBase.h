@@ -331,6 +331,7 @@ public:
     virtual void PostDisplayInitHook() {}
     // Called by the display when its 3-D test has just produced a fresh verdict.
     virtual void On3DTestDone() {}
+    void MakeSystemCursors();         // the hand and dragging cursors, hot spots (11, 4), (15, 10)
     void CursorThreadStep();          // one poll of the mouse for the software cursor
 
     void SetClock(AppClock* clock) { mClock = clock ? clock : &mDefaultClock; }

@@ -3,55 +3,69 @@
 #include "app/QuorAppBase.h"
 
 #include "app/Buffer.h"
+#include "app/Common.h"
+#include "display/DDImage.h"
+#include "display/DDInterface.h"
+#include "graphics/Graphics.h"
+#include "resources/ImageLib.h"
 #include "widgets/WidgetManager.h"
+
+#include <memory>
 
 namespace Quor {
 
-// Without a display interface there are no display images and no 3-D drawing.
-
 DDImage* QuorAppBase::LoadImageFile(const std::string& fileName, bool commitBits)
 {
-    (void)fileName;
-    (void)commitBits;
-    return nullptr;
-}
-
-Image* QuorAppBase::MakeSharedImage(const std::string& fileName)
-{
-    (void)fileName;
-    return nullptr;
+    std::unique_ptr<ImageLib::Image> decoded(ImageLib::GetImage(fileName, true));
+    if (!decoded)
+        return nullptr;
+    DDImage* image = new DDImage(mDdInterface);
+    image->mFilePath = fileName;
+    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    return image;
 }
 
 DDImage* QuorAppBase::NewDisplayImage()
 {
-    return nullptr;
+    return new DDImage(mDdInterface);
+}
+
+Image* QuorAppBase::MakeSharedImage(const std::string& fileName)
+{
+    if (!fileName.empty() && fileName[0] == '!')
+        return NewDisplayImage();
+    return LoadImageFile(fileName, false);
 }
 
 DDImage* QuorAppBase::CopyImage(Image* image)
 {
-    (void)image;
-    return nullptr;
+    return CopyImage(image, Rect(0, 0, image->GetWidth(), image->GetHeight()));
 }
 
 DDImage* QuorAppBase::CopyImage(Image* image, const Rect& rect)
 {
-    (void)image;
-    (void)rect;
-    return nullptr;
+    DDImage* copy = new DDImage(mDdInterface);
+    copy->Create(rect.mWidth, rect.mHeight);
+    Graphics g(copy);
+    g.DrawImage(image, -rect.mX, -rect.mY);
+    copy->CopyAttributes(image);
+    return copy;
 }
 
 void QuorAppBase::DisplayRemoveImage(MemoryImage* image)
 {
-    (void)image;
+    if (mDdInterface)
+        mDdInterface->RemoveImageTextures(image);
 }
 
 bool QuorAppBase::Is3DAccelerated()
 {
-    return false;
+    return mDdInterface && mDdInterface->mIs3D;
 }
 
 bool QuorAppBase::Is3DAccelerationSupported()
 {
+    // The display's 3-D test is part of the Direct3D back-end; without it there is no verdict.
     return false;
 }
 
@@ -62,12 +76,32 @@ bool QuorAppBase::Is3DAccelerationRecommended()
 
 void QuorAppBase::Set3DAccelerated(bool is3D, bool reinit)
 {
-    (void)is3D;
-    (void)reinit;
+    if (!mDdInterface || mDdInterface->mIs3D == is3D)
+        return;
+    mUserChanged3DSetting = true;
+    mDdInterface->mIs3D = is3D;
+    if (!reinit)
+        return;
+    int result = InitDisplayInterface();
+    if (is3D && result != DDInterface::RESULT_OK) {
+        Set3DAccelerated(false, reinit);
+        return;
+    }
+    if (result != DDInterface::RESULT_OK) {
+        Popup(GetString("FAILED_INIT_DIRECTDRAW", "Failed to initialize DirectDraw: ") +
+              DDInterface::ResultToString(result) + " " + mDdInterface->mErrorString);
+        DoExit(1);
+        return;
+    }
+    ReInitImages();
+    mWidgetManager->mImage = mDdInterface->GetScreenImage();
+    mWidgetManager->SetAllDirty();
 }
 
 void QuorAppBase::RecordDisplayInfo()
 {
+    if (mDdInterface)
+        mSyncRefreshRate = int(mDdInterface->mRefreshRate);
     if (mRecordingDemo) {
         WriteDemoTimingBlock();
         mDemoBuffer.WriteNumBits(0, 1);

@@ -2,6 +2,7 @@
 // the cursor and loading threads.
 #include "app/QuorAppBase.h"
 
+#include "display/DDInterface.h"
 #include "platform/Instance.h"
 #include "platform/Sys.h"
 #include "platform/Threads.h"
@@ -339,6 +340,14 @@ bool QuorAppBase::Redraw()
     mDrawTime += int(now - startTime);
     if (mShowFPS)
         DrawDebugOverlays(mWidgetManager->mImage);
+
+    // Wait for VSync in a physical window: sleep what is left of the display's frame period.
+    if (mWaitForVSync && mPhysWindowed && mDdInterface) {
+        int period = int(mDdInterface->mMillisecondsPerFrame);
+        int left = period - int(mClock->GetTime() - mLastDrawTick);
+        if (left > 0 && left <= period)
+            mClock->Sleep(uint32_t(left));
+    }
 
     uint32_t presentStart = mClock->GetTime();
     mLastDrawTick = presentStart;

@@ -4,12 +4,13 @@
 
 #include "app/Common.h"
 #include "platform/Dialogs.h"
-#include "resources/ImageLib.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Sys.h"
 #include "platform/Threads.h"
 #include "platform/Time.h"
+#include "platform/Window.h"
+#include "resources/ImageLib.h"
 #include "sound/MusicInterface.h"
 #include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
@@ -288,6 +289,8 @@ void QuorAppBase::Shutdown()
         plat::Sleep(10);
     if (mMusicInterface)
         mMusicInterface->StopAllMusic();
+    if (mHWnd)
+        plat::ShowWindow(plat::WindowId(reinterpret_cast<uintptr_t>(mHWnd)), plat::SW_HIDE);
     if (mReadRegistryDone)
         WriteToRegistry();
     ImageLib::FreeJ2KCodecLibrary();
