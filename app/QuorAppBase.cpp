@@ -6,6 +6,7 @@
 #include "app/Buffer.h"
 #include "app/Common.h"
 #include "app/CrashCatcher.h"
+#include "app/MTRand.h"
 #include "graphics/Image.h"
 #include "graphics/SharedImage.h"
 #include "platform/Dialogs.h"

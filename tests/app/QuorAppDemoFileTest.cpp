@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "app/Common.h"
+#include "app/MTRand.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,9 @@ TEST(DemoFile, RecordingWrittenAtTheEndPlaysBack)
     std::string error;
     ASSERT_TRUE(player.ReadDemoFile(error)) << error;
     EXPECT_EQ(player.mRandomSeed, 99u);
+    int first = Quor::Rand(); // the program-wide generator runs from the recorded seed
+    Quor::SRand(99);
+    EXPECT_EQ(Quor::Rand(), first);
     EXPECT_EQ(player.mDemoLength, 40);
     ASSERT_EQ(player.mDemoMarkers.size(), 1u);
     EXPECT_EQ(player.mDemoMarkers.front().first, "start");
