@@ -175,29 +175,39 @@ TEST(Dialogs, ById)
     app.ProcessSafeDeletes();
 }
 
-TEST(ErrorLog, FirstLineReplacesLaterLinesAppend)
+// Run in a fresh process: the first line of a run is a program-wide state.
+TEST(ErrorLogDeathTest, FirstLineReplacesLaterLinesAppend)
 {
-    TempDir dir;
-    std::string old = plat::GetCurrentDirectory();
-    ASSERT_TRUE(plat::SetCurrentDirectory(dir.Path().string()));
-    WriteFile(dir.File("ScrError.txt"), std::string("previous run\n"));
-    TestApp app;
-    app.mIsScreenSaver = true; // popups in screen-saver mode go to the log
-    app.Popup("first");
-    EXPECT_EQ(app.MsgBox("second", "caption", 0), 1);
-    app.LogScreenError("third 100%");
-    plat::SetCurrentDirectory(old);
-    std::vector<uint8_t> bytes = ReadFile(dir.File("ScrError.txt"));
-    std::string text(bytes.begin(), bytes.end());
-    EXPECT_EQ(text.find("previous run"), std::string::npos);
-    char clock[9];
-    unsigned tick = 0;
-    char word[16];
-    ASSERT_EQ(std::sscanf(text.c_str(), "%15s %8s %u\n", word, clock, &tick), 3);
-    EXPECT_STREQ(word, "first");
-    EXPECT_EQ(clock[2], ':');
-    EXPECT_NE(text.find("\nsecond "), std::string::npos);
-    EXPECT_NE(text.find("\nthird 100% "), std::string::npos);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TempDir dir;
+            std::string old = plat::GetCurrentDirectory();
+            if (!plat::SetCurrentDirectory(dir.Path().string()))
+                std::exit(2);
+            WriteFile(dir.File("ScrError.txt"), std::string("previous run\n"));
+            {
+                TestApp app;
+                app.mIsScreenSaver = true; // popups in screen-saver mode go to the log
+                app.Popup("first");
+                if (app.MsgBox("second", "caption", 0) != 1)
+                    std::exit(3);
+                app.LogScreenError("third 100%");
+            }
+            plat::SetCurrentDirectory(old);
+            std::vector<uint8_t> bytes = ReadFile(dir.File("ScrError.txt"));
+            std::string text(bytes.begin(), bytes.end());
+            char clock[9] = {};
+            unsigned tick = 0;
+            char word[16] = {};
+            bool ok = text.find("previous run") == std::string::npos &&
+                      std::sscanf(text.c_str(), "%15s %8s %u\n", word, clock, &tick) == 3 &&
+                      std::string(word) == "first" && clock[2] == ':' &&
+                      text.find("\nsecond ") != std::string::npos &&
+                      text.find("\nthird 100% ") != std::string::npos;
+            std::exit(ok ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Shutdown, FromAnotherThreadIsCarriedOutByTheLoop)
