@@ -17,6 +17,7 @@
 #include "platform/Threads.h"
 #include "platform/Time.h"
 #include "platform/Window.h"
+#include "resources/ResourceManager.h"
 #include "sound/MusicInterface.h"
 #include "sound/SoundManager.h"
 #include "widgets/Dialog.h"
@@ -94,6 +95,7 @@ QuorAppBase::QuorAppBase()
     mDemoFileName = mDemoFilePrefix + ".dmo";
 
     mWidgetManager = new WidgetManager(this);
+    mResourceManager = new ResourceManager(this);
 
     if (plat::GetSystemMetrics(plat::SM_TABLETPC) != 0) {
         mTabletPC = true;
@@ -142,6 +144,8 @@ QuorAppBase::~QuorAppBase()
 
     delete mWidgetManager;
     mWidgetManager = nullptr;
+    delete mResourceManager;
+    mResourceManager = nullptr;
     {
         std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
         for (auto& [key, shared] : mSharedImageMap) {

@@ -81,13 +81,20 @@ bool BuildExactPalette(const uint32_t* theBits, uint8_t* theIndices, size_t theC
     aSorted.emplace_back(theBits[0], 0);
     theColorTable[0] = theBits[0];
     theIndices[0] = 0;
+    uint32_t aLastColor = theBits[0];  // runs of one colour skip the search
+    uint8_t aLastIndex = 0;
     for (size_t i = 1; i < theCount; i++) {
         uint32_t aColor = theBits[i];
+        if (aColor == aLastColor) {
+            theIndices[i] = aLastIndex;
+            continue;
+        }
+        aLastColor = aColor;
         auto anIt = std::lower_bound(aSorted.begin(), aSorted.end(), aColor,
                                      [](const std::pair<uint32_t, uint8_t>& theEntry,
                                         uint32_t theValue) { return theEntry.first < theValue; });
         if (anIt != aSorted.end() && anIt->first == aColor) {
-            theIndices[i] = anIt->second;
+            theIndices[i] = aLastIndex = anIt->second;
             continue;
         }
         if (aSorted.size() >= 256)
@@ -95,7 +102,7 @@ bool BuildExactPalette(const uint32_t* theBits, uint8_t* theIndices, size_t theC
         auto aNumber = static_cast<uint8_t>(aSorted.size());
         aSorted.insert(anIt, std::make_pair(aColor, aNumber));
         theColorTable[aNumber] = aColor;
-        theIndices[i] = aNumber;
+        theIndices[i] = aLastIndex = aNumber;
     }
     return true;
 }

@@ -21,7 +21,7 @@ extern "C" {
 
 namespace Quor::ImageLib {
 
-uint32_t gAlphaComposeColor = 0xFFFFFF;
+thread_local uint32_t gAlphaComposeColor = 0xFFFFFF;
 
 Image::~Image()
 {

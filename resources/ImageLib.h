@@ -28,8 +28,10 @@ public:
     uint32_t* GetBits() const { return mBits; }
 };
 
-// Colour (0x00RRGGBB) given to a picture that consists of an alpha file only.
-extern uint32_t gAlphaComposeColor;
+// Colour (0x00RRGGBB) given to a picture that consists of an alpha file only. Each thread has
+// its own, so that a load on the loading thread and one on the main thread never see each
+// other's colour.
+extern thread_local uint32_t gAlphaComposeColor;
 
 // Loads a picture by name: the reader by extension, or every reader in turn when the name has
 // none; with lookForAlphaImage, a separate alpha picture ("_name" or "name_") is merged in.

@@ -1,0 +1,51 @@
+// Reads arbitrary bytes as a resource manifest; a failure must leave a message.
+#include "resources/ResourceManager.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+namespace {
+
+// A scratch file of this process, removed when the fuzzer exits.
+struct Scratch {
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("quor_fuzz_manifest_" + std::to_string(std::random_device{}()) + ".xml"))
+                           .string();
+    ~Scratch() { std::remove(path.c_str()); }
+};
+
+const std::string& ScratchFile()
+{
+    static Scratch scratch;
+    return scratch.path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
+    if (!f)
+        std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, f) != size)
+        std::abort();
+    std::fclose(f);
+
+    Quor::ResourceManager manager(nullptr);
+    manager.mAllowAlreadyDefinedResources = size % 2 == 1;
+    bool ok = manager.ParseResourcesFile(ScratchFile());
+    if (ok == manager.HadError() || (!ok && manager.GetErrorText().empty()))
+        std::abort();
+    // Every record sits in its group's list exactly once.
+    size_t listed = 0;
+    for (auto& [group, list] : manager.mResGroupMap)
+        listed += list.size();
+    if (listed != manager.mImageMap.size() + manager.mSoundMap.size() + manager.mFontMap.size())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,29 @@
+// The game's resource manager: the framework's manager plus a store of named objects and a list
+// of names that the game keeps beside its resources and that go away with the manager.
+#pragma once
+
+#include "resources/ResourceManager.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class DCapResource : public ResourceManager {
+public:
+    // Base of the objects the game files by name; the manager deletes them.
+    class Object {
+    public:
+        virtual ~Object() = default;
+    };
+
+    std::map<std::string, Object*> mObjectMap;  // owned
+    std::vector<std::string> mNames;
+
+    explicit DCapResource(QuorAppBase* theApp);
+    // Deletes every resource record, every filed object and the list, then the base goes.
+    ~DCapResource() override;
+};
+
+} // namespace Quor
