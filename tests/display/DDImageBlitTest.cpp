@@ -10,10 +10,10 @@
 #include "graphics/SWTri.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -582,42 +582,9 @@ TEST_F(Surfaces, CoverageSpans)
 
 // ---- golden scenes
 
-bool WritePng(const std::string& path, const std::vector<uint32_t>& px, int w, int h)
-{
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(w);
-    image.height = static_cast<png_uint_32>(h);
-    image.format = PNG_FORMAT_BGRA;
-    return png_image_write_to_file(&image, path.c_str(), 0, px.data(), 0, nullptr) != 0;
-}
-
-bool ReadPng(const std::string& path, std::vector<uint32_t>& px, int& w, int& h)
-{
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_BGRA;
-    w = static_cast<int>(image.width);
-    h = static_cast<int>(image.height);
-    px.assign(static_cast<size_t>(w) * h, 0);
-    return png_image_finish_read(&image, nullptr, px.data(), 0, nullptr) != 0;
-}
-
-// A 16 x 16 sprite: a soft-edged disc with a hard notch, over a clear background.
 std::unique_ptr<MemoryImage> Sprite()
 {
-    std::vector<uint32_t> px(16 * 16);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            double d = std::hypot(x - 7.5, y - 7.5);
-            int a = d < 5 ? 255 : d < 8 ? static_cast<int>((8 - d) / 3 * 255) : 0;
-            if (x >= 10 && y < 5)
-                a = 0;
-            uint32_t r = 40 + x * 13, g = 200 - y * 9, b = 90 + (x ^ y) * 6;
-            px[y * 16 + x] = (uint32_t(a) << 24) | (r << 16) | (g << 8) | b;
-        }
+    std::vector<uint32_t> px = quortest::SpritePixels16();
     auto img = std::make_unique<MemoryImage>(nullptr);
     img->SetBits(px.data(), 16, 16);
     return img;
@@ -676,11 +643,11 @@ TEST_F(Surfaces, GoldenScenesPerLayout)
         std::vector<uint32_t> got(bits, bits + kW * kH);
         const std::string path = quortest::DataFile(std::string("surface_scene_") + l.name + ".png");
         if (update) {
-            ASSERT_TRUE(WritePng(path, got, kW, kH));
+            ASSERT_TRUE(quortest::WritePng(path, got, kW, kH));
         }
         std::vector<uint32_t> want;
         int w = 0, h = 0;
-        ASSERT_TRUE(ReadPng(path, want, w, h)) << path;
+        ASSERT_TRUE(quortest::ReadPng(path, want, w, h)) << path;
         ASSERT_EQ(w, kW);
         ASSERT_EQ(h, kH);
         size_t differing = 0, first = 0;

@@ -16,7 +16,7 @@ extern "C" {
 
 namespace imagefixtures {
 
-struct PngSpec {
+struct PngDesc {
     int width = 1;
     int height = 1;
     int colorType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -27,7 +27,7 @@ struct PngSpec {
     std::vector<uint8_t> trns;               // palette alphas
 };
 
-inline void WritePng(const std::string& path, const PngSpec& spec)
+inline void WritePng(const std::string& path, const PngDesc& desc)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr)
@@ -40,17 +40,17 @@ inline void WritePng(const std::string& path, const PngSpec& spec)
         throw std::runtime_error("libpng failed on " + path);
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width),
-                 static_cast<png_uint_32>(spec.height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(desc.width),
+                 static_cast<png_uint_32>(desc.height), desc.bitDepth, desc.colorType,
+                 desc.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.trns.empty())
-        png_set_tRNS(png, info, spec.trns.data(), static_cast<int>(spec.trns.size()), nullptr);
+    if (!desc.palette.empty())
+        png_set_PLTE(png, info, desc.palette.data(), static_cast<int>(desc.palette.size()));
+    if (!desc.trns.empty())
+        png_set_tRNS(png, info, desc.trns.data(), static_cast<int>(desc.trns.size()), nullptr);
     png_write_info(png, info);
     std::vector<png_bytep> rows;
-    for (const auto& row : spec.rows)
+    for (const auto& row : desc.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rows.data());
     png_write_end(png, info);
@@ -62,18 +62,18 @@ inline void WritePng(const std::string& path, const PngSpec& spec)
 inline void WriteArgbPng(const std::string& path, int width, int height,
                          const std::vector<uint32_t>& pixels)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
+    PngDesc desc;
+    desc.width = width;
+    desc.height = height;
     for (int y = 0; y < height; y++) {
         std::vector<uint8_t> row;
         for (int x = 0; x < width; x++) {
             uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
             row.insert(row.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
         }
-        spec.rows.push_back(row);
+        desc.rows.push_back(row);
     }
-    WritePng(path, spec);
+    WritePng(path, desc);
 }
 
 // A JPEG of the given colour space: samples are 1 (grey), 3 (RGB) or 4 (CMYK) a pixel.
@@ -119,20 +119,20 @@ struct TgaSpec {
     size_t cutBytes = 0;           // bytes taken off the end
 };
 
-inline std::vector<uint8_t> TgaBytes(const TgaSpec& spec)
+inline std::vector<uint8_t> TgaBytes(const TgaSpec& desc)
 {
-    std::vector<uint8_t> out = {uint8_t(spec.imageId.size()), uint8_t(spec.colorMapEntries ? 1 : 0),
-                                uint8_t(spec.imageType), 0, 0,
-                                uint8_t(spec.colorMapEntries), uint8_t(spec.colorMapEntries >> 8),
-                                uint8_t(spec.colorMapEntries ? 24 : 0), 0, 0, 0, 0,
-                                uint8_t(spec.width), uint8_t(spec.width >> 8),
-                                uint8_t(spec.height), uint8_t(spec.height >> 8),
-                                uint8_t(spec.depth), uint8_t(spec.descriptor)};
-    out.insert(out.end(), spec.imageId.begin(), spec.imageId.end());
-    out.insert(out.end(), size_t(spec.colorMapEntries) * 3, 0xEE);
-    for (uint32_t p : spec.pixels)
+    std::vector<uint8_t> out = {uint8_t(desc.imageId.size()), uint8_t(desc.colorMapEntries ? 1 : 0),
+                                uint8_t(desc.imageType), 0, 0,
+                                uint8_t(desc.colorMapEntries), uint8_t(desc.colorMapEntries >> 8),
+                                uint8_t(desc.colorMapEntries ? 24 : 0), 0, 0, 0, 0,
+                                uint8_t(desc.width), uint8_t(desc.width >> 8),
+                                uint8_t(desc.height), uint8_t(desc.height >> 8),
+                                uint8_t(desc.depth), uint8_t(desc.descriptor)};
+    out.insert(out.end(), desc.imageId.begin(), desc.imageId.end());
+    out.insert(out.end(), size_t(desc.colorMapEntries) * 3, 0xEE);
+    for (uint32_t p : desc.pixels)
         out.insert(out.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16), uint8_t(p >> 24)});
-    out.resize(out.size() - spec.cutBytes);
+    out.resize(out.size() - desc.cutBytes);
     return out;
 }
 

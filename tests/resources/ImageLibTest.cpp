@@ -149,10 +149,10 @@ TEST(ImageLibTest, TgaLayoutsAndRefusals)
                                           0xFFFFFFFF, 0x00000000};
     struct Case {
         const char* name;
-        TgaSpec spec;
+        TgaSpec desc;
         bool loads;
     };
-    auto spec = [&](auto change) {
+    auto desc = [&](auto change) {
         TgaSpec s;
         s.width = 3;
         s.height = 2;
@@ -161,17 +161,17 @@ TEST(ImageLibTest, TgaLayoutsAndRefusals)
         return s;
     };
     const Case cases[] = {
-        {"plain", spec([](TgaSpec&) {}), true},
-        {"image ID skipped", spec([](TgaSpec& s) { s.imageId = "made by hand"; }), true},
-        {"colour map skipped", spec([](TgaSpec& s) { s.colorMapEntries = 5; }), true},
-        {"24-bit", spec([](TgaSpec& s) { s.depth = 24; }), false},
-        {"bottom-left origin", spec([](TgaSpec& s) { s.descriptor = 0x08; }), false},
-        {"run-length compressed", spec([](TgaSpec& s) { s.imageType = 10; }), false},
-        {"short by one byte", spec([](TgaSpec& s) { s.cutBytes = 1; }), false},
-        {"header only", spec([](TgaSpec& s) { s.cutBytes = 24; }), false},
-        {"zero width", spec([](TgaSpec& s) { s.width = 0; }), false},
+        {"plain", desc([](TgaSpec&) {}), true},
+        {"image ID skipped", desc([](TgaSpec& s) { s.imageId = "made by hand"; }), true},
+        {"colour map skipped", desc([](TgaSpec& s) { s.colorMapEntries = 5; }), true},
+        {"24-bit", desc([](TgaSpec& s) { s.depth = 24; }), false},
+        {"bottom-left origin", desc([](TgaSpec& s) { s.descriptor = 0x08; }), false},
+        {"run-length compressed", desc([](TgaSpec& s) { s.imageType = 10; }), false},
+        {"short by one byte", desc([](TgaSpec& s) { s.cutBytes = 1; }), false},
+        {"header only", desc([](TgaSpec& s) { s.cutBytes = 24; }), false},
+        {"zero width", desc([](TgaSpec& s) { s.width = 0; }), false},
         {"beyond the size cap",
-         spec([](TgaSpec& s) {
+         desc([](TgaSpec& s) {
              s.width = 20000;
              s.height = 1;
          }),
@@ -179,7 +179,7 @@ TEST(ImageLibTest, TgaLayoutsAndRefusals)
     };
     for (const Case& c : cases) {
         std::string path = dir.File(std::string(c.name) + ".tga");
-        quortest::WriteFile(path, TgaBytes(c.spec));
+        quortest::WriteFile(path, TgaBytes(c.desc));
         ImagePtr image(ImageLib::LoadTGAImage(path));
         if (!c.loads) {
             EXPECT_EQ(image, nullptr) << c.name;
@@ -202,11 +202,11 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
     quortest::TempDir dir;
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngDesc desc;
         std::vector<uint32_t> expected;
     };
     auto png = [](int w, int h, int type, int depth, std::vector<std::vector<uint8_t>> rows) {
-        PngSpec s;
+        PngDesc s;
         s.width = w;
         s.height = h;
         s.colorType = type;
@@ -214,14 +214,14 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
         s.rows = std::move(rows);
         return s;
     };
-    PngSpec palette = png(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1, 2}});
+    PngDesc palette = png(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {{0, 1, 2}});
     palette.palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}};
     palette.trns = {255, 0, 128};
-    PngSpec palette2 = png(4, 1, PNG_COLOR_TYPE_PALETTE, 2, {{0x1B}});  // indexes 0, 1, 2, 3
+    PngDesc palette2 = png(4, 1, PNG_COLOR_TYPE_PALETTE, 2, {{0x1B}});  // indexes 0, 1, 2, 3
     palette2.palette = {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}, {4, 4, 4}};
 
     // Interlaced 9 x 9 picture: every pixel distinct so that a misplaced pass shows.
-    PngSpec interlaced = png(9, 9, PNG_COLOR_TYPE_RGB, 8, {});
+    PngDesc interlaced = png(9, 9, PNG_COLOR_TYPE_RGB, 8, {});
     interlaced.interlaced = true;
     std::vector<uint32_t> interlacedExpected;
     for (int y = 0; y < 9; y++) {
@@ -252,11 +252,11 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
     };
     for (const Case& c : cases) {
         std::string path = dir.File(std::string(c.name) + ".png");
-        WritePng(path, c.spec);
+        WritePng(path, c.desc);
         ImagePtr image(ImageLib::LoadPNGImage(path));
         ASSERT_NE(image, nullptr) << c.name;
-        EXPECT_EQ(image->mWidth, c.spec.width) << c.name;
-        EXPECT_EQ(image->mHeight, c.spec.height) << c.name;
+        EXPECT_EQ(image->mWidth, c.desc.width) << c.name;
+        EXPECT_EQ(image->mHeight, c.desc.height) << c.name;
         EXPECT_EQ(PixelsOf(*image), c.expected) << c.name;
     }
 }
@@ -274,7 +274,7 @@ TEST(ImageLibTest, BrokenPngsFail)
     quortest::WriteFile(dir.File("notpng.png"), notPng);
     quortest::WriteFile(dir.File("empty.png"), std::vector<uint8_t>{});
     // A header announcing a picture beyond the size cap.
-    PngSpec wide;
+    PngDesc wide;
     wide.width = 16385;
     wide.height = 1;
     wide.colorType = PNG_COLOR_TYPE_GRAY;

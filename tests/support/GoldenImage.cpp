@@ -1,0 +1,48 @@
+#include "tests/support/GoldenImage.h"
+
+#include <png.h>
+
+#include <cmath>
+
+namespace quortest {
+
+// 0xAARRGGBB words are B, G, R, A bytes in memory on the little-endian machines we build on.
+bool WritePng(const std::string& path, const std::vector<uint32_t>& px, int w, int h)
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(w);
+    image.height = static_cast<png_uint_32>(h);
+    image.format = PNG_FORMAT_BGRA;
+    return png_image_write_to_file(&image, path.c_str(), 0, px.data(), 0, nullptr) != 0;
+}
+
+bool ReadPng(const std::string& path, std::vector<uint32_t>& px, int& w, int& h)
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_BGRA;
+    w = static_cast<int>(image.width);
+    h = static_cast<int>(image.height);
+    px.assign(static_cast<size_t>(w) * h, 0);
+    return png_image_finish_read(&image, nullptr, px.data(), 0, nullptr) != 0;
+}
+
+std::vector<uint32_t> SpritePixels16()
+{
+    std::vector<uint32_t> px(16 * 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            double d = std::hypot(x - 7.5, y - 7.5);
+            int a = d < 5 ? 255 : d < 8 ? static_cast<int>((8 - d) / 3 * 255) : 0;
+            if (x >= 10 && y < 5)
+                a = 0;
+            uint32_t r = 40 + x * 13, g = 200 - y * 9, b = 90 + (x ^ y) * 6;
+            px[y * 16 + x] = (uint32_t(a) << 24) | (r << 16) | (g << 8) | b;
+        }
+    return px;
+}
+
+} // namespace quortest

@@ -1,0 +1,17 @@
+// Golden-picture helpers shared by the pixel tests: 32-bit 0xAARRGGBB pictures to and from
+// PNG files, and the small test sprite several scenes draw.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quortest {
+
+bool WritePng(const std::string& path, const std::vector<uint32_t>& px, int w, int h);
+bool ReadPng(const std::string& path, std::vector<uint32_t>& px, int& w, int& h);
+
+// A 16 x 16 sprite: a soft-edged disc over a clear background, with a hard-edged notch.
+std::vector<uint32_t> SpritePixels16();
+
+} // namespace quortest
