@@ -114,15 +114,6 @@ bool CutRect(const Rect& r, int theW, int theH, Rect& out)
 }
 
 template <typename T>
-T* Row(const View& v, int y)
-{
-    if constexpr (sizeof(T) == 2)
-        return v.Row16(y);
-    else
-        return v.Row32(y);
-}
-
-template <typename T>
 void FillNormal(const View& v, const Rect& r, const uint32_t c[3], uint32_t A)
 {
     const bool is16 = sizeof(T) == 2;

@@ -17,15 +17,6 @@ using namespace surface;
 
 namespace {
 
-template <typename T>
-T* Row(const View& v, int y)
-{
-    if constexpr (sizeof(T) == 2)
-        return v.Row16(y);
-    else
-        return v.Row32(y);
-}
-
 // The rasterizer's code for the lock's pixel layout, 0 when it has none.
 int FormatCode(const plat::SurfaceDesc& d)
 {

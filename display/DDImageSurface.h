@@ -36,6 +36,16 @@ struct View {
     }
 };
 
+// The row y of a view as 16- or 32-bit pixels.
+template <typename T>
+T* Row(const View& v, int y)
+{
+    if constexpr (sizeof(T) == 2)
+        return v.Row16(y);
+    else
+        return v.Row32(y);
+}
+
 // Fills the view from the image's current lock; false for a bit count other than 16 or 32 or
 // a lock without pixels.
 bool MakeView(const DDImage& theImage, View& theView);
