@@ -1,5 +1,6 @@
 // Opens arbitrary bytes as a resource archive (scrambled here with the default password, so
 // that the fuzzer works on the plain layout) and reads every entry in several ways.
+#include "fuzz/FuzzScratch.h"
 #include "resources/PakInterface.h"
 
 #include <cstddef>
@@ -13,16 +14,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_archive_" + std::to_string(std::random_device{}()) + ".pak"))
-                           .string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchFile() {
-    static Scratch scratch;
+const std::string& ScratchFile()
+{
+    static quorfuzz::Scratch scratch("quor_fuzz_archive_", ".pak");
     return scratch.path;
 }
 

@@ -1,5 +1,6 @@
 // Runs arbitrary bytes as a descriptor file; every command defines values and converts its
 // arguments in every way a command handler may.
+#include "fuzz/FuzzScratch.h"
 #include "app/Common.h"
 #include "resources/DescParser.h"
 
@@ -13,16 +14,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_desc_" + std::to_string(std::random_device{}()) + ".txt"))
-                           .string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchFile() {
-    static Scratch scratch;
+const std::string& ScratchFile()
+{
+    static quorfuzz::Scratch scratch("quor_fuzz_desc_", ".txt");
     return scratch.path;
 }
 

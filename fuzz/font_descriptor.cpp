@@ -1,6 +1,7 @@
 // Runs arbitrary bytes as a font descriptor (first byte even) or as the character-width file
 // of the older font format (first byte odd), then measures and lays out a string with the
 // font that results.
+#include "fuzz/FuzzScratch.h"
 #include "graphics/Graphics.h"
 #include "graphics/ImageFont.h"
 #include "graphics/MemoryImage.h"
@@ -16,17 +17,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_font_" + std::to_string(std::random_device{}()) + ".txt"))
-                           .string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
 const std::string& ScratchFile()
 {
-    static Scratch scratch;
+    static quorfuzz::Scratch scratch("quor_fuzz_font_", ".txt");
     return scratch.path;
 }
 

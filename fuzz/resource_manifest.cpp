@@ -1,4 +1,5 @@
 // Reads arbitrary bytes as a resource manifest; a failure must leave a message.
+#include "fuzz/FuzzScratch.h"
 #include "resources/ResourceManager.h"
 
 #include <cstddef>
@@ -11,17 +12,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_manifest_" + std::to_string(std::random_device{}()) + ".xml"))
-                           .string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
 const std::string& ScratchFile()
 {
-    static Scratch scratch;
+    static quorfuzz::Scratch scratch("quor_fuzz_manifest_", ".xml");
     return scratch.path;
 }
 

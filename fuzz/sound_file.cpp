@@ -1,4 +1,5 @@
 // Reads arbitrary bytes as a WAV, an AU and an Ogg Vorbis sound; what loads must be consistent.
+#include "fuzz/FuzzScratch.h"
 #include "sound/SoundStore.h"
 
 #include <cstddef>
@@ -11,16 +12,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_sound_" + std::to_string(std::random_device{}()))).string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
 const std::string& ScratchFile()
 {
-    static Scratch scratch;
+    static quorfuzz::Scratch scratch("quor_fuzz_sound_", "");
     return scratch.path;
 }
 

@@ -1,4 +1,5 @@
 // Reads arbitrary bytes as an XML file, item by item to the end or the first failure.
+#include "fuzz/FuzzScratch.h"
 #include "resources/XMLParser.h"
 
 #include <cstddef>
@@ -11,16 +12,9 @@
 
 namespace {
 
-// A scratch file of this process, removed when the fuzzer exits.
-struct Scratch {
-    std::string path = (std::filesystem::temp_directory_path() /
-                        ("quor_fuzz_xml_" + std::to_string(std::random_device{}()) + ".xml"))
-                           .string();
-    ~Scratch() { std::remove(path.c_str()); }
-};
-
-const std::string& ScratchFile() {
-    static Scratch scratch;
+const std::string& ScratchFile()
+{
+    static quorfuzz::Scratch scratch("quor_fuzz_xml_", ".xml");
     return scratch.path;
 }
 
