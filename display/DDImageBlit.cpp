@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cwchar>
 
 namespace Quor {
 
@@ -113,6 +114,28 @@ bool CutRect(const Rect& r, int theW, int theH, Rect& out)
     return x1 > x0 && y1 > y0;
 }
 
+// n pixels set to one value. Where wchar_t is 32 bits the C library's wmemset does it, with
+// the widest stores the machine has and whatever the row's alignment; a 16-bit row is filled
+// as pairs of pixels from its first 4-byte boundary.
+template <typename T>
+void FillPixels(T* p, int n, T value)
+{
+    if constexpr (sizeof(wchar_t) != 4) {
+        std::fill_n(p, n, value);
+    } else if constexpr (sizeof(T) == 4) {
+        std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(value), static_cast<size_t>(n));
+    } else {
+        if (n > 0 && (reinterpret_cast<uintptr_t>(p) & 2) != 0) {
+            *p++ = value;
+            n--;
+        }
+        const uint32_t pair = value | (static_cast<uint32_t>(value) << 16);
+        std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(pair), static_cast<size_t>(n / 2));
+        if ((n & 1) != 0)
+            p[n - 1] = value;
+    }
+}
+
 template <typename T>
 void FillNormal(const View& v, const Rect& r, const uint32_t c[3], uint32_t A)
 {
@@ -122,7 +145,7 @@ void FillNormal(const View& v, const Rect& r, const uint32_t c[3], uint32_t A)
         for (int n = 0; n < 3; n++)
             value |= static_cast<uint32_t>(((uint64_t(c[n]) + (is16 ? 1 : 0)) * v.mask[n]) >> 8) & v.mask[n];
         for (int y = r.mY; y < r.mY + r.mHeight; y++)
-            std::fill_n(Row<T>(v, y) + r.mX, r.mWidth, static_cast<T>(value));
+            FillPixels(Row<T>(v, y) + r.mX, r.mWidth, static_cast<T>(value));
         return;
     }
     uint32_t P = 0;
@@ -706,60 +729,41 @@ void DDImage::BltMirror(Image* theImage, int theX, int theY, const Rect& theSrcR
 
 bool DDImage::SurfaceBlt(DDImage* theSrc, int theX, int theY, const Rect& theSrcRect)
 {
-    if (GetSurface() == nullptr || theSrc->mSurface == nullptr)
-        return false;
-    plat::VRect aDest{theX, theY, theX + theSrcRect.mWidth, theY + theSrcRect.mHeight};
-    plat::VRect aSrcRect{theSrcRect.mX, theSrcRect.mY, theSrcRect.mX + theSrcRect.mWidth,
-                         theSrcRect.mY + theSrcRect.mHeight};
-    uint32_t aFlags = plat::kBltWait | (theSrc->mHasTrans ? static_cast<uint32_t>(plat::kBltKeySrc) : 0u);
-    if (mLockCount > 0)
-        mSurface->Unlock();
-    mSurface->Blt(&aDest, theSrc->mSurface, &aSrcRect, aFlags);
-    if (mLockCount > 0)
-        mSurface->Lock(mLockedSurfaceDesc);
-    return true;
+    return SurfaceStretchBlt(theSrc, Rect(theX, theY, theSrcRect.mWidth, theSrcRect.mHeight),
+                             RectD(theSrcRect.mX, theSrcRect.mY, theSrcRect.mWidth, theSrcRect.mHeight));
 }
 
 // ---------------------------------------------------------------- fills and lines
 
-bool DDImage::NormalFillRect(const Rect& theRect, const Color& theColor)
+// One fill of the locked surface: false when the surface could not be made or locked.
+static bool FillSurface(DDImage* theImage, const Rect& theRect, const Color& theColor, bool additive)
 {
-    if (mNoLock)
+    if (theImage->mNoLock)
         return true;
-    Lock aLock(this);
+    Lock aLock(theImage);
     if (!aLock.Locked())
         return false;
     View v;
     Rect r;
-    if (!MakeView(*this, v) || !CutRect(theRect, v.width, v.height, r))
+    if (!MakeView(*theImage, v) || !CutRect(theRect, v.width, v.height, r))
         return true;
     uint32_t c[3], A;
     Channels(theColor, c, A);
     if (v.bitCount == 16)
-        FillNormal<uint16_t>(v, r, c, A);
+        (additive ? FillAdditive<uint16_t> : FillNormal<uint16_t>)(v, r, c, A);
     else
-        FillNormal<uint32_t>(v, r, c, A);
+        (additive ? FillAdditive<uint32_t> : FillNormal<uint32_t>)(v, r, c, A);
     return true;
+}
+
+bool DDImage::NormalFillRect(const Rect& theRect, const Color& theColor)
+{
+    return FillSurface(this, theRect, theColor, false);
 }
 
 bool DDImage::AdditiveFillRect(const Rect& theRect, const Color& theColor)
 {
-    if (mNoLock)
-        return true;
-    Lock aLock(this);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    Rect r;
-    if (!MakeView(*this, v) || !CutRect(theRect, v.width, v.height, r))
-        return true;
-    uint32_t c[3], A;
-    Channels(theColor, c, A);
-    if (v.bitCount == 16)
-        FillAdditive<uint16_t>(v, r, c, A);
-    else
-        FillAdditive<uint32_t>(v, r, c, A);
-    return true;
+    return FillSurface(this, theRect, theColor, true);
 }
 
 static bool DrawPenLine(DDImage* theImage, double x1, double y1, double x2, double y2,

@@ -5,6 +5,7 @@
 
 #include "display/DDImageSurface.h"
 #include "display/DDInterface.h"
+#include "graphics/SampleTrim.h"
 #include "graphics/SWTri.h"
 
 #include <algorithm>
@@ -52,16 +53,7 @@ bool Limit(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& fi
         else
             last = std::min(last, (0x7FFF - start) / step);
     }
-    // Never sample outside: the ends are checked once more (the run is linear in k).
-    auto inside = [&](int64_t k) {
-        int64_t p = start + k * step;
-        return p >= 0 && p < (size - 1) * 65536;
-    };
-    while (first <= last && !inside(first))
-        ++first;
-    while (first <= last && !inside(last))
-        --last;
-    return first <= last;
+    return TrimSamplesInside(start, step, size, first, last);
 }
 
 struct RotateArgs {
@@ -356,9 +348,11 @@ void DDImage::StretchBltMirror(Image* theImage, const Rect& theDestRect, const R
         DeleteMemoryData();
 }
 
+// The display's own blit from another surface, keyed when the source has transparent pixels;
+// a lock held on this image is let go around it.
 bool DDImage::SurfaceStretchBlt(DDImage* theSrc, const Rect& theDest, const RectD& theSrc2)
 {
-    if (GetSurface() == nullptr)
+    if (GetSurface() == nullptr || theSrc->mSurface == nullptr)
         return false;
     plat::VRect aDest{theDest.mX, theDest.mY, theDest.mX + theDest.mWidth, theDest.mY + theDest.mHeight};
     plat::VRect aSrc{static_cast<int>(theSrc2.mX), static_cast<int>(theSrc2.mY),

@@ -9,6 +9,7 @@
 #include "app/QuorAppBase.h"
 #include "graphics/Matrix.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/SampleTrim.h"
 #include "graphics/SWTri.h"
 
 namespace Quor {
@@ -210,38 +211,10 @@ void NormalBltWhite(uint32_t* dst, int dstW, const Src& src, int srcW, const Blt
     }
 }
 
-template <class Src>
-void NormalBltGrey(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
-                   const Channels& c)
-{
-    const AlphaOverTable& t = AlphaOver();
-    const uint32_t r = c.r;
-    for (int j = 0; j < ar.height; ++j) {
-        size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
-        uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
-        for (int i = 0; i < ar.width; ++i) {
-            uint32_t s = src[sRow + i];
-            uint32_t a = (s >> 24) * c.a / 255;
-            if (a == 0)
-                continue;
-            uint32_t dd = d[i];
-            uint32_t dA = dd >> 24;
-            uint32_t na = t.newAlpha[a][dA];
-            uint32_t f = t.factor[a][dA];
-            uint32_t nf = 256 - f;
-            uint32_t rb = (((((((s & 0x00FF00FF) * r) >> 8) & 0x00FF00FF) * f) >> 8) +
-                           (((dd & 0x00FF00FF) * nf) >> 8)) &
-                          0x00FF00FF;
-            uint32_t g = ((((s & 0x0000FF00) * f * r) >> 16) + (((dd & 0x0000FF00) * nf) >> 8)) &
-                         0x0000FF00;
-            d[i] = (na << 24) | rb | g;
-        }
-    }
-}
-
-template <class Src>
-void NormalBltColored(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
-                      const Channels& c)
+// A tinted blit: the source scaled by the colour, then over the destination. A grey colour
+// scales red and blue together in one multiply.
+template <bool Grey, class Src>
+void NormalBltTinted(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar, const Channels& c)
 {
     const AlphaOverTable& t = AlphaOver();
     for (int j = 0; j < ar.height; ++j) {
@@ -257,11 +230,21 @@ void NormalBltColored(uint32_t* dst, int dstW, const Src& src, int srcW, const B
             uint32_t na = t.newAlpha[a][dA];
             uint32_t f = t.factor[a][dA];
             uint32_t nf = 256 - f;
-            uint32_t red = (((((s & 0x00FF0000) * f) >> 8) * c.r) >> 8) +
-                           (((dd & 0x00FF0000) * nf) >> 8);
-            uint32_t green = (((s & 0x0000FF00) * f * c.g) >> 16) + (((dd & 0x0000FF00) * nf) >> 8);
-            uint32_t blue = (((s & 0xFF) * f * c.b) >> 16) + (((dd & 0xFF) * nf) >> 8);
-            d[i] = (na << 24) | (red & 0x00FF0000) | (green & 0x0000FF00) | (blue & 0xFF);
+            if constexpr (Grey) {
+                const uint32_t r = c.r;
+                uint32_t rb = (((((((s & 0x00FF00FF) * r) >> 8) & 0x00FF00FF) * f) >> 8) +
+                               (((dd & 0x00FF00FF) * nf) >> 8)) &
+                              0x00FF00FF;
+                uint32_t g = ((((s & 0x0000FF00) * f * r) >> 16) + (((dd & 0x0000FF00) * nf) >> 8)) &
+                             0x0000FF00;
+                d[i] = (na << 24) | rb | g;
+            } else {
+                uint32_t red = (((((s & 0x00FF0000) * f) >> 8) * c.r) >> 8) +
+                               (((dd & 0x00FF0000) * nf) >> 8);
+                uint32_t green = (((s & 0x0000FF00) * f * c.g) >> 16) + (((dd & 0x0000FF00) * nf) >> 8);
+                uint32_t blue = (((s & 0xFF) * f * c.b) >> 16) + (((dd & 0xFF) * nf) >> 8);
+                d[i] = (na << 24) | (red & 0x00FF0000) | (green & 0x0000FF00) | (blue & 0xFF);
+            }
         }
     }
 }
@@ -286,9 +269,9 @@ void NormalBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const S
     }
     Channels c = ClampColor(theColor);
     if (c.r == c.g && c.g == c.b)
-        NormalBltGrey(dst, dstW, src, srcW, ar, c);
+        NormalBltTinted<true>(dst, dstW, src, srcW, ar, c);
     else
-        NormalBltColored(dst, dstW, src, srcW, ar, c);
+        NormalBltTinted<false>(dst, dstW, src, srcW, ar, c);
 }
 
 // ----- additive blit -----
@@ -620,19 +603,25 @@ std::vector<Tap> AxisTaps(int first, int count, double start, double size, int d
 
 // ----- geometry shared with the display image -----
 
+// A mirrored transform can hand over a rectangle whose x is its right edge: the same
+// rectangle with a positive width and height.
+static Rect Upright(Rect r)
+{
+    if (r.mWidth < 0) {
+        r.mX += r.mWidth;
+        r.mWidth = -r.mWidth;
+    }
+    if (r.mHeight < 0) {
+        r.mY += r.mHeight;
+        r.mHeight = -r.mHeight;
+    }
+    return r;
+}
+
 bool ClipStretchBlt(const Rect& theDestRect, const Rect& theClipRect, const Rect& theSrcRect,
                     Rect& theClippedDest, RectD& theClippedSrc)
 {
-    Rect dest = theDestRect;
-    // A mirrored transform can hand over a rectangle whose x is its right edge.
-    if (dest.mWidth < 0) {
-        dest.mX += dest.mWidth;
-        dest.mWidth = -dest.mWidth;
-    }
-    if (dest.mHeight < 0) {
-        dest.mY += dest.mHeight;
-        dest.mHeight = -dest.mHeight;
-    }
+    const Rect dest = Upright(theDestRect);
     if (dest.mWidth == 0 || dest.mHeight == 0)
         return false;
     theClippedDest = dest.Intersection(theClipRect);
@@ -649,15 +638,7 @@ bool ClipStretchBlt(const Rect& theDestRect, const Rect& theClipRect, const Rect
 bool ClipStretchBltMirror(const Rect& theDestRect, const Rect& theClipRect,
                           const Rect& theSrcRect, Rect& theClippedDest, RectD& theClippedSrc)
 {
-    Rect dest = theDestRect;
-    if (dest.mWidth < 0) {
-        dest.mX += dest.mWidth;
-        dest.mWidth = -dest.mWidth;
-    }
-    if (dest.mHeight < 0) {
-        dest.mY += dest.mHeight;
-        dest.mHeight = -dest.mHeight;
-    }
+    const Rect dest = Upright(theDestRect);
     if (!ClipStretchBlt(dest, theClipRect, theSrcRect, theClippedDest, theClippedSrc))
         return false;
     double sx = static_cast<double>(theSrcRect.mWidth) / dest.mWidth;
@@ -714,16 +695,7 @@ bool TrimAxis(int64_t start, int64_t step, int64_t size, int64_t& first, int64_t
     } else if (!(start >= 0 && start < (size - 1) * 65536)) {
         return false;
     }
-    // Samples are linear in the pixel index: keep both ends inside [0, (size - 1) * 65536).
-    auto inside = [&](int64_t k) {
-        int64_t p = start + k * step;
-        return p >= 0 && p < (size - 1) * 65536;
-    };
-    while (first <= last && !inside(first))
-        ++first;
-    while (first <= last && !inside(last))
-        --last;
-    return first <= last;
+    return TrimSamplesInside(start, step, size, first, last);
 }
 
 template <class Src>

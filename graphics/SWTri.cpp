@@ -132,14 +132,20 @@ struct Source {
     int a, r, g, b;
 };
 
+// The source's colour as an opaque 32-bit pixel.
+inline uint32_t Opaque(const Source& s)
+{
+    return 0xFF000000u | (static_cast<uint32_t>(s.r) << 16) | (static_cast<uint32_t>(s.g) << 8) |
+           static_cast<uint32_t>(s.b);
+}
+
 // Pixel formats: how a source pixel of alpha a (9..255 after modulation) lands.
 struct Blend8888 {
     using Pixel = uint32_t;
     static void Put(Pixel* p, const Source& s)
     {
         if (s.a >= 240) {
-            *p = 0xFF000000u | (static_cast<uint32_t>(s.r) << 16) |
-                 (static_cast<uint32_t>(s.g) << 8) | static_cast<uint32_t>(s.b);
+            *p = Opaque(s);
             return;
         }
         uint32_t d = *p;
@@ -164,8 +170,7 @@ struct Blend888 {
     static void Put(Pixel* p, const Source& s)
     {
         if (s.a >= 240) {
-            *p = 0xFF000000u | (static_cast<uint32_t>(s.r) << 16) |
-                 (static_cast<uint32_t>(s.g) << 8) | static_cast<uint32_t>(s.b);
+            *p = Opaque(s);
             return;
         }
         uint32_t d = *p;

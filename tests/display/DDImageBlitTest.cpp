@@ -309,6 +309,27 @@ TEST_F(Surfaces, BlitsAndFillsPastTheEdgesDrawOnlyTheOverlap)
     EXPECT_EQ(Raw(*img, 2, 0), 0u);
 }
 
+// Opaque fills store whole pixel pairs where they can; every start column and width must still
+// set exactly the rectangle's pixels and no neighbour.
+TEST_F(Surfaces, OpaqueFillCoversExactlyItsRectangle)
+{
+    for (const Layout& l : {kLayouts[0], kLayouts[2]}) {
+        Open(l.format);
+        const uint32_t fill = l.format.bitCount == 16 ? 0xFFFFu : 0x00FEFEFEu;
+        for (int x0 = 0; x0 < 4; x0++)
+            for (int w = 0; w <= 9; w++) {
+                auto img = Dest(16, 3, 0x1234);
+                img->FillRect(Rect(x0, 1, w, 1), Color::White, 0);
+                for (int y = 0; y < 3; y++)
+                    for (int x = 0; x < 16; x++) {
+                        const bool in = y == 1 && x >= x0 && x < x0 + w;
+                        ASSERT_EQ(Raw(*img, x, y), in ? fill : 0x1234u)
+                            << l.name << " x0 " << x0 << " width " << w << " at " << x << "," << y;
+                    }
+            }
+    }
+}
+
 TEST_F(Surfaces, MemoryCopiesFollowTheSurfaceDraws)
 {
     Open(plat::kFormatRGB565);
