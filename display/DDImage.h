@@ -118,10 +118,12 @@ private:
     bool CoverageToSurface(const Span* theSpans, int theSpanCount, const Color& theColor,
                            const uint8_t* theCoverage, int theCoverX, int theCoverY,
                            int theCoverWidth, int theCoverHeight);
-    bool BlendRuns(MemoryImage* theSrc, int theX, int theY, const Rect& theSrcRect,
-                   const Color& theColor, bool mirror);
-    bool AddRuns(MemoryImage* theSrc, int theX, int theY, const Rect& theSrcRect,
-                 const Color& theColor, bool mirror);
+    // Fills and lines go into the 32-bit pixels, not the surface: the image has transparent or
+    // translucent pixels, no display, or the display draws in 3-D.
+    bool DrawsIntoBits() const;
+    // The blits over run lengths: blended (path A) or additive, plain or mirrored.
+    bool RunsBlt(Image* theImage, int theX, int theY, const Rect& theSrcRect, const Color& theColor,
+                 bool additive, bool mirror);
 };
 
 } // namespace Quor

@@ -587,6 +587,22 @@ void BlendArgb(const View& v, const Area& a, const Words<Pal>& src, int srcW)
 
 // ---------------------------------------------------------------- dispatch
 
+// The surface draw of a draw mode: 0 the normal one, 1 the additive one, any other draws
+// nothing. Whenever the surface was there to draw on, the memory copies go, since the surface
+// now holds the only current pixels.
+template <class Normal, class Additive>
+static void DrawByMode(DDImage* theImage, int theDrawMode, Normal normal, Additive additive)
+{
+    const bool drawn = theDrawMode == 0 ? normal() : theDrawMode == 1 ? additive() : theImage->GetSurface() != nullptr;
+    if (drawn)
+        theImage->DeleteMemoryData();
+}
+
+bool DDImage::DrawsIntoBits() const
+{
+    return mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D;
+}
+
 bool DDImage::PolyFill(const Point*, int, const Rect*, const Color&, int, int, int, int)
 {
     // Polygons are drawn only by the 3-D renderer, which this build does not have.
@@ -598,16 +614,9 @@ void DDImage::FillRect(const Rect& theRect, const Color& theColor, int theDrawMo
     if (Is3D())
         return; // the 3-D renderer draws the screen image; not part of this build
     RescanAlphaFlags();
-    if (!mHasAlpha && !mHasTrans && mDDInterface != nullptr && !mDDInterface->mIs3D) {
-        bool drawn = true;
-        if (theDrawMode == 0)
-            drawn = NormalFillRect(theRect, theColor);
-        else if (theDrawMode == 1)
-            drawn = AdditiveFillRect(theRect, theColor);
-        else
-            drawn = GetSurface() != nullptr;
-        if (drawn)
-            DeleteMemoryData();
+    if (!DrawsIntoBits()) {
+        DrawByMode(this, theDrawMode, [&] { return NormalFillRect(theRect, theColor); },
+                   [&] { return AdditiveFillRect(theRect, theColor); });
         return;
     }
     MemoryImage::FillRect(theRect, theColor, theDrawMode);
@@ -618,7 +627,7 @@ void DDImage::DrawLine(double theStartX, double theStartY, double theEndX, doubl
 {
     if (Is3D())
         return;
-    if (mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D) {
+    if (DrawsIntoBits()) {
         MemoryImage::DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
         return;
     }
@@ -635,40 +644,21 @@ void DDImage::DrawLine(double theStartX, double theStartY, double theEndX, doubl
         return;
     }
     RescanAlphaFlags();
-    bool drawn = true;
-    if (theDrawMode == 0)
-        drawn = NormalDrawLine(theStartX, theStartY, theEndX, theEndY, theColor);
-    else if (theDrawMode == 1)
-        drawn = AdditiveDrawLine(theStartX, theStartY, theEndX, theEndY, theColor);
-    else
-        drawn = GetSurface() != nullptr;
-    if (drawn)
-        DeleteMemoryData();
+    DrawByMode(this, theDrawMode, [&] { return NormalDrawLine(theStartX, theStartY, theEndX, theEndY, theColor); },
+               [&] { return AdditiveDrawLine(theStartX, theStartY, theEndX, theEndY, theColor); });
 }
 
 void DDImage::DrawLineAA(double theStartX, double theStartY, double theEndX, double theEndY,
                          const Color& theColor, int theDrawMode)
 {
-    if (Is3D())
-        return;
-    if (mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D) {
-        MemoryImage::DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
-        return;
-    }
-    if (theStartY == theEndY || theStartX == theEndX) {
+    // The 3-D screen, images drawn in their pixels and straight lines all go as plain lines.
+    if (Is3D() || DrawsIntoBits() || theStartY == theEndY || theStartX == theEndX) {
         DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
         return;
     }
     RescanAlphaFlags();
-    bool drawn = true;
-    if (theDrawMode == 0)
-        drawn = NormalDrawLineAA(theStartX, theStartY, theEndX, theEndY, theColor);
-    else if (theDrawMode == 1)
-        drawn = AdditiveDrawLineAA(theStartX, theStartY, theEndX, theEndY, theColor);
-    else
-        drawn = GetSurface() != nullptr;
-    if (drawn)
-        DeleteMemoryData();
+    DrawByMode(this, theDrawMode, [&] { return NormalDrawLineAA(theStartX, theStartY, theEndX, theEndY, theColor); },
+               [&] { return AdditiveDrawLineAA(theStartX, theStartY, theEndX, theEndY, theColor); });
 }
 
 bool DDImage::Palletize()
@@ -696,15 +686,8 @@ void DDImage::Blt(Image* theImage, int theX, int theY, const Rect& theSrcRect,
     const bool cursorArea = mDDInterface != nullptr && (this == mDDInterface->mOldCursorAreaImage ||
                                                         this == mDDInterface->mNewCursorAreaImage);
     if (!mHasAlpha && !mHasTrans && mDDInterface != nullptr && (!mDDInterface->mIs3D || cursorArea)) {
-        bool drawn = true;
-        if (theDrawMode == 0)
-            drawn = NormalBlt(theImage, theX, theY, theSrcRect, theColor);
-        else if (theDrawMode == 1)
-            drawn = AdditiveBlt(theImage, theX, theY, theSrcRect, theColor);
-        else
-            drawn = GetSurface() != nullptr;
-        if (drawn)
-            DeleteMemoryData();
+        DrawByMode(this, theDrawMode, [&] { return NormalBlt(theImage, theX, theY, theSrcRect, theColor); },
+                   [&] { return AdditiveBlt(theImage, theX, theY, theSrcRect, theColor); });
         return;
     }
     MemoryImage::Blt(theImage, theX, theY, theSrcRect, theColor, theDrawMode);
@@ -716,15 +699,8 @@ void DDImage::BltMirror(Image* theImage, int theX, int theY, const Rect& theSrcR
     RescanAlphaFlags();
     if (Is3D())
         return; // the renderer's mirrored blit; not part of this build
-    bool drawn = true;
-    if (theDrawMode == 0)
-        drawn = NormalBltMirror(theImage, theX, theY, theSrcRect, theColor);
-    else if (theDrawMode == 1)
-        drawn = AdditiveBltMirror(theImage, theX, theY, theSrcRect, theColor);
-    else
-        drawn = GetSurface() != nullptr;
-    if (drawn)
-        DeleteMemoryData();
+    DrawByMode(this, theDrawMode, [&] { return NormalBltMirror(theImage, theX, theY, theSrcRect, theColor); },
+               [&] { return AdditiveBltMirror(theImage, theX, theY, theSrcRect, theColor); });
 }
 
 bool DDImage::SurfaceBlt(DDImage* theSrc, int theX, int theY, const Rect& theSrcRect)
@@ -740,20 +716,15 @@ static bool FillSurface(DDImage* theImage, const Rect& theRect, const Color& the
 {
     if (theImage->mNoLock)
         return true;
-    Lock aLock(theImage);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    Rect r;
-    if (!MakeView(*theImage, v) || !CutRect(theRect, v.width, v.height, r))
-        return true;
-    uint32_t c[3], A;
-    Channels(theColor, c, A);
-    if (v.bitCount == 16)
-        (additive ? FillAdditive<uint16_t> : FillNormal<uint16_t>)(v, r, c, A);
-    else
-        (additive ? FillAdditive<uint32_t> : FillNormal<uint32_t>)(v, r, c, A);
-    return true;
+    return DrawLocked(theImage, [&](const View& v, auto px) {
+        using T = decltype(px);
+        Rect r;
+        if (!CutRect(theRect, v.width, v.height, r))
+            return;
+        uint32_t c[3], A;
+        Channels(theColor, c, A);
+        (additive ? FillAdditive<T> : FillNormal<T>)(v, r, c, A);
+    });
 }
 
 bool DDImage::NormalFillRect(const Rect& theRect, const Color& theColor)
@@ -771,34 +742,29 @@ static bool DrawPenLine(DDImage* theImage, double x1, double y1, double x2, doub
 {
     if (theImage->mNoLock)
         return true;
-    Lock aLock(theImage);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    if (!MakeView(*theImage, v))
-        return true;
-    uint32_t c[3], A;
-    Channels(theColor, c, A);
-    LinePen pen{&v, 0};
-    if (additive) {
-        pen.mode = 2;
-        for (int n = 0; n < 3; n++)
-            pen.add[n] = (c[n] * A) / 255 >> (8 - v.bits[n]);
-    } else if (A == 255) {
-        for (int n = 0; n < 3; n++) {
-            const uint64_t m = v.mask[n];
-            pen.value |= static_cast<uint32_t>(((c[n] * m + m / 2) >> 8) & m);
+    return DrawLocked(theImage, [&](const View& v, auto) {
+        uint32_t c[3], A;
+        Channels(theColor, c, A);
+        LinePen pen{&v, 0};
+        if (additive) {
+            pen.mode = 2;
+            for (int n = 0; n < 3; n++)
+                pen.add[n] = (c[n] * A) / 255 >> (8 - v.bits[n]);
+        } else if (A == 255) {
+            for (int n = 0; n < 3; n++) {
+                const uint64_t m = v.mask[n];
+                pen.value |= static_cast<uint32_t>(((c[n] * m + m / 2) >> 8) & m);
+            }
+        } else {
+            pen.mode = 1;
+            pen.inv = 256 - A;
+            for (int n = 0; n < 3; n++) {
+                const uint64_t m = v.mask[n];
+                pen.value |= static_cast<uint32_t>(((((c[n] * A + 128) >> 8) * m + m / 2) >> 8) & m);
+            }
         }
-    } else {
-        pen.mode = 1;
-        pen.inv = 256 - A;
-        for (int n = 0; n < 3; n++) {
-            const uint64_t m = v.mask[n];
-            pen.value |= static_cast<uint32_t>(((((c[n] * A + 128) >> 8) * m + m / 2) >> 8) & m);
-        }
-    }
-    WalkLine(pen, x1, y1, x2, y2);
-    return true;
+        WalkLine(pen, x1, y1, x2, y2);
+    });
 }
 
 bool DDImage::NormalDrawLine(double theStartX, double theStartY, double theEndX, double theEndY,
@@ -816,23 +782,18 @@ bool DDImage::AdditiveDrawLine(double theStartX, double theStartY, double theEnd
 bool DDImage::NormalDrawLineAA(double theStartX, double theStartY, double theEndX,
                                double theEndY, const Color& theColor)
 {
-    Lock aLock(this);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    if (!MakeView(*this, v))
-        return true;
-    const uint32_t pack = v.bitCount == 16 ? PackMask(v.Green()) : 0;
-    if (v.bitCount == 16 && pack == 0)
-        return true;
-    uint32_t c[3], A;
-    Channels(theColor, c, A);
-    AAPen pen{&v, 0, A, pack};
-    for (int n = 0; n < 3; n++)
-        pen.value |= (c[n] * v.mask[n] >> 8) & v.mask[n];
-    if (std::isfinite(theStartX) && std::isfinite(theStartY) && std::isfinite(theEndX) && std::isfinite(theEndY))
-        WalkLineAA(pen, theStartX, theStartY, theEndX, theEndY);
-    return true;
+    return DrawLocked(this, [&](const View& v, auto) {
+        const uint32_t pack = v.bitCount == 16 ? PackMask(v.Green()) : 0;
+        if (v.bitCount == 16 && pack == 0)
+            return;
+        uint32_t c[3], A;
+        Channels(theColor, c, A);
+        AAPen pen{&v, 0, A, pack};
+        for (int n = 0; n < 3; n++)
+            pen.value |= (c[n] * v.mask[n] >> 8) & v.mask[n];
+        if (std::isfinite(theStartX) && std::isfinite(theStartY) && std::isfinite(theEndX) && std::isfinite(theEndY))
+            WalkLineAA(pen, theStartX, theStartY, theEndX, theEndY);
+    });
 }
 
 bool DDImage::AdditiveDrawLineAA(double, double, double, double, const Color&)
@@ -905,21 +866,14 @@ bool DrawWords(DDImage* theDest, MemoryImage* theSrc, Kind kind, bool mirror, in
         else if (kind == Kind::Add)
             rl = theSrc->GetRLAdditiveData(theDest->mDDInterface);
     }
-    Lock aLock(theDest);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    Area a;
-    if (words == nullptr || ((kind == Kind::Runs || kind == Kind::Add) && rl == nullptr) ||
-        !MakeView(*theDest, v) ||
-        !CutArea(theSrcRect, theX, theY, theSrc->mWidth, theSrc->mHeight, v.width, v.height, mirror, a))
-        return true;
-    const bool keyed = theSrc->mHasTrans;
-    if (v.bitCount == 16)
-        RunAny<uint16_t>(kind, pal, mirror, v, a, words, theSrc->mPaletteIndices, rl, theSrc->mWidth, theColor, keyed);
-    else
-        RunAny<uint32_t>(kind, pal, mirror, v, a, words, theSrc->mPaletteIndices, rl, theSrc->mWidth, theColor, keyed);
-    return true;
+    return DrawLocked(theDest, [&](const View& v, auto px) {
+        Area a;
+        if (words == nullptr || ((kind == Kind::Runs || kind == Kind::Add) && rl == nullptr) ||
+            !CutArea(theSrcRect, theX, theY, theSrc->mWidth, theSrc->mHeight, v.width, v.height, mirror, a))
+            return;
+        RunAny<decltype(px)>(kind, pal, mirror, v, a, words, theSrc->mPaletteIndices, rl, theSrc->mWidth, theColor,
+                             theSrc->mHasTrans);
+    });
 }
 
 } // namespace
@@ -952,43 +906,31 @@ bool DDImage::NormalBlt(Image* theImage, int theX, int theY, const Rect& theSrcR
 bool DDImage::AdditiveBlt(Image* theImage, int theX, int theY, const Rect& theSrcRect,
                           const Color& theColor)
 {
-    if (theImage != nullptr)
-        theImage->mDrawn = true;
-    return AddRuns(dynamic_cast<MemoryImage*>(theImage), theX, theY, theSrcRect, theColor, false);
+    return RunsBlt(theImage, theX, theY, theSrcRect, theColor, true, false);
 }
 
 bool DDImage::NormalBltMirror(Image* theImage, int theX, int theY, const Rect& theSrcRect,
                               const Color& theColor)
 {
-    if (theImage != nullptr)
-        theImage->mDrawn = true;
-    return BlendRuns(dynamic_cast<MemoryImage*>(theImage), theX, theY, theSrcRect, theColor, true);
+    return RunsBlt(theImage, theX, theY, theSrcRect, theColor, false, true);
 }
 
 bool DDImage::AdditiveBltMirror(Image* theImage, int theX, int theY, const Rect& theSrcRect,
                                 const Color& theColor)
 {
+    return RunsBlt(theImage, theX, theY, theSrcRect, theColor, true, true);
+}
+
+bool DDImage::RunsBlt(Image* theImage, int theX, int theY, const Rect& theSrcRect, const Color& theColor,
+                      bool additive, bool mirror)
+{
     if (theImage != nullptr)
         theImage->mDrawn = true;
-    return AddRuns(dynamic_cast<MemoryImage*>(theImage), theX, theY, theSrcRect, theColor, true);
-}
-
-bool DDImage::BlendRuns(MemoryImage* theSrc, int theX, int theY, const Rect& theSrcRect,
-                        const Color& theColor, bool mirror)
-{
-    if (mNoLock || theSrc == nullptr)
+    auto* aSrc = dynamic_cast<MemoryImage*>(theImage);
+    if (mNoLock || aSrc == nullptr)
         return true;
-    theSrc->RescanAlphaFlags();
-    return DrawWords(this, theSrc, Kind::Runs, mirror, theX, theY, theSrcRect, theColor);
-}
-
-bool DDImage::AddRuns(MemoryImage* theSrc, int theX, int theY, const Rect& theSrcRect,
-                      const Color& theColor, bool mirror)
-{
-    if (mNoLock || theSrc == nullptr)
-        return true;
-    theSrc->RescanAlphaFlags();
-    return DrawWords(this, theSrc, Kind::Add, mirror, theX, theY, theSrcRect, theColor);
+    aSrc->RescanAlphaFlags();
+    return DrawWords(this, aSrc, additive ? Kind::Add : Kind::Runs, mirror, theX, theY, theSrcRect, theColor);
 }
 
 } // namespace Quor

@@ -31,6 +31,22 @@ int FormatCode(const plat::SurfaceDesc& d)
     return 0;
 }
 
+// Hands the locked surface to the rasterizer when it has a code for the lock's layout; once the
+// lock was taken the memory copies go, whether or not the layout could be drawn.
+template <class Draw>
+void Rasterize(DDImage* theImage, Draw draw)
+{
+    {
+        Lock aLock(theImage);
+        if (!aLock.Locked())
+            return;
+        const int aCode = FormatCode(theImage->mLockedSurfaceDesc);
+        if (aCode != 0)
+            draw(theImage->mLockedSurfaceDesc, aCode);
+    }
+    theImage->DeleteMemoryData();
+}
+
 // Narrows the drawn run [first, last] of a row so that every 2 x 2 sample at start + k * step
 // stays inside an extent of size pixels; false when the row draws nothing.
 bool Limit(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& first, int64_t& last)
@@ -276,17 +292,7 @@ bool DDImage::RotatedToSurface(MemoryImage* theSrc, float theX, float theY, cons
     Channels(theColor, r.col, r.A);
     r.white = theColor == Color::White;
     r.additive = theDrawMode != 0;
-    Lock aLock(this);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    if (!MakeView(*this, v))
-        return true;
-    if (v.bitCount == 16)
-        Rotate<uint16_t>(v, r);
-    else
-        Rotate<uint32_t>(v, r);
-    return true;
+    return DrawLocked(this, [&](const View& v, auto px) { Rotate<decltype(px)>(v, r); });
 }
 
 void DDImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rect& theSrcRect,
@@ -387,17 +393,7 @@ bool DDImage::NearestStretchToSurface(MemoryImage* theSrc, const Rect& theDest, 
     s.white = theColor == Color::White;
     s.mode = theDrawMode;
     s.mirror = mirror;
-    Lock aLock(this);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    if (!MakeView(*this, v))
-        return true;
-    if (v.bitCount == 16)
-        Stretch<uint16_t>(v, s);
-    else
-        Stretch<uint32_t>(v, s);
-    return true;
+    return DrawLocked(this, [&](const View& v, auto px) { Stretch<decltype(px)>(v, s); });
 }
 
 void DDImage::BltMatrix(Image* theImage, float x, float y, const Matrix3& theMatrix,
@@ -414,18 +410,11 @@ void DDImage::BltMatrix(Image* theImage, float x, float y, const Matrix3& theMat
         MemoryImage::BltMatrix(theImage, x, y, theMatrix, theClipRect, theColor, theDrawMode, theSrcRect, blend);
         return;
     }
-    {
-        Lock aLock(this);
-        if (!aLock.Locked())
-            return;
-        // The draw mode does not reach the rasterizer: software matrix blits always blend.
-        const int aCode = FormatCode(mLockedSurfaceDesc);
-        if (aCode != 0)
-            MemoryImage::BltMatrixSoftware(this, theImage, theSrcRect, x, y, theMatrix, theClipRect, theColor,
-                                           theDrawMode, mLockedSurfaceDesc.pixels, mLockedSurfaceDesc.pitch,
-                                           aCode, blend);
-    }
-    DeleteMemoryData();
+    // The draw mode does not reach the rasterizer: software matrix blits always blend.
+    Rasterize(this, [&](const plat::SurfaceDesc& d, int aCode) {
+        MemoryImage::BltMatrixSoftware(this, theImage, theSrcRect, x, y, theMatrix, theClipRect, theColor, theDrawMode,
+                                       d.pixels, d.pitch, aCode, blend);
+    });
 }
 
 void DDImage::BltTriangles(Image* theImage, const TriVertex theVertices[][3], int theNumTriangles,
@@ -442,17 +431,10 @@ void DDImage::BltTriangles(Image* theImage, const TriVertex theVertices[][3], in
                                   tx, ty, blend);
         return;
     }
-    {
-        Lock aLock(this);
-        if (!aLock.Locked())
-            return;
-        const int aCode = FormatCode(mLockedSurfaceDesc);
-        if (aCode != 0)
-            MemoryImage::BltTrianglesSoftware(this, theImage, theVertices, theNumTriangles, theClipRect, theColor,
-                                              theDrawMode, mLockedSurfaceDesc.pixels, mLockedSurfaceDesc.pitch,
-                                              aCode, tx, ty, blend);
-    }
-    DeleteMemoryData();
+    Rasterize(this, [&](const plat::SurfaceDesc& d, int aCode) {
+        MemoryImage::BltTrianglesSoftware(this, theImage, theVertices, theNumTriangles, theClipRect, theColor,
+                                          theDrawMode, d.pixels, d.pitch, aCode, tx, ty, blend);
+    });
 }
 
 void DDImage::FillScanLinesWithCoverage(Span* theSpans, int theSpanCount, const Color& theColor,
@@ -530,24 +512,17 @@ bool DDImage::CoverageToSurface(const Span* theSpans, int theSpanCount, const Co
                                 const uint8_t* theCoverage, int theCoverX, int theCoverY,
                                 int theCoverWidth, int theCoverHeight)
 {
-    Lock aLock(this);
-    if (!aLock.Locked())
-        return false;
-    View v;
-    if (theCoverage == nullptr || !MakeView(*this, v))
-        return true;
-    uint32_t c[3], A;
-    Channels(theColor, c, A);
-    uint32_t P = 0;
-    for (int n = 0; n < 3; n++)
-        P |= static_cast<uint32_t>((uint64_t(c[n]) * v.mask[n]) >> 8) & v.mask[n];
-    if (v.bitCount == 16)
-        Coverage<uint16_t>(v, theSpans, theSpanCount, P, A, theCoverage, theCoverX, theCoverY, theCoverWidth,
-                           theCoverHeight);
-    else
-        Coverage<uint32_t>(v, theSpans, theSpanCount, P, A, theCoverage, theCoverX, theCoverY, theCoverWidth,
-                           theCoverHeight);
-    return true;
+    return DrawLocked(this, [&](const View& v, auto px) {
+        if (theCoverage == nullptr)
+            return;
+        uint32_t c[3], A;
+        Channels(theColor, c, A);
+        uint32_t P = 0;
+        for (int n = 0; n < 3; n++)
+            P |= static_cast<uint32_t>((uint64_t(c[n]) * v.mask[n]) >> 8) & v.mask[n];
+        Coverage<decltype(px)>(v, theSpans, theSpanCount, P, A, theCoverage, theCoverX, theCoverY, theCoverWidth,
+                               theCoverHeight);
+    });
 }
 
 } // namespace Quor

@@ -82,4 +82,24 @@ private:
     bool mLocked = false;
 };
 
+// One software draw into the image's surface: locks it, fills a view from the lock and calls
+// draw(view, T{}) with T the lock's pixel type (uint16_t or uint32_t). False when the surface
+// could not be made or locked, so the image's memory copies must stay; true otherwise, also
+// when the lock's layout is one the loops cannot draw.
+template <class Draw>
+bool DrawLocked(DDImage* theImage, Draw draw)
+{
+    Lock aLock(theImage);
+    if (!aLock.Locked())
+        return false;
+    View v;
+    if (!MakeView(*theImage, v))
+        return true;
+    if (v.bitCount == 16)
+        draw(v, uint16_t{});
+    else
+        draw(v, uint32_t{});
+    return true;
+}
+
 } // namespace Quor::surface
