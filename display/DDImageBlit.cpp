@@ -354,6 +354,29 @@ inline int DestCol(const Area& a, int i)
     return Mirror ? a.x + a.w - 1 - i : a.x + i;
 }
 
+// Walks an area's rows by run lengths: run := min(the run byte, pixels left in the row); a run
+// whose first word skip() rejects is passed over, and every pixel of the others is drawn by
+// draw(word, destination pixel, the run's first word).
+template <typename T, bool Pal, bool Mirror, class Skip, class Draw>
+void WalkRuns(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW, Skip skip, Draw draw)
+{
+    for (int row = 0; row < a.h; row++) {
+        const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
+        T* dst = Row<T>(v, a.y + row);
+        int i = 0;
+        while (i < a.w) {
+            const int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
+            const uint32_t first = src.At(base + i);
+            if (skip(first)) {
+                i += run;
+                continue;
+            }
+            for (const int e = i + run; i < e; i++)
+                draw(src.At(base + i), dst[DestCol<Mirror>(a, i)], first);
+        }
+    }
+}
+
 // Path A with the colour white: opaque runs copied, clear runs skipped, the rest blended
 // with (256 - a) over the destination plus the premultiplied word.
 template <typename T, bool Pal, bool Mirror>
@@ -415,7 +438,6 @@ void RunsBlend(const View& v, const Area& a, const Words<Pal>& src, const uint8_
 {
     const bool is16 = sizeof(T) == 2;
     const uint32_t pack = is16 ? PackMask(v.Green()) : 0;
-    const bool white = theColor == Color::White;
     uint32_t col[3], A;
     Channels(theColor, col, A);
     uint32_t cp[3];
@@ -423,64 +445,32 @@ void RunsBlend(const View& v, const Area& a, const Words<Pal>& src, const uint8_
         cp[n] = col[n] * A / 255;
     const bool grey = cp[0] == cp[1] && cp[1] == cp[2];
     const uint32_t k = cp[0];
-    for (int row = 0; row < a.h; row++) {
-        const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
-        T* dst = Row<T>(v, a.y + row);
-        int i = 0;
-        while (i < a.w) {
-            int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
-            const uint32_t a0 = src.At(base + i) >> 24;
-            if (a0 == 0) {
-                i += run;
-                continue;
+    WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, [](uint32_t first) { return (first >> 24) == 0; },
+                             [&](uint32_t s, T& p, uint32_t first) {
+        const uint32_t a0 = first >> 24;
+        const uint32_t d = p;
+        const uint32_t w = 256 - ((s >> 24) * A / 255);
+        const bool solid = a0 == 255 && A == 255;
+        if (grey && is16 && pack != 0) {
+            const uint32_t k5 = k >> 3;
+            uint32_t S = Spread(s & 0xFFFF, pack) * k5;
+            p = solid ? Fold((S >> 5) & pack) : Fold(((S + Spread(d, pack) * (w >> 3)) >> 5) & pack);
+        } else if (grey && !is16) {
+            if (solid)
+                p = static_cast<T>((((s & 0x00FF00FF) * k) >> 8 & 0x00FF00FF) + (((s & 0xFF00) * k) >> 8 & 0xFF00));
+            else
+                p = static_cast<T>(((((d & 0x00FF00FF) * w + (s & 0x00FF00FF) * k) >> 8) & 0x00FF00FF) +
+                                   ((((d & 0xFF00) * w + (s & 0xFF00) * k) >> 8) & 0xFF00));
+        } else {
+            uint32_t out = 0;
+            for (int n = 0; n < 3; n++) {
+                const uint64_t m = v.mask[n];
+                uint64_t t = solid ? ((s & m) * cp[n]) >> 8 : ((d & m) * w + (s & m) * cp[n]) >> 8;
+                out |= static_cast<uint32_t>(t & m);
             }
-            for (int e = i + run; i < e; i++) {
-                const uint32_t s = src.At(base + i);
-                T& p = dst[DestCol<Mirror>(a, i)];
-                const uint32_t d = p;
-                if (white) {
-                    if (a0 == 255) {
-                        p = static_cast<T>(s);
-                        continue;
-                    }
-                    const uint32_t w = 256 - (s >> 24);
-                    if (is16 && pack != 0) {
-                        p = static_cast<T>(Fold(((Spread(d, pack) * (w >> 3)) >> 5) & pack) + (s & 0xFFFF));
-                    } else if (is16) {
-                        uint32_t out = 0;
-                        for (int n = 0; n < 3; n++)
-                            out |= ((d & v.mask[n]) * w >> 8) & v.mask[n];
-                        p = static_cast<T>(out + (s & 0xFFFF));
-                    } else {
-                        p = static_cast<T>((((d & 0xFF00) * w) >> 8 & 0xFF00) +
-                                           (((d & 0x00FF00FF) * w) >> 8 & 0x00FF00FF) + s);
-                    }
-                    continue;
-                }
-                const uint32_t w = 256 - ((s >> 24) * A / 255);
-                const bool solid = a0 == 255 && A == 255;
-                if (grey && is16 && pack != 0) {
-                    const uint32_t k5 = k >> 3;
-                    uint32_t S = Spread(s & 0xFFFF, pack) * k5;
-                    p = solid ? Fold((S >> 5) & pack) : Fold(((S + Spread(d, pack) * (w >> 3)) >> 5) & pack);
-                } else if (grey && !is16) {
-                    if (solid)
-                        p = static_cast<T>((((s & 0x00FF00FF) * k) >> 8 & 0x00FF00FF) + (((s & 0xFF00) * k) >> 8 & 0xFF00));
-                    else
-                        p = static_cast<T>(((((d & 0x00FF00FF) * w + (s & 0x00FF00FF) * k) >> 8) & 0x00FF00FF) +
-                                           ((((d & 0xFF00) * w + (s & 0xFF00) * k) >> 8) & 0xFF00));
-                } else {
-                    uint32_t out = 0;
-                    for (int n = 0; n < 3; n++) {
-                        const uint64_t m = v.mask[n];
-                        uint64_t t = solid ? ((s & m) * cp[n]) >> 8 : ((d & m) * w + (s & m) * cp[n]) >> 8;
-                        out |= static_cast<uint32_t>(t & m);
-                    }
-                    p = static_cast<T>(out);
-                }
-            }
+            p = static_cast<T>(out);
         }
-    }
+    });
 }
 
 // Additive: RLAdditive runs over NativeAlpha words, saturated per channel.
@@ -494,30 +484,17 @@ void RunsAdd(const View& v, const Area& a, const Words<Pal>& src, const uint8_t*
     uint32_t k[3];
     for (int n = 0; n < 3; n++)
         k[n] = col[n] * A / 255;
-    for (int row = 0; row < a.h; row++) {
-        const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
-        T* dst = Row<T>(v, a.y + row);
-        int i = 0;
-        while (i < a.w) {
-            int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
-            if ((src.At(base + i) & 0x00FFFFFF) == 0) {
-                i += run;
-                continue;
-            }
-            for (int e = i + run; i < e; i++) {
-                const uint32_t s = src.At(base + i);
-                T& p = dst[DestCol<Mirror>(a, i)];
-                const uint32_t d = p;
-                uint32_t out = 0;
-                for (int n = 0; n < 3; n++) {
-                    const uint32_t m = v.mask[n], sh = v.shift[n];
-                    uint32_t idx = white ? ((d & m) + (s & m)) >> sh : ((((s & m) >> sh) * k[n]) >> 8) + ((d & m) >> sh);
-                    out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
-                }
-                p = static_cast<T>(out);
-            }
+    WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, [](uint32_t first) { return (first & 0x00FFFFFF) == 0; },
+                             [&](uint32_t s, T& p, uint32_t) {
+        const uint32_t d = p;
+        uint32_t out = 0;
+        for (int n = 0; n < 3; n++) {
+            const uint32_t m = v.mask[n], sh = v.shift[n];
+            uint32_t idx = white ? ((d & m) + (s & m)) >> sh : ((((s & m) >> sh) * k[n]) >> 8) + ((d & m) >> sh);
+            out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
         }
-    }
+        p = static_cast<T>(out);
+    });
 }
 
 // Path O: opaque copy of NativeAlpha words, skipping alpha-0 words when keyed.
