@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/QuorAppBase.h"
+#include "bench/PixmanPixels.h"
 #include "graphics/MemoryImage.h"
 
 using namespace Quor;
@@ -31,18 +32,6 @@ std::vector<uint32_t> Sprites(int w, int h)
             px[static_cast<size_t>(y) * w + x] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     return px;
-}
-
-// pixman wants premultiplied pixels; the same pixels premultiplied.
-std::vector<uint32_t> Premultiplied(const std::vector<uint32_t>& px)
-{
-    std::vector<uint32_t> out(px.size());
-    for (size_t i = 0; i < px.size(); ++i) {
-        uint32_t p = px[i], a = p >> 24;
-        auto m = [&](int shift) { return (((p >> shift) & 0xFF) * a / 255) << shift; };
-        out[i] = (a << 24) | m(16) | m(8) | m(0);
-    }
-    return out;
 }
 
 std::vector<uint32_t> Backdrop()

@@ -3,6 +3,7 @@
 // blit, solid fill, 2x nearest stretch and a 30-degree bilinear rotation. Each pair reports
 // pixels per second over the same pixel count; compare "quor" with "pixman".
 #include "app/QuorAppBase.h"
+#include "bench/PixmanPixels.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "platform/Video.h"
@@ -38,17 +39,6 @@ std::vector<uint32_t> Pixels(int w, int h, bool alpha)
             px[static_cast<size_t>(y) * w + x] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     return px;
-}
-
-std::vector<uint32_t> Premultiplied(const std::vector<uint32_t>& px)
-{
-    std::vector<uint32_t> out(px.size());
-    for (size_t i = 0; i < px.size(); ++i) {
-        uint32_t p = px[i], a = p >> 24;
-        auto m = [&](int shift) { return (((p >> shift) & 0xFF) * a / 255) << shift; };
-        out[i] = (a << 24) | m(16) | m(8) | m(0);
-    }
-    return out;
 }
 
 // One display per layout, kept for the whole run.

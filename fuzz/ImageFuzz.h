@@ -2,6 +2,7 @@
 // in a scratch folder of this process, loaded through ImageLib::GetImage.
 #pragma once
 
+#include "fuzz/FuzzScratch.h"
 #include "resources/ImageLib.h"
 
 #include <cstddef>
@@ -32,12 +33,7 @@ inline int LoadBytesAs(const char* extension, const uint8_t* data, size_t size)
     static Scratch scratch;
     std::string base = (scratch.dir / "picture").string();
     std::string path = base + extension;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size)
-        std::abort();
-    std::fclose(f);
+    quorfuzz::WriteBytes(path, data, size);
 
     // By its own name, and once more by the bare name (the reader search).
     for (const std::string& name : {path, base}) {

@@ -26,10 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string password = Quor::PakInterface::DEFAULT_PASSWORD;
     std::vector<uint8_t> bytes(data, data + size);
     for (size_t p = 0; p < bytes.size(); ++p) bytes[p] ^= static_cast<uint8_t>(password[p % password.size()]);
-    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
-    if (!f) std::abort();
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
-    std::fclose(f);
+    quorfuzz::WriteBytes(ScratchFile(), bytes.data(), bytes.size());
 
     Quor::PakInterface pak;
     if (!pak.AddPakFile(ScratchFile())) return 0;

@@ -2,22 +2,19 @@
 // back what it accepted.
 #include "app/Buffer.h"
 #include "app/QuorAppBase.h"
+#include "fuzz/FuzzScratch.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static std::string path = "/tmp/quor-fuzz-demo-" + std::to_string(getpid()) + ".dmo";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    static quorfuzz::Scratch scratch("quor_fuzz_demo_", ".dmo");
+    const std::string& path = scratch.path;
+    quorfuzz::WriteBytes(path, data, size);
 
     static Quor::QuorAppBase* app = [] {
         auto* made = new Quor::QuorAppBase();

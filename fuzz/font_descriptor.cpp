@@ -40,12 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
-    if (!f)
-        std::abort();
-    if (size > 1 && std::fwrite(data + 1, 1, size - 1, f) != size - 1)
-        std::abort();
-    std::fclose(f);
+    quorfuzz::WriteBytes(ScratchFile(), data + 1, size - 1);
 
     Quor::ImageFont* font = (data[0] & 1) == 0
                                 ? new Quor::ImageFont(static_cast<Quor::QuorAppBase*>(nullptr), ScratchFile())

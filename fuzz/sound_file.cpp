@@ -33,12 +33,7 @@ void Check(bool loaded, const Quor::SoundData& sound, size_t size, bool bounded)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
-    if (!f)
-        std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size)
-        std::abort();
-    std::fclose(f);
+    quorfuzz::WriteBytes(ScratchFile(), data, size);
 
     Quor::SoundData sound;
     Check(Quor::SoundStore::ReadWaveFile(ScratchFile(), sound), sound, size, true);

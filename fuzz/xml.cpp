@@ -21,10 +21,7 @@ const std::string& ScratchFile()
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(ScratchFile().c_str(), "wb");
-    if (!f) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-    std::fclose(f);
+    quorfuzz::WriteBytes(ScratchFile(), data, size);
 
     Quor::XMLParser parser;
     parser.mAllowComments = size % 2 == 1;
