@@ -181,7 +181,8 @@ TEST(ErrorLogDeathTest, FirstLineReplacesLaterLinesAppend)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            TempDir dir;
+            // Inside the run's folder, which the parent removes: exit() skips destructors.
+            quortest::TempDir dir(quortest::RunDir());
             std::string old = plat::GetCurrentDirectory();
             if (!plat::SetCurrentDirectory(dir.Path().string()))
                 std::exit(2);

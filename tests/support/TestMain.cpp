@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace quortest {
@@ -18,14 +19,25 @@ const std::filesystem::path& RunDir() { return gRunDir; }
 int main(int argc, char** argv)
 {
     namespace fs = std::filesystem;
-    quortest::TempDir run;
-    quortest::gRunDir = run.Path();
+    // A test program started by another one (a death test or a child process run again from
+    // the same file) works in its parent's folder, which the parent removes: such children
+    // often end without returning from main.
+    std::optional<quortest::TempDir> run;
+    const char* inherited = std::getenv("QUORTEST_RUN_DIR");
+    if (inherited != nullptr && fs::is_directory(inherited)) {
+        quortest::gRunDir = inherited;
+    } else {
+        run.emplace();
+        quortest::gRunDir = run->Path();
+        setenv("QUORTEST_RUN_DIR", run->Path().c_str(), 1);
+    }
+    const fs::path& dir = quortest::gRunDir;
     for (const char* sub : {"config", "data", "runtime", "cache"})
-        fs::create_directories(run.Path() / sub);
-    setenv("XDG_CONFIG_HOME", (run.Path() / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (run.Path() / "data").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (run.Path() / "runtime").c_str(), 1);
-    setenv("XDG_CACHE_HOME", (run.Path() / "cache").c_str(), 1);
+        fs::create_directories(dir / sub);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     ::testing::InitGoogleTest(&argc, argv);

@@ -10,9 +10,13 @@ namespace quortest {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir()
+TempDir::TempDir() : TempDir(fs::temp_directory_path())
 {
-    std::string pattern = (fs::temp_directory_path() / "quortest-XXXXXX").string();
+}
+
+TempDir::TempDir(const fs::path& parent)
+{
+    std::string pattern = (parent / "quortest-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     mPath = pattern;

@@ -12,6 +12,8 @@ namespace quortest {
 class TempDir {
 public:
     TempDir();
+    // A fresh folder inside parent (the system's temporary folder when none is given).
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
