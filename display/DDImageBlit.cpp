@@ -41,6 +41,11 @@ bool MakeView(const DDImage& theImage, View& v)
     v.sat[1] = dd->mGreenAddTable;
     v.sat[2] = dd->mBlueAddTable;
     v.rgbOrder = gDisplayRGBOrder.load();
+    if (v.bitCount == 32 && v.bits[0] == 8 && v.bits[1] == 8 && v.bits[2] == 8 &&
+        (v.mask[0] | v.mask[1] | v.mask[2]) == 0x00FFFFFF) {
+        auto whole = [](uint32_t m) { return m == 0xFF || m == 0xFF00 || m == 0xFF0000; };
+        v.byteChannels = whole(v.mask[0]) && whole(v.mask[1]) && whole(v.mask[2]);
+    }
     return true;
 }
 
@@ -407,7 +412,7 @@ void RunsBlendWhite(const View& v, const Area& a, const Words<Pal>& src, const u
                     const uint32_t s = src.At(base + i);
                     T& p = dst[DestCol<Mirror>(a, i)];
                     const uint32_t d = p, w = 256 - (s >> 24);
-                    p = static_cast<T>((((d & 0xFF00) * w) >> 8 & 0xFF00) + (((d & 0x00FF00FF) * w) >> 8 & 0x00FF00FF) + s);
+                    p = static_cast<T>(ScaleBytes(d, w) + s);
                 }
             } else if (pack != 0) {
                 for (; i < e; i++) {
@@ -484,8 +489,15 @@ void RunsAdd(const View& v, const Area& a, const Words<Pal>& src, const uint8_t*
     uint32_t k[3];
     for (int n = 0; n < 3; n++)
         k[n] = col[n] * A / 255;
-    WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, [](uint32_t first) { return (first & 0x00FFFFFF) == 0; },
-                             [&](uint32_t s, T& p, uint32_t) {
+    auto colourless = [](uint32_t first) { return (first & 0x00FFFFFF) == 0; };
+    if constexpr (sizeof(T) == 4) {
+        if (white && v.byteChannels) {
+            WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, colourless,
+                                     [](uint32_t s, T& p, uint32_t) { p = AddBytesSaturated(p, s); });
+            return;
+        }
+    }
+    WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, colourless, [&](uint32_t s, T& p, uint32_t) {
         const uint32_t d = p;
         uint32_t out = 0;
         for (int n = 0; n < 3; n++) {

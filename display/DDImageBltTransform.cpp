@@ -170,8 +170,11 @@ struct StretchArgs {
     bool mirror;
 };
 
-template <typename T>
-void Stretch(const View& v, const StretchArgs& s)
+// The three forms of a stretched pixel: normal with white, normal with a colour, additive.
+enum class StretchForm { White, Colour, Additive };
+
+template <typename T, StretchForm Form, bool Pal>
+void StretchRows(const View& v, const StretchArgs& s)
 {
     const int64_t us = static_cast<int64_t>(s.src.mX * 65536.0);
     int64_t vv = static_cast<int64_t>(s.src.mY * 65536.0);
@@ -181,48 +184,88 @@ void Stretch(const View& v, const StretchArgs& s)
     for (int n = 0; n < 3; n++)
         cp[n] = s.col[n] * s.A / 255;
     const bool is16 = sizeof(T) == 2;
+    // The pixels i of a row whose destination column lies on the surface.
+    const int w = s.dest.mWidth;
+    const int iFirst = std::max(0, s.mirror ? s.dest.mX + w - v.width : -s.dest.mX);
+    const int iEnd = std::min(w, s.mirror ? s.dest.mX + w : v.width - s.dest.mX);
     for (int row = 0; row < s.dest.mHeight; row++, vv += dv) {
         const int y = s.dest.mY + row;
-        const int64_t sy = std::clamp<int64_t>(vv >> 16, 0, s.srcH - 1);
         if (y < 0 || y >= v.height)
             continue;
+        const size_t base = static_cast<size_t>(std::clamp<int64_t>(vv >> 16, 0, s.srcH - 1)) * s.srcW;
         T* dst = Row<T>(v, y);
-        int64_t u = us;
-        for (int i = 0; i < s.dest.mWidth; i++, u += du) {
-            const int x = s.mirror ? s.dest.mX + s.dest.mWidth - 1 - i : s.dest.mX + i;
-            if (x < 0 || x >= v.width)
-                continue;
-            const size_t at = static_cast<size_t>(sy) * s.srcW + static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, s.srcW - 1));
-            const uint32_t w = s.indices != nullptr ? s.words[s.indices[at]] : s.words[at];
-            T& p = dst[x];
+        const ptrdiff_t x0 = s.mirror ? s.dest.mX + w - 1 : s.dest.mX;
+        const ptrdiff_t dir = s.mirror ? -1 : 1;
+        int64_t u = us + iFirst * du;
+        for (int i = iFirst; i < iEnd; i++, u += du) {
+            const size_t at = base + static_cast<size_t>(std::clamp<int64_t>(u >> 16, 0, s.srcW - 1));
+            uint32_t src;
+            if constexpr (Pal)
+                src = s.words[s.indices[at]];
+            else
+                src = s.words[at];
+            T& p = dst[x0 + i * dir];
             const uint32_t d = p;
-            uint32_t out = 0;
-            if (s.mode == 0 && s.white) {
-                const uint32_t al = w >> 24;
+            if constexpr (Form == StretchForm::White) {
+                const uint32_t al = src >> 24;
                 if (al == 0)
                     continue;
-                for (int n = 0; n < 3; n++)
-                    out |= static_cast<uint32_t>((uint64_t(d & v.mask[n]) * (256 - al)) >> 8) & v.mask[n];
-                p = static_cast<T>(out + (is16 ? (w & 0xFFFF) : w));
-            } else if (s.mode == 0) {
-                const uint32_t al = (w >> 24) * s.A / 255;
+                if constexpr (is16) {
+                    uint32_t out = 0;
+                    for (int n = 0; n < 3; n++)
+                        out |= ((d & v.mask[n]) * (256 - al) >> 8) & v.mask[n];
+                    p = static_cast<T>(out + (src & 0xFFFF));
+                } else if (v.byteChannels) {
+                    p = ScaleBytes(d, 256 - al) + src;
+                } else {
+                    uint32_t out = 0;
+                    for (int n = 0; n < 3; n++)
+                        out |= static_cast<uint32_t>((uint64_t(d & v.mask[n]) * (256 - al)) >> 8) & v.mask[n];
+                    p = out + src;
+                }
+            } else if constexpr (Form == StretchForm::Colour) {
+                const uint32_t al = (src >> 24) * s.A / 255;
                 if (al == 0)
                     continue;
+                uint32_t out = 0;
                 for (int n = 0; n < 3; n++) {
                     const uint64_t m = v.mask[n];
-                    out |= static_cast<uint32_t>((((d & m) * (256 - al) + (w & m) * cp[n]) >> 8) & m);
+                    out |= static_cast<uint32_t>((((d & m) * (256 - al) + (src & m) * cp[n]) >> 8) & m);
                 }
                 p = static_cast<T>(out);
+            } else if (!is16 && s.white && v.byteChannels) {
+                p = static_cast<T>(AddBytesSaturated(d, src));
             } else {
+                uint32_t out = 0;
                 for (int n = 0; n < 3; n++) {
                     const uint32_t m = v.mask[n], sh = v.shift[n];
-                    uint32_t idx = s.white ? ((d & m) + (w & m)) >> sh : ((((w & m) >> sh) * cp[n]) >> 8) + ((d & m) >> sh);
+                    uint32_t idx = s.white ? ((d & m) + (src & m)) >> sh : ((((src & m) >> sh) * cp[n]) >> 8) + ((d & m) >> sh);
                     out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
                 }
                 p = static_cast<T>(out);
             }
         }
     }
+}
+
+template <typename T, StretchForm Form>
+void StretchBySource(const View& v, const StretchArgs& s)
+{
+    if (s.indices != nullptr)
+        StretchRows<T, Form, true>(v, s);
+    else
+        StretchRows<T, Form, false>(v, s);
+}
+
+template <typename T>
+void Stretch(const View& v, const StretchArgs& s)
+{
+    if (s.mode != 0)
+        StretchBySource<T, StretchForm::Additive>(v, s);
+    else if (s.white)
+        StretchBySource<T, StretchForm::White>(v, s);
+    else
+        StretchBySource<T, StretchForm::Colour>(v, s);
 }
 
 } // namespace

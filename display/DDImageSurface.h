@@ -22,6 +22,9 @@ struct View {
     uint32_t shift[3] = {}; // the display's channel shifts
     const int* sat[3] = {}; // the display's saturation tables
     bool rgbOrder = false;
+    // A 32-bit lock whose three channels are whole bytes (any order) of 8 display bits each,
+    // so a channel sum clamps as a byte does and two channels can share one multiply.
+    bool byteChannels = false;
 
     uint16_t* Row16(int y) const { return reinterpret_cast<uint16_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 2); }
     uint32_t* Row32(int y) const { return reinterpret_cast<uint32_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 4); }
@@ -58,6 +61,25 @@ inline void Channels(const Color& theColor, uint32_t c[3], uint32_t& a)
     c[1] = clamp(theColor.mGreen);
     c[2] = clamp(theColor.mBlue);
     a = clamp(theColor.mAlpha);
+}
+
+// Per-byte saturating sum of the low three bytes of two words, top byte 0: what the
+// saturation tables give when every channel is a whole byte.
+inline uint32_t AddBytesSaturated(uint32_t d, uint32_t s)
+{
+    d &= 0x00FFFFFF;
+    s &= 0x00FFFFFF;
+    const uint32_t low = (d & 0x007F7F7F) + (s & 0x007F7F7F);
+    const uint32_t sum = low ^ ((d ^ s) & 0x00808080);
+    const uint32_t carry = ((d & s) | (low & (d | s))) & 0x00808080;
+    return sum | ((carry >> 7) * 0xFF);
+}
+
+// ((d AND M) x w) >> 8 AND M for each of three whole-byte channels, in two multiplies (w at
+// most 256 keeps each product inside 32 bits).
+inline uint32_t ScaleBytes(uint32_t d, uint32_t w)
+{
+    return ((((d & 0x00FF00FF) * w) >> 8) & 0x00FF00FF) + ((((d & 0xFF00) * w) >> 8) & 0xFF00);
 }
 
 // 16-bit packed spread and fold (565 with 0x07E0F81F, 555 with 0x03E07C1F).

@@ -1,6 +1,7 @@
 // The display image's drawing into 16- and 32-bit surfaces: fill, blit and line formulas per
 // pixel layout, the choice between surface and 32-bit pixels, the transformed blits, golden
 // scenes, and agreement with the memory image where both compute the same pixels.
+#include "app/MTRand.h"
 #include "app/QuorAppBase.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -531,6 +533,70 @@ TEST_F(Surfaces, StretchBlits)
     // Fast too: an image that can have no surface still gets the pixels in place of nothing.
     soft.StretchBlt(s.get(), Rect(0, 0, 4, 2), Rect(1, 0, 1, 1), Rect(0, 0, 4, 2), Color::White, 0, true);
     EXPECT_EQ(soft.GetBits()[0] & 0xFFFFFF, 0x0000FFu);
+}
+
+// On 32-bit layouts whose channels are whole bytes the additive and stretch loops take byte
+// shortcuts; on random pixels they must give exactly what the per-channel formulas give.
+TEST_F(Surfaces, WholeByteChannelsMatchThePerChannelFormulas)
+{
+    const plat::PixelFormat blueHigh{32, 0x000000FF, 0x0000FF00, 0x00FF0000};
+    for (const plat::PixelFormat& f : {plat::kFormatXRGB8888, blueHigh}) {
+        SCOPED_TRACE(f.redMask);
+        Open(f);
+        constexpr int W = 16, H = 8;
+        RandomGenerator rng;
+        rng.Seed(7);
+        auto next = [&] { return static_cast<uint32_t>(rng.Next()) * 2 + (rng.Next() & 1); };
+        std::vector<uint32_t> px(W * H), under(W * H);
+        for (int i = 0; i < W * H; i++) {
+            const uint32_t pick = next() % 4;
+            const uint32_t a = pick == 0 ? 0 : pick == 1 ? 255 : next() % 256;
+            px[i] = (a << 24) | (next() & 0xFFFFFF);
+            if (i % 7 == 3)
+                px[i] &= 0xFF000000; // colour 0: skipped by the additive runs
+            under[i] = next();
+        }
+        auto s = Source(px, W, H);
+        const uint32_t* native = s->GetNativeAlphaData(mDisplay.get());
+        ASSERT_NE(native, nullptr);
+        std::vector<uint32_t> nat(native, native + W * H);
+        auto fresh = [&] {
+            auto img = Dest(W, H, 0);
+            EXPECT_TRUE(img->LockSurface());
+            for (int i = 0; i < W * H; i++)
+                Put(*img, i % W, i / W, under[i]);
+            img->UnlockSurface();
+            return img;
+        };
+        auto addSat = [](uint32_t d, uint32_t w) {
+            uint32_t out = 0;
+            for (int sh : {0, 8, 16})
+                out |= std::min<uint32_t>(((d >> sh) & 0xFF) + ((w >> sh) & 0xFF), 255) << sh;
+            return out;
+        };
+        auto blendWhite = [](uint32_t d, uint32_t w) {
+            const uint32_t a = w >> 24;
+            if (a == 0)
+                return d;
+            uint32_t out = 0;
+            for (uint32_t m : {0xFFu, 0xFF00u, 0xFF0000u})
+                out |= static_cast<uint32_t>((uint64_t(d & m) * (256 - a)) >> 8) & m;
+            return out + w;
+        };
+        auto add = fresh();
+        add->Blt(s.get(), 0, 0, Rect(0, 0, W, H), Color::White, 1);
+        auto normal = fresh();
+        normal->StretchBlt(s.get(), Rect(0, 0, W, H), Rect(0, 0, W, H), Rect(0, 0, W, H), Color::White, 0, true);
+        auto stretchAdd = fresh();
+        stretchAdd->StretchBlt(s.get(), Rect(0, 0, W, H), Rect(0, 0, W, H), Rect(0, 0, W, H), Color::White, 2, true);
+        for (int i = 0; i < W * H; i++) {
+            const int x = i % W, y = i / W;
+            const uint32_t d = under[i], w = nat[i];
+            ASSERT_EQ(Raw(*add, x, y), (w & 0xFFFFFF) == 0 ? d : addSat(d, w)) << x << "," << y;
+            ASSERT_EQ(Raw(*normal, x, y), blendWhite(d, w)) << x << "," << y;
+            ASSERT_EQ(Raw(*stretchAdd, x, y), addSat(d, w)) << x << "," << y;
+        }
+    }
 }
 
 TEST_F(Surfaces, MatrixAndTrianglesIgnoreTheDrawModeAndMatchTheMemoryImage)
