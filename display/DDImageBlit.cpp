@@ -360,26 +360,33 @@ inline int DestCol(const Area& a, int i)
 }
 
 // Walks an area's rows by run lengths: run := min(the run byte, pixels left in the row); a run
-// whose first word skip() rejects is passed over, and every pixel of the others is drawn by
-// draw(word, destination pixel, the run's first word).
-template <typename T, bool Pal, bool Mirror, class Skip, class Draw>
-void WalkRuns(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW, Skip skip, Draw draw)
+// whose first word skip() rejects is passed over, the others go to drawRun(row pixels, source
+// index of the row, first and end pixel of the run, the run's first word).
+template <typename T, bool Pal, class Skip, class DrawRun>
+void WalkRunSpans(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW, Skip skip,
+                  DrawRun drawRun)
 {
     for (int row = 0; row < a.h; row++) {
         const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
         T* dst = Row<T>(v, a.y + row);
-        int i = 0;
-        while (i < a.w) {
+        for (int i = 0; i < a.w;) {
             const int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
             const uint32_t first = src.At(base + i);
-            if (skip(first)) {
-                i += run;
-                continue;
-            }
-            for (const int e = i + run; i < e; i++)
-                draw(src.At(base + i), dst[DestCol<Mirror>(a, i)], first);
+            if (!skip(first))
+                drawRun(dst, base, i, i + run, first);
+            i += run;
         }
     }
+}
+
+// The same walk, pixel by pixel: draw(word, destination pixel, the run's first word).
+template <typename T, bool Pal, bool Mirror, class Skip, class Draw>
+void WalkRuns(const View& v, const Area& a, const Words<Pal>& src, const uint8_t* rl, int srcW, Skip skip, Draw draw)
+{
+    WalkRunSpans<T, Pal>(v, a, src, rl, srcW, skip, [&](T* dst, size_t base, int i, int e, uint32_t first) {
+        for (; i < e; i++)
+            draw(src.At(base + i), dst[DestCol<Mirror>(a, i)], first);
+    });
 }
 
 // Path A with the colour white: opaque runs copied, clear runs skipped, the rest blended
@@ -389,51 +396,33 @@ void RunsBlendWhite(const View& v, const Area& a, const Words<Pal>& src, const u
 {
     const bool is16 = sizeof(T) == 2;
     const uint32_t pack = is16 ? PackMask(v.Green()) : 0;
-    for (int row = 0; row < a.h; row++) {
-        const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
-        T* dst = Row<T>(v, a.y + row);
-        int i = 0;
-        while (i < a.w) {
-            const int run = std::min<int>(std::max<int>(rl[base + i], 1), a.w - i);
-            const uint32_t a0 = src.At(base + i) >> 24;
-            const int e = i + run;
-            if (a0 == 0) {
-                i = e;
-            } else if (a0 == 255) {
-                if constexpr (!Pal && !Mirror && sizeof(T) == 4) {
-                    std::copy_n(src.words + base + i, run, dst + a.x + i);
-                    i = e;
-                } else {
-                    for (; i < e; i++)
-                        dst[DestCol<Mirror>(a, i)] = static_cast<T>(src.At(base + i));
-                }
-            } else if (!is16) {
-                for (; i < e; i++) {
-                    const uint32_t s = src.At(base + i);
-                    T& p = dst[DestCol<Mirror>(a, i)];
-                    const uint32_t d = p, w = 256 - (s >> 24);
-                    p = static_cast<T>(ScaleBytes(d, w) + s);
-                }
-            } else if (pack != 0) {
-                for (; i < e; i++) {
-                    const uint32_t s = src.At(base + i);
-                    T& p = dst[DestCol<Mirror>(a, i)];
-                    const uint32_t w = 256 - (s >> 24);
-                    p = static_cast<T>(Fold(((Spread(p, pack) * (w >> 3)) >> 5) & pack) + (s & 0xFFFF));
-                }
+    auto clear = [](uint32_t first) { return (first >> 24) == 0; };
+    WalkRunSpans<T, Pal>(v, a, src, rl, srcW, clear, [&](T* dst, size_t base, int i, int e, uint32_t first) {
+        if ((first >> 24) == 255) {
+            if constexpr (!Pal && !Mirror && sizeof(T) == 4) {
+                std::copy_n(src.words + base + i, e - i, dst + a.x + i);
             } else {
-                for (; i < e; i++) {
-                    const uint32_t s = src.At(base + i);
-                    T& p = dst[DestCol<Mirror>(a, i)];
-                    const uint32_t d = p, w = 256 - (s >> 24);
-                    uint32_t out = 0;
-                    for (int n = 0; n < 3; n++)
-                        out |= ((d & v.mask[n]) * w >> 8) & v.mask[n];
-                    p = static_cast<T>(out + (s & 0xFFFF));
-                }
+                for (; i < e; i++)
+                    dst[DestCol<Mirror>(a, i)] = static_cast<T>(src.At(base + i));
+            }
+            return;
+        }
+        for (; i < e; i++) {
+            const uint32_t s = src.At(base + i);
+            T& p = dst[DestCol<Mirror>(a, i)];
+            const uint32_t d = p, w = 256 - (s >> 24);
+            if (!is16) {
+                p = static_cast<T>(ScaleBytes(d, w) + s);
+            } else if (pack != 0) {
+                p = static_cast<T>(Fold(((Spread(d, pack) * (w >> 3)) >> 5) & pack) + (s & 0xFFFF));
+            } else {
+                uint32_t out = 0;
+                for (int n = 0; n < 3; n++)
+                    out |= ((d & v.mask[n]) * w >> 8) & v.mask[n];
+                p = static_cast<T>(out + (s & 0xFFFF));
             }
         }
-    }
+    });
 }
 
 // Path A: RLAlpha runs over NativeAlpha words.
