@@ -407,21 +407,25 @@ void RunsBlendWhite(const View& v, const Area& a, const Words<Pal>& src, const u
             }
             return;
         }
-        for (; i < e; i++) {
-            const uint32_t s = src.At(base + i);
-            T& p = dst[DestCol<Mirror>(a, i)];
-            const uint32_t d = p, w = 256 - (s >> 24);
-            if (!is16) {
-                p = static_cast<T>(ScaleBytes(d, w) + s);
-            } else if (pack != 0) {
-                p = static_cast<T>(Fold(((Spread(d, pack) * (w >> 3)) >> 5) & pack) + (s & 0xFFFF));
-            } else {
+        // Each pixel with (256 - its alpha) over the destination; the layout chosen once a run.
+        auto blend = [&](auto over) {
+            for (; i < e; i++) {
+                const uint32_t s = src.At(base + i);
+                T& p = dst[DestCol<Mirror>(a, i)];
+                p = static_cast<T>(over(p, 256 - (s >> 24)) + (is16 ? (s & 0xFFFF) : s));
+            }
+        };
+        if (!is16)
+            blend([](uint32_t d, uint32_t w) { return ScaleBytes(d, w); });
+        else if (pack != 0)
+            blend([&](uint32_t d, uint32_t w) { return Fold(((Spread(d, pack) * (w >> 3)) >> 5) & pack); });
+        else
+            blend([&](uint32_t d, uint32_t w) {
                 uint32_t out = 0;
                 for (int n = 0; n < 3; n++)
                     out |= ((d & v.mask[n]) * w >> 8) & v.mask[n];
-                p = static_cast<T>(out + (s & 0xFFFF));
-            }
-        }
+                return out;
+            });
     });
 }
 
