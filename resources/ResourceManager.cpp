@@ -5,9 +5,11 @@
 #include "app/Common.h"
 #include "app/QuorAppBase.h"
 #include "graphics/Font.h"
+#include "resources/ImageLib.h"
 #include "resources/XMLParser.h"
 #include "sound/SoundManager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -295,6 +297,13 @@ bool ResourceManager::ParseSoundResource(XMLElement& theElement)
     return true;
 }
 
+// A number of cel rows or columns: below 1 counts as 1, and no picture is more cels across than
+// the largest image has pixels (an animation sets up a frame per cel).
+static int CelCount(const std::string& theValue)
+{
+    return std::clamp(std::atoi(theValue.c_str()), 1, ImageLib::MAX_IMAGE_DIMENSION);
+}
+
 bool ResourceManager::ParseImageResource(XMLElement& theElement)
 {
     ImageRes* aRes = FileRecord<ImageRes>(theElement, mImageMap);
@@ -329,10 +338,10 @@ bool ResourceManager::ParseImageResource(XMLElement& theElement)
     // A grid of no rows or columns is one cel, so that cel sizes never divide by zero.
     aRes->mRows = 1;
     if (HasAttribute(theElement, "rows"))
-        aRes->mRows = std::max(1, std::atoi(Attribute(theElement, "rows").c_str()));
+        aRes->mRows = CelCount(Attribute(theElement, "rows"));
     aRes->mCols = 1;
     if (HasAttribute(theElement, "cols"))
-        aRes->mCols = std::max(1, std::atoi(Attribute(theElement, "cols").c_str()));
+        aRes->mCols = CelCount(Attribute(theElement, "cols"));
 
     aRes->mAnimInfo = ImageAnimation();
     int anAnimType = ImageAnimation::AnimType_None;

@@ -2,6 +2,7 @@
 // one manifest to the next, and the failure texts with their place.
 #include <gtest/gtest.h>
 
+#include "resources/ImageLib.h"
 #include "resources/ResourceManager.h"
 #include "tests/support/TestSupport.h"
 
@@ -51,6 +52,7 @@ TEST_F(ManifestTest, ImageAttributes)
            variant="Big" alphagrid="cel_a.png"/>
     <Image id="MAPPED" path="m.png" cols="3" anim="once" perframedelay="10,,30" framemap="2,0,1,0"/>
     <Image id="PROG" path="!program"/>
+    <Image id="HUGE" path="h.png" rows="2000000000" cols="3" anim="pingpong"/>
   </Resources>
 </ResourceManifest>)")) << mManager.GetErrorText();
 
@@ -98,9 +100,15 @@ TEST_F(ManifestTest, ImageAttributes)
     EXPECT_EQ(prog->mPath, "!program");
     EXPECT_TRUE(prog->mFromProgram);
 
-    EXPECT_EQ(mManager.GetNumImages(""), 4);
-    EXPECT_EQ(mManager.GetNumImages("Game"), 3);  // not the program's own
-    EXPECT_EQ(mManager.mResGroupMap["Game"].size(), 4u);
+    // No image is more cels across than the largest image has pixels.
+    ImageRes* huge = Record<ImageRes>(mManager.mImageMap, "IMG_HUGE");
+    ASSERT_NE(huge, nullptr);
+    EXPECT_EQ(huge->mRows, ImageLib::MAX_IMAGE_DIMENSION);
+    EXPECT_EQ(huge->mAnimInfo.mNumCels, 2 * ImageLib::MAX_IMAGE_DIMENSION - 2);
+
+    EXPECT_EQ(mManager.GetNumImages(""), 5);
+    EXPECT_EQ(mManager.GetNumImages("Game"), 4);  // not the program's own
+    EXPECT_EQ(mManager.mResGroupMap["Game"].size(), 5u);
     EXPECT_EQ(mManager.mResGroupMap["Game"].front(), hero);
 }
 
