@@ -848,12 +848,17 @@ void MemoryImage::ClearRect(const Rect& theRect)
     BitsChanged();
 }
 
+// A line whose four coordinates can all be drawn with.
+static bool UsableLine(double x1, double y1, double x2, double y2)
+{
+    return UsableCoordinate(x1) && UsableCoordinate(y1) && UsableCoordinate(x2) && UsableCoordinate(y2);
+}
+
 void MemoryImage::DrawLine(double theStartX, double theStartY, double theEndX, double theEndY,
                            const Color& theColor, int theDrawMode)
 {
     uint32_t* bits = GetBits();
-    bool usable = UsableCoordinate(theStartX) && UsableCoordinate(theStartY) &&
-                  UsableCoordinate(theEndX) && UsableCoordinate(theEndY);
+    const bool usable = UsableLine(theStartX, theStartY, theEndX, theEndY);
     if (usable && theStartY == theEndY) {
         int x = static_cast<int>(std::min(theStartX, theEndX));
         FillRect(Rect(x, static_cast<int>(theStartY), static_cast<int>(std::max(theStartX, theEndX)) - x + 1,
@@ -879,8 +884,7 @@ void MemoryImage::DrawLineAA(double theStartX, double theStartY, double theEndX,
                              const Color& theColor, int theDrawMode)
 {
     uint32_t* bits = GetBits();
-    bool usable = UsableCoordinate(theStartX) && UsableCoordinate(theStartY) &&
-                  UsableCoordinate(theEndX) && UsableCoordinate(theEndY);
+    const bool usable = UsableLine(theStartX, theStartY, theEndX, theEndY);
     if (usable && (theStartY == theEndY || theStartX == theEndX)) {
         DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
         return;

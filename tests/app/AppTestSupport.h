@@ -89,6 +89,19 @@ public:
     void Update() override { ++mUpdates; }
 };
 
+// Readies an application to start as the tests start it: command line taken as read, no
+// loading thread, no single-copy check, a window of the given size.
+inline void PrepareWindowed(Quor::QuorAppBase& app, const std::string& product, int width, int height)
+{
+    app.mCmdLineParsed = true;
+    app.mLoadingThreadWanted = false;
+    app.mOnlyAllowOneCopyToRun = false;
+    app.mProductName = product;
+    app.mWidth = width;
+    app.mHeight = height;
+    app.mWindowed = true;
+}
+
 class TestApp : public Quor::QuorAppBase {
 public:
     FakeClock mFakeClock;

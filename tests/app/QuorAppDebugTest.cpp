@@ -90,13 +90,7 @@ TEST(DebugKeys, FailedRetuningClearsTheKeyTableAndPassesAltROn)
 TEST(Screenshot, NextNumberAfterTheHighestPresent)
 {
     TestApp app;
-    app.mCmdLineParsed = true;
-    app.mLoadingThreadWanted = false;
-    app.mOnlyAllowOneCopyToRun = false;
-    app.mProductName = "ShotTest";
-    app.mWidth = 64;
-    app.mHeight = 48;
-    app.mWindowed = true;
+    PrepareWindowed(app, "ShotTest", 64, 48);
     app.Init();
     ASSERT_TRUE(app.mInitialized);
     const std::string folder = Quor::GetAppDataFolder() + "_screenshots/";
@@ -171,13 +165,7 @@ TEST(ImageDump, AFolderThatCannotBeMadeEndsTheDump)
 TEST(DebugOverlays, FrameRateAndPlaybackTimeImagesSitBottomRight)
 {
     TestApp app;
-    app.mCmdLineParsed = true;
-    app.mLoadingThreadWanted = false;
-    app.mOnlyAllowOneCopyToRun = false;
-    app.mProductName = "OverlayTest";
-    app.mWidth = 200;
-    app.mHeight = 150;
-    app.mWindowed = true;
+    PrepareWindowed(app, "OverlayTest", 200, 150);
     app.Init();
     ASSERT_TRUE(app.mInitialized);
     Quor::Image* screen = app.mWidgetManager->mImage;

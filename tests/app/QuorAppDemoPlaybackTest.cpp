@@ -75,13 +75,7 @@ public:
 
 void Prepare(ScriptApp& app, const std::string& demo, uint32_t clock)
 {
-    app.mCmdLineParsed = true;
-    app.mLoadingThreadWanted = false;
-    app.mOnlyAllowOneCopyToRun = false;
-    app.mProductName = "DemoTest";
-    app.mWidth = 320;
-    app.mHeight = 200;
-    app.mWindowed = true;
+    PrepareWindowed(app, "DemoTest", 320, 200);
     app.mDemoFileName = demo;
     app.mFakeClock.mNow = clock;
 }
