@@ -491,14 +491,7 @@ void RunsAdd(const View& v, const Area& a, const Words<Pal>& src, const uint8_t*
         }
     }
     WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, colourless, [&](uint32_t s, T& p, uint32_t) {
-        const uint32_t d = p;
-        uint32_t out = 0;
-        for (int n = 0; n < 3; n++) {
-            const uint32_t m = v.mask[n], sh = v.shift[n];
-            uint32_t idx = white ? ((d & m) + (s & m)) >> sh : ((((s & m) >> sh) * k[n]) >> 8) + ((d & m) >> sh);
-            out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
-        }
-        p = static_cast<T>(out);
+        p = static_cast<T>(v.AddWord(p, s, white, k));
     });
 }
 

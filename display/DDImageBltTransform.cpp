@@ -236,13 +236,7 @@ void StretchRows(const View& v, const StretchArgs& s)
             } else if (!is16 && s.white && v.byteChannels) {
                 p = static_cast<T>(AddBytesSaturated(d, src));
             } else {
-                uint32_t out = 0;
-                for (int n = 0; n < 3; n++) {
-                    const uint32_t m = v.mask[n], sh = v.shift[n];
-                    uint32_t idx = s.white ? ((d & m) + (src & m)) >> sh : ((((src & m) >> sh) * cp[n]) >> 8) + ((d & m) >> sh);
-                    out |= static_cast<uint32_t>(v.sat[n][idx]) << sh;
-                }
-                p = static_cast<T>(out);
+                p = static_cast<T>(v.AddWord(d, src, s.white, cp));
             }
         }
     }

@@ -29,6 +29,18 @@ struct View {
     uint16_t* Row16(int y) const { return reinterpret_cast<uint16_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 2); }
     uint32_t* Row32(int y) const { return reinterpret_cast<uint32_t*>(pixels) + static_cast<ptrdiff_t>(y) * (pitch / 4); }
     uint32_t Green() const { return mask[1]; }
+    // The additive blend of a display word s over d: each channel's sum (with white) or the
+    // channel scaled by k[c] / 256 plus the destination's, clamped through the saturation table.
+    uint32_t AddWord(uint32_t d, uint32_t s, bool white, const uint32_t k[3]) const
+    {
+        uint32_t r = 0;
+        for (int c = 0; c < 3; c++) {
+            const uint32_t m = mask[c], sh = shift[c];
+            const uint32_t idx = white ? ((d & m) + (s & m)) >> sh : ((((s & m) >> sh) * k[c]) >> 8) + ((d & m) >> sh);
+            r |= static_cast<uint32_t>(sat[c][idx]) << sh;
+        }
+        return r;
+    }
     // Saturating per-channel add of k[c] (channel units) to d.
     uint32_t AddSat(uint32_t d, const uint32_t k[3]) const
     {
