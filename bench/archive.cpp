@@ -3,10 +3,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "BenchScratch.h"
 #include "resources/PakInterface.h"
 #include "tools/pak/PakFormat.h"
 
@@ -16,8 +17,9 @@ constexpr size_t ENTRY_SIZE = 20 * 1024 * 1024;
 constexpr size_t PIECE = 64 * 1024;
 
 struct Files {
-    std::string pak;
-    std::string plain;
+    quorbench::ScratchDir dir{"quor_bench_archive_"};
+    std::string pak = dir.File("archive.pak");
+    std::string plain = dir.File("plain.bin");
 };
 
 void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -27,24 +29,23 @@ void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 const Files& TestFiles() {
-    static const Files files = [] {
+    static const std::unique_ptr<Files> files = [] {
         std::vector<uint8_t> data(ENTRY_SIZE);
         uint32_t x = 12345;
         for (auto& b : data) {
             x = x * 1664525u + 1013904223u;
             b = static_cast<uint8_t>(x >> 24);
         }
-        auto dir = std::filesystem::temp_directory_path();
-        Files f{(dir / "quor_bench_archive.pak").string(), (dir / "quor_bench_plain.bin").string()};
-        Write(f.plain, data);
+        auto f = std::make_unique<Files>();
+        Write(f->plain, data);
         std::vector<uint8_t> pak;
         std::string error;
         paktool::BuildPak({{"music\\big.bin", data, 0}}, Quor::PakInterface::DEFAULT_PASSWORD, pak, error);
-        Write(f.pak, pak);
-        Quor::GetPakInterface()->AddPakFile(f.pak);
+        Write(f->pak, pak);
+        Quor::GetPakInterface()->AddPakFile(f->pak);
         return f;
     }();
-    return files;
+    return *files;
 }
 
 void BM_PakFRead(benchmark::State& state) {

@@ -2,6 +2,7 @@
 // a 1024 x 768 RGBA PNG through ImageLib::GetImage and through libpng's simplified reader,
 // a 1024 x 768 GIF through our decoder and through giflib, and the RLAlpha and NativeAlpha
 // data of a 1024 x 768 memory image.
+#include "BenchScratch.h"
 #include "graphics/MemoryImage.h"
 #include "resources/ImageLib.h"
 
@@ -42,14 +43,12 @@ std::vector<uint32_t> TestPicture()
 }
 
 struct Files {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("quor_bench_images_" + std::to_string(std::random_device{}()));
-    std::string png = (dir / "picture.png").string();
-    std::string gif = (dir / "picture.gif").string();
+    quorbench::ScratchDir dir{"quor_bench_images_"};
+    std::string png = dir.File("picture.png");
+    std::string gif = dir.File("picture.gif");
 
     Files()
     {
-        std::filesystem::create_directories(dir);
         std::vector<uint32_t> pixels = TestPicture();
 
         Quor::ImageLib::Image image;
@@ -84,11 +83,6 @@ struct Files {
         }
         EGifCloseFile(out, &error);
         GifFreeMapObject(map);
-    }
-    ~Files()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 };
 
@@ -189,5 +183,26 @@ void BuildNativeAlpha(benchmark::State& state)
     }
 }
 BENCHMARK(BuildNativeAlpha)->Unit(benchmark::kMillisecond);
+
+// Reference for both: one plain pass over the same pixels, classing each alpha as clear,
+// opaque or translucent (the decision the run-length data records) and premultiplying each
+// pixel into a second buffer (what the native alpha data holds).
+void PlainPassReference(benchmark::State& state)
+{
+    std::vector<uint32_t> pixels = TestPicture();
+    std::vector<uint8_t> classes(pixels.size());
+    std::vector<uint32_t> premultiplied(pixels.size());
+    for (auto _ : state) {
+        for (size_t i = 0; i < pixels.size(); i++) {
+            uint32_t p = pixels[i], a = p >> 24;
+            classes[i] = uint8_t(a == 0 ? 0 : a == 255 ? 1 : 2);
+            premultiplied[i] = (a << 24) | (((p >> 16) & 0xFF) * a / 255) << 16 |
+                               (((p >> 8) & 0xFF) * a / 255) << 8 | ((p & 0xFF) * a / 255);
+        }
+        benchmark::DoNotOptimize(classes.data());
+        benchmark::DoNotOptimize(premultiplied.data());
+    }
+}
+BENCHMARK(PlainPassReference)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 // Loading a resource group of 40 PNG pictures (sizes from 32 x 32 to 1024 x 768, a quarter of
 // them with a separate alpha picture, half of them palettizable) through the resource manager,
 // beside decoding the same files with libpng's simplified reader alone.
+#include "BenchScratch.h"
 #include "app/Common.h"
 #include "app/QuorAppBase.h"
 #include "display/DDImage.h"
@@ -20,15 +21,13 @@
 namespace {
 
 struct Fixture {
-    std::filesystem::path mDir;
+    quorbench::ScratchDir mScratch{"quor_bench_resources_"};
+    std::filesystem::path mDir = mScratch.Path();
     std::vector<std::string> mFiles;  // every file the group reads, alpha pictures included
     std::string mManifest;
 
     Fixture()
     {
-        mDir = std::filesystem::temp_directory_path() /
-               ("quor_bench_resources_" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(mDir);
         const int sizes[][2] = {{1024, 768}, {800, 600}, {640, 480}, {512, 512}, {256, 256},
                                 {300, 200},  {128, 128}, {64, 64},   {200, 100}, {32, 32}};
         std::mt19937 random(99);
@@ -75,7 +74,6 @@ struct Fixture {
         std::fwrite(text.data(), 1, text.size(), f);
         std::fclose(f);
     }
-    ~Fixture() { std::filesystem::remove_all(mDir); }
 
     void Write(const std::string& name, Quor::ImageLib::Image* picture)
     {

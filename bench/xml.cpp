@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchScratch.h"
 #include "resources/XMLParser.h"
 
 namespace {
@@ -29,7 +30,8 @@ const std::string& GameDataFile() {
             xml += item;
         }
         xml += "</GameData>\n";
-        std::string file = (std::filesystem::temp_directory_path() / "quor_bench_gamedata.xml").string();
+        static const quorbench::ScratchDir dir("quor_bench_xml_");
+        std::string file = dir.File("gamedata.xml");
         FILE* f = std::fopen(file.c_str(), "wb");
         std::fwrite(xml.data(), 1, xml.size(), f);
         std::fclose(f);
