@@ -1,8 +1,15 @@
-// Program entry of the game.
-#include <cstdio>
+// Program entry of the game: makes the one application object, starts it and runs it until the
+// player quits, then destroys it. The exit status is non-zero after a fatal error.
+#include "game/shell/GameApp.h"
+#include "platform/Shell.h"
 
-int main(int, char**)
+int main(int argc, char** argv)
 {
-    std::printf("tallowmere %s\n", TALLOWMERE_VERSION);
-    return 0;
+    plat::SetCommandLine(argc, argv);
+    auto* app = new Quor::GameApp();
+    app->Init();
+    app->Start();
+    int status = app->exitStatus;
+    delete app;
+    return status;
 }

@@ -24,6 +24,10 @@ public:
     explicit DCapResource(QuorAppBase* theApp);
     // Deletes every resource record, every filed object and the list, then the base goes.
     ~DCapResource() override;
+
+    // Frees the group's loaded objects and sets the group's image and font variables to null, so
+    // that nothing draws from a freed picture; the empty name does so for every group.
+    void DeleteResources(const std::string& theGroup) override;
 };
 
 } // namespace Quor

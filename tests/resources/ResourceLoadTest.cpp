@@ -16,6 +16,7 @@
 #include "resources/ResourceManager.h"
 #include "sound/SoundManager.h"
 #include "sound/SoundStore.h"
+#include "tests/support/ResourceFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tools/pak/PakFormat.h"
 
@@ -26,31 +27,12 @@
 #include <vector>
 
 using namespace Quor;
+using quortest::Bytes;
+using quortest::PngBytes;
+using quortest::StoreSoundManager;
+using quortest::Wave;
 
 namespace {
-
-// A sound manager whose sounds are the store's; it plays nothing.
-class StoreSoundManager : public SoundManager {
-public:
-    SoundStore mStore;
-
-    bool Initialized() override { return false; }
-    int LoadSound(const std::string&) override { return -1; }
-    bool LoadSoundToId(int id, const std::string& name) override { return mStore.LoadSoundToId(id, name); }
-    void ReleaseSound(int id) override { mStore.ReleaseSound(id); }
-    void SetVolume(double) override {}
-    bool SetBaseVolume(int id, double volume) override { return mStore.SetBaseVolume(id, volume); }
-    bool SetBasePan(int id, int pan) override { return mStore.SetBasePan(id, pan); }
-    SoundInstance* GetSoundInstance(int) override { return nullptr; }
-    void ReleaseSounds() override { mStore.ReleaseSounds(); }
-    void ReleaseChannels() override {}
-    double GetMasterVolume() override { return 1.0; }
-    void SetMasterVolume(double) override {}
-    void SetCooperativeWindow(void*, bool) override {}
-    void StopAllSounds() override {}
-    int GetFreeSoundId() override { return mStore.GetFreeSoundId(); }
-    int GetNumSounds() override { return mStore.GetNumSounds(); }
-};
 
 // Popups are recorded. Pictures are loaded into display images and shared by upper-cased name
 // and variant, as the application does with a display.
@@ -87,47 +69,6 @@ public:
         return handle;
     }
 };
-
-std::vector<uint8_t> PngBytes(int w, int h, const std::function<uint32_t(int, int)>& pixel)
-{
-    quortest::TempDir dir;
-    std::unique_ptr<ImageLib::Image> image(ImageLib::AllocImage(w, h));
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            image->mBits[y * w + x] = pixel(x, y);
-    if (!ImageLib::WritePNGImage(dir.File("a.png"), image.get()))
-        throw std::runtime_error("cannot write a PNG");
-    return quortest::ReadFile(dir.File("a.png"));
-}
-
-std::vector<uint8_t> Bytes(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-std::vector<uint8_t> Wave(const std::vector<uint8_t>& samples)
-{
-    auto put = [](std::vector<uint8_t>& out, uint32_t v, int n) {
-        for (int i = 0; i < n; i++)
-            out.push_back(uint8_t(v >> (8 * i)));
-    };
-    std::vector<uint8_t> out = Bytes("RIFF");
-    put(out, 36 + uint32_t(samples.size()), 4);
-    for (char c : std::string("WAVEfmt "))
-        out.push_back(uint8_t(c));
-    put(out, 16, 4);
-    put(out, 1, 2);
-    put(out, 1, 2);
-    put(out, 22050, 4);
-    put(out, 44100, 4);
-    put(out, 2, 2);
-    put(out, 16, 2);
-    for (char c : std::string("data"))
-        out.push_back(uint8_t(c));
-    put(out, uint32_t(samples.size()), 4);
-    out.insert(out.end(), samples.begin(), samples.end());
-    return out;
-}
 
 // Pixels of the fixture pictures.
 uint32_t Grey(int v) { return 0xFF000000u | uint32_t(v) * 0x010101u; }

@@ -2,6 +2,7 @@
 // shape, binding with a missing name, countries, the animation retiming and the lookup tables.
 #include <gtest/gtest.h>
 
+#include "game/shell/DCapResource.h"
 #include "game/shell/ResourceBinding.h"
 #include "graphics/Image.h"
 #include "graphics/MemoryImage.h"
@@ -246,4 +247,21 @@ TEST_F(ResourceBindTest, SoundsBindTheirIds)
     // Deleting the group keeps sound ids (they are numbers, not pointers).
     UnbindResourceGroup("Sound");
     EXPECT_EQ(SE_CLICK, 1);
+}
+
+TEST_F(ResourceBindTest, DeletingAGroupClearsItsPictures)
+{
+    FakeResources rm;
+    rm.AddGroup("MenuHelp");
+    rm.AddGroup("Fx");
+    ASSERT_TRUE(BindMenuHelpResources(&rm));
+    ASSERT_TRUE(BindFxResources(&rm));
+
+    DCapResource game(nullptr);
+    game.DeleteResources("MenuHelp");
+    EXPECT_EQ(MH_1, nullptr);
+    EXPECT_EQ(ResourceImageById(MH_3_ID), nullptr);
+    EXPECT_NE(FX_C_BIRD, nullptr);
+    game.DeleteResources("");
+    EXPECT_EQ(FX_C_BIRD, nullptr);
 }

@@ -1,0 +1,119 @@
+// The game's application object: the one object the program makes. It starts the game (resource
+// manifests, the "Init" group, the loading screen, game data and profiles), runs the loading
+// thread that loads the effect, popup and sound groups, opens and closes the screens by number,
+// and holds what the game shell shares: resources, game-data tables, profiles and high scores.
+#pragma once
+
+#include "app/QuorAppBase.h"
+#include "game/shell/GameTables.h"
+#include "game/shell/HighScores.h"
+#include "game/shell/PlayerProfile.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class DCapResource;
+class Loading;
+class MusicTrackList;
+class ResourceManager;
+class Widget;
+class XMLParser;
+
+// The numbers of the full-window screens, the slots of GameApp::screens.
+enum ScreenId {
+    SCREEN_GAME = 1,
+    SCREEN_MAIN_MENU = 2,
+    SCREEN_HELP = 3,
+    SCREEN_OPTION = 4,
+    SCREEN_CREDIT = 5,
+    SCREEN_AWARD = 6,
+    SCREEN_SCORE = 7,
+    SCREEN_QUIT = 8,
+    SCREEN_ACCOUNT = 9,
+    SCREEN_LOGO = 10,
+    SCREEN_EDITOR = 11,
+    SCREEN_EDITOR2 = 12,
+    SCREEN_SLOTS = 13
+};
+
+class GameApp : public QuorAppBase, public GameTables {
+public:
+    // The resource manifests, read in this order.
+    static const char* const kResourceManifests[16];
+    // The password of the game's archive.
+    static constexpr const char* kArchivePassword = "lorvtekmiqazund";
+
+    XMLParser* xmlParser = nullptr;   // owned; the game-data readers use it
+    Loading* loadingScreen = nullptr; // the start-up screen until loading has ended
+    // Set once the loading screen's splash images are over; the loading thread waits for it. Set
+    // it through SetSplashDone, which wakes the loading thread.
+    std::atomic<bool> splashDone{false};
+    DCapResource* resourceManager = nullptr;  // owned
+    MusicTrackList* musicTracks = nullptr;    // owned
+    std::list<ScoreEntry>* highScores = nullptr;  // owned
+    Widget* screens[SCREEN_SLOTS] = {};       // slot 0 never holds a screen
+    std::vector<PlayerProfile> profiles;      // slots 0-4 after Init
+    int32_t currentProfile = 0;
+
+    // The program's exit status: non-zero after a fatal error that ended the main loop.
+    std::atomic<int> exitStatus{0};
+
+    GameApp();
+    ~GameApp() override;
+
+    void Init() override;
+    void ParseResourceManifests() override;
+    void LoadingThreadProc() override;
+    void LoadingThreadCompleted() override;
+    // Shows the resource manager's error text; with exitProgram the program ends with status 1.
+    void ReportResourceError(bool exitProgram) override;
+    void TakeScreenshot() override;
+    // Also wakes the loading thread while it waits for the splash images.
+    void Shutdown() override;
+    // Turns the loading thread's redraw requests into a redraw of the loading screen.
+    void UpdateFrames() override;
+
+    // Screens by number: opens screen id (1-12) over the open ones; closes it (deleted after the
+    // current update, so a screen may close itself from its own handlers).
+    void ShowScreen(int id, int mode);
+    void RemoveScreen(int id);
+
+    void SetSplashDone();
+
+    PlayerProfile& GetCurrentProfile() { return profiles[size_t(currentProfile)]; }
+    // Appends a blank profile with the name, in the next slot.
+    void CreateDefaultProfile(const std::string& name);
+    // Resets all five profiles when one of them carries another version stamp.
+    void ValidateProfileVersions();
+    // Reads the save file of a slot into its profile; false when there is none.
+    bool LoadPlayerProfile(int slot);
+    bool AnyProfileNamed() const;
+    // Reads the game-data files into the tables.
+    bool LoadGameData();
+
+protected:
+    // The screen of a number, or null for a number that is no screen; a screen that the game
+    // does not have yet is replaced by the main menu (one log line says so).
+    virtual Widget* MakeScreen(int& id, int mode);
+
+private:
+    enum class LoadResult { Loaded, Failed, Aborted };
+    // Loads a group one resource at a time, counting progress, then binds it.
+    LoadResult LoadGroupStepByStep(const char* group, bool (*bind)(ResourceManager*));
+
+    std::mutex mSplashLock;
+    std::condition_variable mSplashWake;
+    std::atomic<bool> mLoadingRedrawRequested{false};
+    // The group whose load or binding failed on the loading thread ("" for none); written by the
+    // loading thread before it ends, read by the main thread after.
+    std::atomic<const char*> mLoadingFailedGroup{nullptr};
+};
+
+} // namespace Quor

@@ -1,0 +1,62 @@
+// GameApp: the screens by number.
+#include "game/shell/GameApp.h"
+
+#include "game/shell/PlaceholderScreen.h"
+#include "platform/Sys.h"
+#include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+
+#include <cstdio>
+
+namespace Quor {
+
+namespace {
+
+const char* const kScreenNames[SCREEN_SLOTS] = {
+    "",      "GamePhase",    "MainMenu",     "PopupHelp", "PopupOption", "Credit",     "Award",
+    "Score", "PopupQuit",    "PopupAccount", "LogoSelect", "DataEditor", "DataEditor",
+};
+
+} // namespace
+
+Widget* GameApp::MakeScreen(int& id, int mode)
+{
+    (void)mode;
+    if (id < 1 || id >= SCREEN_SLOTS)
+        return nullptr;
+    if (id != SCREEN_MAIN_MENU) {
+        // Not built yet: the main menu opens in its place, so the game never ends on an empty
+        // screen.
+        char line[160];
+        std::snprintf(line, sizeof(line), "Screen %d (%s) is not built yet; the main menu opens instead\n", id,
+                      kScreenNames[id]);
+        plat::DebugOutput(line);
+        id = SCREEN_MAIN_MENU;
+    }
+    return new PlaceholderScreen(this);
+}
+
+void GameApp::ShowScreen(int id, int mode)
+{
+    Widget* screen = MakeScreen(id, mode);
+    if (!screen)
+        return;
+    // A slot that still holds a screen gives it up first, so no screen is left unreachable.
+    if (screens[id])
+        RemoveScreen(id);
+    screens[id] = screen;
+    screen->Resize(0, 0, mWidth, mHeight);
+    mWidgetManager->AddWidget(screen);
+}
+
+void GameApp::RemoveScreen(int id)
+{
+    if (id < 1 || id >= SCREEN_SLOTS || !screens[id])
+        return;
+    Widget* screen = screens[id];
+    mWidgetManager->RemoveWidget(screen);
+    SafeDeleteWidget(screen);
+    screens[id] = nullptr;
+}
+
+} // namespace Quor

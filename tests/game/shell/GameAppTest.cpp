@@ -1,0 +1,330 @@
+// The game application on a fixture archive, each start in a child process of its own (the
+// archive reader and the C runtime's generator are process-wide): construction, a whole start
+// through the loading thread to the main menu, closing during the splash, resource errors on the
+// loading thread and at start-up, and the random numbers of a recorded run played back.
+#include "tests/game/shell/GameFixture.h"
+
+#include "game/shell/DCapResource.h"
+#include "platform/Window.h"
+#include "widgets/Widget.h"
+#include "widgets/WidgetManager.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+using namespace Quor;
+using quortest::FixtureGame;
+
+namespace {
+
+// Ends a child that hangs, so that a fault shows as a failure rather than a stuck test.
+void Watchdog()
+{
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(90));
+        std::fprintf(stderr, "watchdog: the run did not end\n");
+        std::_Exit(99);
+    }).detach();
+}
+
+// Runs a game on the fixture archive in the run's folder and ends the process with its status.
+void RunGame(const quortest::GameArchiveOptions& options, bool writeArchive,
+             const std::function<void(FixtureGame&)>& afterInit, const std::function<void(FixtureGame&)>& atEnd)
+{
+    Watchdog();
+    // Inside the run's folder, which the parent removes: exit() skips destructors.
+    quortest::TempDir dir(quortest::RunDir());
+    if (writeArchive)
+        quortest::WriteGameArchive(dir.Path().string(), options);
+    auto* game = new FixtureGame(dir.Path().string());
+    game->Init();
+    if (afterInit)
+        afterInit(*game);
+    game->Start();
+    if (atEnd)
+        atEnd(*game);
+    int status = game->exitStatus;
+    delete game;
+    std::exit(status);
+}
+
+} // namespace
+
+TEST(GameAppTest, ConstructorSetsTheGameUp)
+{
+    GameApp app;
+    EXPECT_EQ(app.mTitle, "Tallowmere - ");
+    EXPECT_EQ(app.mProductName, "Tallowmere");
+    EXPECT_EQ(app.mRegistryKey, "Ondrel\\QuorAppFramework\\Orvel");
+    EXPECT_EQ(app.mWidth, 1024);
+    EXPECT_EQ(app.mHeight, 768);
+    EXPECT_EQ(GetPakInterface()->mDecryptPassword, "lorvtekmiqazund");
+    EXPECT_FALSE(app.splashDone);
+    EXPECT_EQ(app.loadingScreen, nullptr);
+    for (Widget* screen : app.screens)
+        EXPECT_EQ(screen, nullptr);
+    ASSERT_NE(app.highScores, nullptr);
+    ASSERT_EQ(app.highScores->size(), 10u);
+    EXPECT_EQ(app.highScores->front().score, 500000);
+    EXPECT_EQ(app.highScores->back().score, 50000);
+    EXPECT_TRUE(app.profiles.empty());
+    EXPECT_EQ(app.currentProfile, 0);
+    EXPECT_NE(app.resourceManager, nullptr);
+    EXPECT_NE(app.musicTracks, nullptr);
+    EXPECT_EQ(app.miniGameTuning, MiniGameTuning{GameTables().miniGameTuning});
+}
+
+TEST(GameAppDeathTest, StartLoadsTheThreeGroupsThenOpensTheMainMenu)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            double maxProgress = 0;
+            bool menuOpened = false;
+            RunGame(
+                {}, true,
+                [&](FixtureGame& game) {
+                    // A first start: five blank profiles, full screen, the total of the three groups.
+                    std::fprintf(stderr, "profiles %zu windowed %d total %d loading %d\n", game.profiles.size(),
+                                 int(game.mWindowed), int(game.mNumLoadingThreadTasks), game.loadingScreen != nullptr);
+                    game.mOnUpdate = [&](FixtureGame& g) {
+                        maxProgress = std::max(maxProgress, g.GetLoadingProgress());
+                        if (g.screens[SCREEN_MAIN_MENU] && !menuOpened) {
+                            menuOpened = true;
+                            g.Shutdown();
+                        }
+                    };
+                },
+                [&](FixtureGame& game) {
+                    std::fprintf(stderr, "done %d/%d progress %.6f max %.6f menu %d fx %d popup %d sound %d\n",
+                                 int(game.mCompletedLoadingThreadTasks), int(game.mNumLoadingThreadTasks),
+                                 game.GetLoadingProgress(), maxProgress, int(menuOpened), FX_C_CAR5 != nullptr,
+                                 MP_TICK2_BG != nullptr, SE_ENV_WIND > 0 || SE_CLICK > 0);
+                });
+        },
+        ::testing::ExitedWithCode(0),
+        "profiles 5 windowed 0 total 75 loading 1(.|\n)*done 75/75 progress 1.000000 max 1.000000 menu 1 fx 1 popup 1 "
+        "sound 1");
+}
+
+TEST(GameAppDeathTest, ClosingDuringTheSplashEndsWithoutLoading)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::chrono::steady_clock::time_point closed;
+            RunGame(
+                {}, true,
+                [&](FixtureGame& game) {
+                    game.splashDone = false;  // the splash images are still showing
+                    game.mOnUpdate = [&](FixtureGame& g) {
+                        if (g.mUpdateCount == 20) {
+                            closed = std::chrono::steady_clock::now();
+                            plat::PostMessage(plat::WindowId(reinterpret_cast<uintptr_t>(g.mHWnd)), plat::WM_CLOSE, 0, 0);
+                        }
+                    };
+                },
+                [&](FixtureGame& game) {
+                    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                                    closed)
+                                  .count();
+                    std::fprintf(stderr, "closed within 1 s %d loaded %d fx %d\n", int(ms < 1000),
+                                 int(game.mCompletedLoadingThreadTasks),
+                                 int(game.resourceManager->mLoadedGroups.count("Fx")));
+                });
+        },
+        ::testing::ExitedWithCode(0), "closed within 1 s 1 loaded 0 fx 0");
+}
+
+TEST(GameAppDeathTest, MissingEffectImageIsShownAndEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            quortest::GameArchiveOptions options;
+            options.omit = {"FX_C_BIRD"};
+            RunGame(options, true, nullptr, [](FixtureGame& game) {
+                std::fprintf(stderr, "popups %zu menu %d\n", game.mPopups.size(),
+                             int(game.screens[SCREEN_MAIN_MENU] != nullptr));
+            });
+        },
+        ::testing::ExitedWithCode(1), "popup: Image resource not found: FX_C_BIRD\n(.|\n)*popups 1 menu 0");
+}
+
+TEST(GameAppDeathTest, MissingSoundIsShownAndEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            quortest::GameArchiveOptions options;
+            options.omit = {"SE_ENV_WIND"};
+            RunGame(options, true, nullptr, [](FixtureGame& game) {
+                std::fprintf(stderr, "popups %zu menu %d\n", game.mPopups.size(),
+                             int(game.screens[SCREEN_MAIN_MENU] != nullptr));
+            });
+        },
+        ::testing::ExitedWithCode(1), "popup: Sound resource not found: SE_ENV_WIND\n(.|\n)*popups 1 menu 0");
+}
+
+TEST(GameAppDeathTest, MissingStartImageEndsTheStart)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    quortest::GameArchiveOptions options;
+    options.omit = {"BTN_NO_C"};
+    EXPECT_EXIT(RunGame(options, true, nullptr, nullptr), ::testing::ExitedWithCode(1),
+                "popup: Image resource not found: BTN_NO_C");
+}
+
+TEST(GameAppDeathTest, MissingArchiveIsReportedByTheFirstManifest)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunGame({}, false, nullptr, nullptr), ::testing::ExitedWithCode(1),
+                "popup: Resource file not found: properties\\\\res_init.xml");
+}
+
+namespace {
+
+// A screen that closes itself from its update, as a screen does from a button handler, and goes
+// on using its own fields afterwards.
+class SelfClosingScreen : public Widget {
+public:
+    GameApp* mApp;
+    bool* mDeleted;
+    int mAfterRemove = 0;
+
+    SelfClosingScreen(GameApp* app, bool* deleted) : mApp(app), mDeleted(deleted) {}
+    ~SelfClosingScreen() override { *mDeleted = true; }
+    void Update() override
+    {
+        mApp->RemoveScreen(SCREEN_SCORE);
+        mAfterRemove = mWidth + (*mDeleted ? 1000 : 0);
+    }
+};
+
+class ScreenApp : public GameApp {
+public:
+    bool mProbeDeleted = false;
+    SelfClosingScreen* mProbe = nullptr;
+
+protected:
+    Widget* MakeScreen(int& id, int mode) override
+    {
+        if (id != SCREEN_SCORE)
+            return GameApp::MakeScreen(id, mode);
+        mProbe = new SelfClosingScreen(this, &mProbeDeleted);
+        return mProbe;
+    }
+};
+
+bool InManager(GameApp& app, Widget* widget)
+{
+    return app.mWidgetManager->HasWidget(widget);
+}
+
+} // namespace
+
+TEST(GameAppScreens, OpenCloseAndReplaceByNumber)
+{
+    ScreenApp app;
+    // Numbers that are no screen change nothing.
+    for (int id : {0, 13, -1, 100}) {
+        app.ShowScreen(id, 0);
+        app.RemoveScreen(id);
+    }
+    for (Widget* screen : app.screens)
+        EXPECT_EQ(screen, nullptr);
+    EXPECT_TRUE(app.mWidgetManager->mWidgets.empty());
+
+    // A screen the game does not have yet opens the main menu in its place, over the window.
+    app.ShowScreen(SCREEN_CREDIT, 0);
+    EXPECT_EQ(app.screens[SCREEN_CREDIT], nullptr);
+    Widget* menu = app.screens[SCREEN_MAIN_MENU];
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(InManager(app, menu));
+    EXPECT_EQ(menu->GetRect(), Rect(0, 0, 1024, 768));
+
+    // Opening an open number replaces the screen instead of leaving it in the tree.
+    app.ShowScreen(SCREEN_MAIN_MENU, 0);
+    Widget* second = app.screens[SCREEN_MAIN_MENU];
+    EXPECT_NE(second, menu);
+    EXPECT_FALSE(InManager(app, menu));
+    EXPECT_EQ(app.mWidgetManager->mWidgets.size(), 1u);
+    app.ProcessSafeDeletes();
+
+    // Closing an empty slot does nothing; closing an open one empties it.
+    app.RemoveScreen(SCREEN_HELP);
+    EXPECT_TRUE(InManager(app, second));
+    app.RemoveScreen(SCREEN_MAIN_MENU);
+    EXPECT_EQ(app.screens[SCREEN_MAIN_MENU], nullptr);
+    EXPECT_FALSE(InManager(app, second));
+    app.ProcessSafeDeletes();
+}
+
+TEST(GameAppScreens, ScreenClosingItselfIsDeletedAfterTheUpdate)
+{
+    ScreenApp app;
+    app.ShowScreen(SCREEN_SCORE, 0);
+    ASSERT_NE(app.mProbe, nullptr);
+    SelfClosingScreen* probe = app.mProbe;
+    app.UpdateFrames();
+    // The handler ran to its end on a live screen; the slot is empty.
+    EXPECT_EQ(probe->mAfterRemove, 1024);
+    EXPECT_FALSE(app.mProbeDeleted);
+    EXPECT_EQ(app.screens[SCREEN_SCORE], nullptr);
+    app.ProcessSafeDeletes();
+    EXPECT_TRUE(app.mProbeDeleted);
+}
+
+namespace {
+
+std::vector<int> GameDraws()
+{
+    std::vector<int> out;
+    for (int i = 0; i < 8; ++i)
+        out.push_back(std::rand());
+    return out;
+}
+
+// Records a start of the game, plays it back at another start time and compares the numbers the
+// game draws right after start-up.
+void RecordAndReplay()
+{
+    Watchdog();
+    quortest::TempDir dir(quortest::RunDir());
+    quortest::WriteGameArchive(dir.Path().string());
+    const std::string demo = dir.File("replay.dmo");
+    std::vector<int> recorded;
+    uint32_t recordedSeed = 0;
+    {
+        auto* game = new FixtureGame(dir.Path().string());
+        game->mRecordingDemo = true;
+        game->mDemoFileName = demo;
+        game->Init();
+        recorded = GameDraws();
+        recordedSeed = game->mRandomSeed;
+        game->Shutdown();
+        delete game;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // another start time
+    auto* game = new FixtureGame(dir.Path().string());
+    game->mPlayingDemo = true;
+    game->mDemoFileName = demo;
+    game->Init();
+    std::vector<int> played = GameDraws();
+    std::fprintf(stderr, "seed %d draws %d\n", int(game->mRandomSeed == recordedSeed), int(played == recorded));
+    game->Shutdown();
+    delete game;
+    std::exit(0);
+}
+
+} // namespace
+
+TEST(GameAppDeathTest, RecordedRunReplaysTheGameDrawsAfterInit)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RecordAndReplay(), ::testing::ExitedWithCode(0), "seed 1 draws 1");
+}
