@@ -4,11 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <type_traits>
 #include <vector>
 
 #include "app/QuorAppBase.h"
 #include "graphics/Matrix.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/PixelRows.h"
 #include "graphics/SampleTrim.h"
 #include "graphics/SWTri.h"
 
@@ -181,7 +185,12 @@ void NormalBltOpaqueWhite(uint32_t* dst, int dstW, const Src& src, const uint8_t
             int n = std::min<int>(std::max<int>(run[i], 1), ar.width - i);
             uint32_t first = src[sRow + i];
             uint32_t a = first >> 24;
-            if (a == 255) {
+            if constexpr (std::is_same_v<Src, BitsSource>) {
+                if (a == 255)
+                    std::memcpy(d + i, src.bits + sRow + i, sizeof(uint32_t) * static_cast<size_t>(n));
+                else if (a != 0)
+                    PixelRows::BlendOverOpaque(d + i, src.bits + sRow + i, n);
+            } else if (a == 255) {
                 for (int k = 0; k < n; ++k)
                     d[i + k] = src[sRow + i + k];
             } else if (a != 0) {
@@ -278,18 +287,21 @@ void NormalBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const S
 
 // One form of the additive blit; the form is fixed for the whole blit, so the inner loop
 // carries no tests.
+// The sums saturate at 255 (the application's add table holds min(i, 255)).
 template <bool White, bool HasAlpha, class Src>
 void AdditiveRows(uint32_t* dst, int dstW, const Src& src, int srcW, const BltArea& ar,
-                  const uint8_t* table, uint32_t pr, uint32_t pg, uint32_t pb)
+                  uint32_t pr, uint32_t pg, uint32_t pb)
 {
-    // A private word copy of the add table: byte loads from the application's table could
-    // alias the destination and would be re-read after every store.
-    uint32_t tab[512];
-    for (int i = 0; i < 512; ++i)
-        tab[i] = table[i];
     for (int j = 0; j < ar.height; ++j) {
         size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
         uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
+        if constexpr (White && std::is_same_v<Src, BitsSource>) {
+            if constexpr (HasAlpha)
+                PixelRows::AddAlphaScaled(d, src.bits + sRow, ar.width);
+            else
+                PixelRows::AddSaturate(d, src.bits + sRow, ar.width);
+            continue;
+        }
         for (int i = 0; i < ar.width; ++i) {
             uint32_t s = src[sRow + i];
             uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF, sa = s >> 24;
@@ -312,8 +324,9 @@ void AdditiveRows(uint32_t* dst, int dstW, const Src& src, int srcW, const BltAr
                 addB = (sb * pb) >> 8;
             }
             uint32_t dd = d[i];
-            d[i] = (dd & 0xFF000000u) | (tab[((dd >> 16) & 0xFF) + addR] << 16) |
-                   (tab[((dd >> 8) & 0xFF) + addG] << 8) | tab[(dd & 0xFF) + addB];
+            auto sat = [](uint32_t v) { return std::min<uint32_t>(v, 255); };
+            d[i] = (dd & 0xFF000000u) | (sat(((dd >> 16) & 0xFF) + addR) << 16) |
+                   (sat(((dd >> 8) & 0xFF) + addG) << 8) | sat((dd & 0xFF) + addB);
         }
     }
 }
@@ -324,7 +337,6 @@ void AdditiveBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const
 {
     const int dstW = theDest->GetWidth();
     const int srcW = theSrc->GetWidth();
-    const uint8_t* tab = AddTable(theDest);
     theSrc->RescanAlphaFlags();
     const bool hasAlpha = theSrc->mHasAlpha;
     Channels c = ClampColor(theColor);
@@ -332,13 +344,13 @@ void AdditiveBlt(MemoryImage* theDest, uint32_t* dst, MemoryImage* theSrc, const
     const uint32_t pr = c.r * c.a / 255, pg = c.g * c.a / 255, pb = c.b * c.a / 255;
     if (theColor.IsWhite()) {
         if (hasAlpha)
-            AdditiveRows<true, true>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+            AdditiveRows<true, true>(dst, dstW, src, srcW, ar, pr, pg, pb);
         else
-            AdditiveRows<true, false>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+            AdditiveRows<true, false>(dst, dstW, src, srcW, ar, pr, pg, pb);
     } else if (hasAlpha) {
-        AdditiveRows<false, true>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+        AdditiveRows<false, true>(dst, dstW, src, srcW, ar, pr, pg, pb);
     } else {
-        AdditiveRows<false, false>(dst, dstW, src, srcW, ar, tab, pr, pg, pb);
+        AdditiveRows<false, false>(dst, dstW, src, srcW, ar, pr, pg, pb);
     }
 }
 
@@ -800,9 +812,15 @@ void MemoryImage::FillRect(const Rect& theRect, const Color& theColor, int /*the
     Channels c = ClampColor(theColor);
     if (bits != nullptr && r.mWidth > 0 && r.mHeight > 0 && c.a > 0) {
         if (c.a == 255) {
-            uint32_t word = (c.a << 24) | (c.r << 16) | (c.g << 8) | c.b;
-            for (int y = r.mY; y < r.mY + r.mHeight; ++y)
-                std::fill_n(bits + static_cast<size_t>(y) * mWidth + r.mX, r.mWidth, word);
+            // Whole rows make one block; wmemset stores 32-bit words at the C library's speed.
+            static_assert(sizeof(wchar_t) == sizeof(uint32_t));
+            wchar_t word = static_cast<wchar_t>((c.a << 24) | (c.r << 16) | (c.g << 8) | c.b);
+            auto* first = reinterpret_cast<wchar_t*>(bits + static_cast<size_t>(r.mY) * mWidth + r.mX);
+            if (r.mWidth == mWidth)
+                std::wmemset(first, word, static_cast<size_t>(r.mWidth) * r.mHeight);
+            else
+                for (int y = 0; y < r.mHeight; ++y)
+                    std::wmemset(first + static_cast<size_t>(y) * mWidth, word, static_cast<size_t>(r.mWidth));
         } else {
             // One colour over the whole rectangle: the factors depend only on the destination
             // alpha. A row whose pixels share one alpha (an opaque screen, say) is blended in a
@@ -817,17 +835,7 @@ void MemoryImage::FillRect(const Rect& theRect, const Color& theColor, int /*the
                 }
                 if ((all >> 24) == (any >> 24)) {
                     uint32_t dA = all >> 24;
-                    uint32_t na = static_cast<uint32_t>(t.newAlpha[c.a][dA]) << 24;
-                    uint32_t f = t.factor[c.a][dA];
-                    // Red and blue share one word: d * (256 - f) + c * f stays below 65536
-                    // per channel, so the two never carry into each other.
-                    uint32_t nf = 256 - f;
-                    uint32_t crb = ((c.r << 16) | c.b) * f, cg = (c.g << 8) * f;
-                    for (int x = 0; x < r.mWidth; ++x) {
-                        uint32_t d = p[x];
-                        p[x] = na | ((((d & 0x00FF00FF) * nf + crb) >> 8) & 0x00FF00FF) |
-                               ((((d & 0x0000FF00) * nf + cg) >> 8) & 0x0000FF00);
-                    }
+                    PixelRows::BlendColor(p, r.mWidth, c.r, c.g, c.b, t.factor[c.a][dA], t.newAlpha[c.a][dA]);
                 } else {
                     for (int x = 0; x < r.mWidth; ++x)
                         p[x] = BlendExact(p[x], c.r, c.g, c.b, c.a, t);
