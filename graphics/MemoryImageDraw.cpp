@@ -16,6 +16,10 @@
 #include "graphics/SampleTrim.h"
 #include "graphics/SWTri.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Quor {
 
 namespace {
@@ -1063,14 +1067,36 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
         if (tags[slot] != srcRow) {
             std::fill_n(acc, rowWords, uint16_t(0));
             const uint32_t* s = src + static_cast<size_t>(srcRow) * srcW;
+            // A cell holds blue, green, red and alpha, the order of the pixel's bytes.
+#if defined(__SSE2__)
+            // Taps of one cell follow each other: their sum is kept in a register and added to
+            // the cell once.
+            __m128i sum = _mm_setzero_si128();
+            int cur = -1;
+            auto flush = [&]() {
+                if (cur >= 0) {
+                    auto* cell = reinterpret_cast<__m128i*>(acc + static_cast<size_t>(cur) * 4);
+                    _mm_storel_epi64(cell, _mm_add_epi16(_mm_loadl_epi64(cell), sum));
+                }
+            };
+            for (const Tap& t : tx) {
+                if (t.dst != cur) {
+                    flush();
+                    cur = t.dst;
+                    sum = _mm_setzero_si128();
+                }
+                __m128i px = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(s[t.src])), _mm_setzero_si128());
+                sum = _mm_add_epi16(sum, _mm_mullo_epi16(px, _mm_set1_epi16(static_cast<short>(t.weight))));
+            }
+            flush();
+#else
             for (const Tap& t : tx) {
                 uint32_t p = s[t.src];
                 uint16_t* cell = acc + static_cast<size_t>(t.dst) * 4;
-                cell[0] = static_cast<uint16_t>(cell[0] + t.weight * (p >> 24));
-                cell[1] = static_cast<uint16_t>(cell[1] + t.weight * ((p >> 16) & 0xFF));
-                cell[2] = static_cast<uint16_t>(cell[2] + t.weight * ((p >> 8) & 0xFF));
-                cell[3] = static_cast<uint16_t>(cell[3] + t.weight * (p & 0xFF));
+                for (int c = 0; c < 4; ++c)
+                    cell[c] = static_cast<uint16_t>(cell[c] + t.weight * ((p >> (8 * c)) & 0xFF));
             }
+#endif
             tags[slot] = srcRow;
         }
         return acc;
@@ -1088,31 +1114,100 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
         int y = theDestRect.mY + j;
         if (y < 0 || y >= destH)
             continue;
-        std::fill(cells.begin(), cells.end(), 0u);
-        for (size_t k = first; k < next; ++k) {
-            const uint16_t* from = filteredRow(ty[k].src);
-            const uint32_t w = ty[k].weight;
-            for (size_t i = 0; i < rowWords; ++i)
-                cells[i] += w * from[i];
+        // With one or two vertical taps (any enlargement) the sums are formed where they are
+        // used; more taps are summed into the cells first.
+        const size_t taps = next - first;
+        const bool direct = taps >= 1 && taps <= 2;
+        const uint16_t* f0 = nullptr;
+        const uint16_t* f1 = nullptr;
+        uint32_t w0 = 0, w1 = 0;
+        if (direct) {
+            f0 = filteredRow(ty[first].src);
+            w0 = ty[first].weight;
+            if (taps == 2) {
+                f1 = filteredRow(ty[first + 1].src);
+                w1 = ty[first + 1].weight;
+            } else {
+                f1 = f0;
+            }
+        } else {
+            std::fill(cells.begin(), cells.end(), 0u);
+            for (size_t k = first; k < next; ++k) {
+                const uint16_t* from = filteredRow(ty[k].src);
+                const uint32_t w = ty[k].weight;
+                for (size_t i = 0; i < rowWords; ++i)
+                    cells[i] += w * from[i];
+            }
         }
-        const uint32_t* cell = cells.data();
+        auto sumAt = [&](size_t word) -> uint32_t {
+            return direct ? w0 * f0[word] + w1 * f1[word] : cells[word];
+        };
         uint32_t* row = dst + static_cast<size_t>(y) * destW;
-        for (int i = 0; i < dw; ++i, cell += 4) {
-            int x = theDestRect.mX + i;
-            if (x < 0 || x >= destW)
+        // Only the columns on the destination.
+        const int iStart = std::max(0, -theDestRect.mX);
+        const int iEnd = static_cast<int>(std::min<int64_t>(dw, int64_t(destW) - theDestRect.mX));
+        int i = iStart;
+#if defined(__SSE2__)
+        // Two pixels a step: each channel ((s * a) >> 8) + ((d * (256 - a)) >> 8), the alpha
+        // byte from the table afterwards; pixels of alpha 0 keep their value.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i k255 = _mm_set1_epi16(255), k256 = _mm_set1_epi16(256);
+        const __m128i vw0 = _mm_set1_epi16(static_cast<short>(w0)), vw1 = _mm_set1_epi16(static_cast<short>(w1));
+        for (; i + 2 <= iEnd; i += 2) {
+            const size_t word = static_cast<size_t>(i) * 4;
+            __m128i c0, c1;
+            if (direct) {
+                __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f0 + word));
+                __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f1 + word));
+                __m128i lo0 = _mm_mullo_epi16(a0, vw0), hi0 = _mm_mulhi_epu16(a0, vw0);
+                __m128i lo1 = _mm_mullo_epi16(a1, vw1), hi1 = _mm_mulhi_epu16(a1, vw1);
+                c0 = _mm_add_epi32(_mm_unpacklo_epi16(lo0, hi0), _mm_unpacklo_epi16(lo1, hi1));
+                c1 = _mm_add_epi32(_mm_unpackhi_epi16(lo0, hi0), _mm_unpackhi_epi16(lo1, hi1));
+            } else {
+                c0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells.data() + word));
+                c1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells.data() + word + 4));
+            }
+            c0 = _mm_srli_epi32(c0, 16);
+            c1 = _mm_srli_epi32(c1, 16);
+            __m128i sv = _mm_min_epi16(_mm_packs_epi32(c0, c1), k255);
+            __m128i av = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sv, 0xFF), 0xFF);
+            uint32_t* d = row + theDestRect.mX + i;
+            __m128i dv = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)), zero);
+            __m128i mixed = _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(sv, av), 8),
+                                          _mm_srli_epi16(_mm_mullo_epi16(dv, _mm_sub_epi16(k256, av)), 8));
+            mixed = _mm_min_epi16(mixed, k255);
+            __m128i clear = _mm_cmpeq_epi16(av, zero);
+            mixed = _mm_or_si128(_mm_and_si128(clear, dv), _mm_andnot_si128(clear, mixed));
+            uint32_t old0 = d[0], old1 = d[1];
+            __m128i out = _mm_packus_epi16(mixed, zero);
+            if ((old0 & old1) >> 24 == 255) {
+                // Over opaque pixels the alpha stays 255 whatever is blended in.
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_or_si128(out, _mm_set1_epi32(int(0xFF000000u))));
                 continue;
+            }
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d), out);
+            uint32_t a0 = std::min<uint32_t>(sumAt(word + 3) >> 16, 255);
+            uint32_t a1 = std::min<uint32_t>(sumAt(word + 7) >> 16, 255);
+            if (a0 != 0)
+                d[0] = (d[0] & 0x00FFFFFFu) | uint32_t(table.newAlpha[a0][old0 >> 24]) << 24;
+            if (a1 != 0)
+                d[1] = (d[1] & 0x00FFFFFFu) | uint32_t(table.newAlpha[a1][old1 >> 24]) << 24;
+        }
+#endif
+        for (; i < iEnd; ++i) {
+            const size_t word = static_cast<size_t>(i) * 4;
             // A full-weight pixel gathers 257 * 257 times its value; 255 would come out as 256.
-            uint32_t a = std::min<uint32_t>(cell[0] >> 16, 255);
+            uint32_t a = std::min<uint32_t>(sumAt(word + 3) >> 16, 255);
             if (a == 0)
                 continue;
-            uint32_t& d = row[x];
+            uint32_t& d = row[theDestRect.mX + i];
             auto ch = [&](uint32_t s, int shift) {
                 return std::min<uint32_t>(((s * a) >> 8) + ((((d >> shift) & 0xFF) * (256 - a)) >> 8),
                                           255);
             };
-            uint32_t r = ch(std::min<uint32_t>(cell[1] >> 16, 255), 16);
-            uint32_t g = ch(std::min<uint32_t>(cell[2] >> 16, 255), 8);
-            uint32_t b = ch(std::min<uint32_t>(cell[3] >> 16, 255), 0);
+            uint32_t r = ch(std::min<uint32_t>(sumAt(word + 2) >> 16, 255), 16);
+            uint32_t g = ch(std::min<uint32_t>(sumAt(word + 1) >> 16, 255), 8);
+            uint32_t b = ch(std::min<uint32_t>(sumAt(word + 0) >> 16, 255), 0);
             uint32_t na = table.newAlpha[a][d >> 24];
             d = (na << 24) | (r << 16) | (g << 8) | b;
         }
