@@ -5,6 +5,7 @@
 
 #include "display/DDImageSurface.h"
 #include "display/DDInterface.h"
+#include "graphics/PixelRows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -485,8 +486,15 @@ void RunsAdd(const View& v, const Area& a, const Words<Pal>& src, const uint8_t*
     auto colourless = [](uint32_t first) { return (first & 0x00FFFFFF) == 0; };
     if constexpr (sizeof(T) == 4) {
         if (white && v.byteChannels) {
-            WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, colourless,
-                                     [](uint32_t s, T& p, uint32_t) { p = AddBytesSaturated(p, s); });
+            if constexpr (!Pal && !Mirror) {
+                WalkRunSpans<T, Pal>(v, a, src, rl, srcW, colourless,
+                                     [&](T* dst, size_t base, int i, int e, uint32_t) {
+                    PixelRows::AddSaturateWords(reinterpret_cast<uint32_t*>(dst + a.x + i), src.words + base + i, e - i);
+                });
+            } else {
+                WalkRuns<T, Pal, Mirror>(v, a, src, rl, srcW, colourless,
+                                         [](uint32_t s, T& p, uint32_t) { p = AddBytesSaturated(p, s); });
+            }
             return;
         }
     }

@@ -5,10 +5,12 @@
 
 #include "display/DDImageSurface.h"
 #include "display/DDInterface.h"
+#include "graphics/PixelRows.h"
 #include "graphics/SampleTrim.h"
 #include "graphics/SWTri.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -188,12 +190,39 @@ void StretchRows(const View& v, const StretchArgs& s)
     const int w = s.dest.mWidth;
     const int iFirst = std::max(0, s.mirror ? s.dest.mX + w - v.width : -s.dest.mX);
     const int iEnd = std::min(w, s.mirror ? s.dest.mX + w : v.width - s.dest.mX);
+    // White over 32-bit whole-byte channels, left to right: each source row is stretched once
+    // into a row of words, which then blends over every destination row it covers several pixels
+    // a step.
+    std::vector<uint32_t> stretched;
+    std::vector<uint32_t> cols;
+    size_t stretchedBase = SIZE_MAX;
+    const bool picked = Form == StretchForm::White && !Pal && !is16 && v.byteChannels && !s.mirror && iEnd > iFirst;
+    if (picked) {
+        stretched.resize(static_cast<size_t>(iEnd - iFirst));
+        cols.resize(stretched.size());
+        int64_t u = us + iFirst * du;
+        for (uint32_t& c : cols) {
+            c = static_cast<uint32_t>(std::clamp<int64_t>(u >> 16, 0, s.srcW - 1));
+            u += du;
+        }
+    }
     for (int row = 0; row < s.dest.mHeight; row++, vv += dv) {
         const int y = s.dest.mY + row;
         if (y < 0 || y >= v.height)
             continue;
         const size_t base = static_cast<size_t>(std::clamp<int64_t>(vv >> 16, 0, s.srcH - 1)) * s.srcW;
         T* dst = Row<T>(v, y);
+        if (picked) {
+            if (base != stretchedBase) {
+                const uint32_t* from = s.words + base;
+                for (size_t k = 0; k < stretched.size(); k++)
+                    stretched[k] = from[cols[k]];
+                stretchedBase = base;
+            }
+            PixelRows::OverPremultiplied(reinterpret_cast<uint32_t*>(dst + s.dest.mX + iFirst), stretched.data(),
+                                         iEnd - iFirst);
+            continue;
+        }
         const ptrdiff_t x0 = s.mirror ? s.dest.mX + w - 1 : s.dest.mX;
         const ptrdiff_t dir = s.mirror ? -1 : 1;
         int64_t u = us + iFirst * du;

@@ -139,4 +139,67 @@ inline void BlendColor(uint32_t* d, int n, uint32_t r, uint32_t g, uint32_t b, u
     }
 }
 
+// Display words with whole-byte channels: d.rgb + s.rgb, each channel saturating at 255, the
+// top byte of the result 0.
+inline void AddSaturateWords(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+    for (; i + 4 <= n; i += 4) {
+        __m128i sv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), rgb);
+        __m128i dv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i)), rgb);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_adds_epu8(dv, sv));
+    }
+#endif
+    for (; i < n; ++i) {
+        uint32_t dd = d[i], ss = s[i], out = 0;
+        for (int shift : {16, 8, 0})
+            out |= std::min<uint32_t>(((dd >> shift) & 0xFF) + ((ss >> shift) & 0xFF), 255) << shift;
+        d[i] = out;
+    }
+}
+
+// Display words with whole-byte channels over premultiplied source words: where s's alpha a is
+// not 0, d = (each channel of d times (256 - a), >> 8, top byte 0) + s as a whole word; where
+// it is 0, d stays.
+inline void OverPremultiplied(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i k256 = _mm_set1_epi32(256), k255 = _mm_set1_epi32(255);
+    for (; i + 4 <= n; i += 4) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        __m128i al = _mm_srli_epi32(sv, 24);
+        // Four clear words leave d; four opaque ones replace it ((d * 1) >> 8 is 0).
+        int clearMask = _mm_movemask_epi8(_mm_cmpeq_epi32(al, zero));
+        if (clearMask == 0xFFFF)
+            continue;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(al, k255)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+            continue;
+        }
+        __m128i w16 = _mm_packs_epi32(_mm_sub_epi32(k256, al), zero);  // w0 w1 w2 w3 as 16 bits
+        __m128i w2 = _mm_unpacklo_epi16(w16, w16);                        // w0 w0 w1 w1 w2 w2 w3 w3
+        __m128i wlo = _mm_unpacklo_epi32(w2, w2), whi = _mm_unpackhi_epi32(w2, w2);
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), wlo), 8);
+        __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), whi), 8);
+        __m128i out = _mm_add_epi32(_mm_and_si128(_mm_packus_epi16(lo, hi), rgb), sv);
+        __m128i keep = _mm_cmpeq_epi32(al, zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, out)));
+    }
+#endif
+    for (; i < n; ++i) {
+        uint32_t sw = s[i], a = sw >> 24;
+        if (a == 0)
+            continue;
+        uint32_t dd = d[i], w = 256 - a;
+        d[i] = ((((dd & 0x00FF00FF) * w) >> 8) & 0x00FF00FF) + ((((dd & 0xFF00) * w) >> 8) & 0xFF00) + sw;
+    }
+}
+
 } // namespace Quor::PixelRows

@@ -599,6 +599,68 @@ TEST_F(Surfaces, WholeByteChannelsMatchThePerChannelFormulas)
     }
 }
 
+// The same on a 2x stretch and a wider additive blit whose rows hold long clear and opaque runs
+// (the several-pixel steps skip or copy such groups whole) and odd widths.
+TEST_F(Surfaces, WholeByteChannelsInRunsAndStretchedRows)
+{
+    Open(plat::kFormatXRGB8888);
+    constexpr int W = 37, H = 5;
+    RandomGenerator rng;
+    rng.Seed(8);
+    auto next = [&] { return static_cast<uint32_t>(rng.Next()) * 2 + (rng.Next() & 1); };
+    std::vector<uint32_t> px(W * H), under(4 * W * H);
+    uint32_t a = 0;
+    for (int i = 0; i < W * H; i++) {
+        if (next() % 9 == 0) {
+            const uint32_t pick = next() % 3;
+            a = pick == 0 ? 0 : pick == 1 ? 255 : 1 + next() % 254;
+        }
+        px[i] = (a << 24) | (next() & 0xFFFFFF);
+    }
+    for (uint32_t& u : under)
+        u = next();
+    auto s = Source(px, W, H);
+    const uint32_t* native = s->GetNativeAlphaData(mDisplay.get());
+    ASSERT_NE(native, nullptr);
+    std::vector<uint32_t> nat(native, native + W * H);
+    auto fresh = [&](int w, int h) {
+        auto img = Dest(w, h, 0);
+        EXPECT_TRUE(img->LockSurface());
+        for (int i = 0; i < w * h; i++)
+            Put(*img, i % w, i / w, under[i]);
+        img->UnlockSurface();
+        return img;
+    };
+    auto stretched = fresh(2 * W, 2 * H);
+    stretched->StretchBlt(s.get(), Rect(0, 0, 2 * W, 2 * H), Rect(0, 0, W, H), Rect(0, 0, 2 * W, 2 * H), Color::White,
+                          0, true);
+    auto add = fresh(W, H);
+    add->Blt(s.get(), 0, 0, Rect(0, 0, W, H), Color::White, 1);
+    for (int y = 0; y < 2 * H; y++)
+        for (int x = 0; x < 2 * W; x++) {
+            const uint32_t d = under[y * 2 * W + x], w = nat[(y / 2) * W + x / 2], al = w >> 24;
+            uint32_t expect = d;
+            if (al != 0) {
+                expect = 0;
+                for (uint32_t m : {0xFFu, 0xFF00u, 0xFF0000u})
+                    expect |= static_cast<uint32_t>((uint64_t(d & m) * (256 - al)) >> 8) & m;
+                expect += w;
+            }
+            ASSERT_EQ(Raw(*stretched, x, y), expect) << x << "," << y;
+        }
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++) {
+            const uint32_t d = under[y * W + x], w = nat[y * W + x];
+            uint32_t expect = d;
+            if ((w & 0xFFFFFF) != 0) {
+                expect = 0;
+                for (int sh : {0, 8, 16})
+                    expect |= std::min<uint32_t>(((d >> sh) & 0xFF) + ((w >> sh) & 0xFF), 255) << sh;
+            }
+            ASSERT_EQ(Raw(*add, x, y), expect) << x << "," << y;
+        }
+}
+
 TEST_F(Surfaces, MatrixAndTrianglesIgnoreTheDrawModeAndMatchTheMemoryImage)
 {
     SWTri_RegisterFillers();
