@@ -5,6 +5,7 @@
 #include "platform/Sys.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -201,33 +202,24 @@ bool StringToDouble(const std::string& text, double* value)
     *value = 0.0;
     if (text.empty())
         return false;
-    size_t i = 0;
-    bool negative = text[0] == '-';
-    if (negative)
-        i = 1;
+    size_t start = text[0] == '-' ? 1 : 0;
+    bool point = false;
+    bool digits = false;
+    for (size_t i = start; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= '0' && c <= '9')
+            digits = true;
+        else if (c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    // The digits are converted as a whole, so that a decimal fraction gives the nearest double
+    // ("0.75" is exactly 0.75, "0.1" the same double as the literal 0.1).
     double result = 0.0;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= '0' && c <= '9') {
-            result = result * 10.0 + (c - '0');
-        } else if (c == '.') {
-            ++i;
-            break;
-        } else {
-            return false;
-        }
-    }
-    double factor = 0.1;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') {
-            *value = 0.0;
-            return false;
-        }
-        result += (c - '0') * factor;
-        factor /= 10.0;
-    }
-    *value = negative ? -result : result;
+    if (digits)
+        std::from_chars(text.data() + start, text.data() + text.size(), result);
+    *value = start ? -result : result;
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,12 +45,18 @@ TEST(Common, StringToDouble)
     } cases[] = {
         {"1.5", true, 1.5}, {".5", true, 0.5},      {"3.", true, 3.0},  {"-2.25", true, -2.25},
         {"42", true, 42.0}, {"", false, 0.0},       {"1e3", false, 0.0}, {"1.2.3", false, 0.0},
-        {"1.x", false, 0.0}, {"+1", false, 0.0},
+        {"1.x", false, 0.0}, {"+1", false, 0.0}, {"1 ", false, 0.0}, {"-.", true, 0.0},
     };
     for (const Case& c : cases) {
         double value = 77.0;
         EXPECT_EQ(StringToDouble(c.text, &value), c.ok) << c.text;
         EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+    }
+    // Fractions read as the nearest double, never a digit's rounding error away from it.
+    for (const char* text : {"0.75", "0.1", "7.25", "130.0", "0.3", "123456.789", "-0.07"}) {
+        double value = 0.0;
+        EXPECT_TRUE(StringToDouble(text, &value));
+        EXPECT_EQ(value, std::strtod(text, nullptr)) << text;
     }
     double value = 1.0;
     EXPECT_TRUE(StringToDouble("-", &value));
