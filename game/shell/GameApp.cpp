@@ -3,6 +3,7 @@
 #include "game/shell/GameApp.h"
 
 #include "game/shell/DCapResource.h"
+#include "game/shell/GameDataLoader.h"
 #include "game/shell/Loading.h"
 #include "game/shell/MusicTrackList.h"
 #include "game/shell/ResourceBinding.h"
@@ -295,8 +296,12 @@ bool GameApp::AnyProfileNamed() const
 
 bool GameApp::LoadGameData()
 {
-    // The game-data readers are not built yet: the tables keep their start values.
-    return true;
+    GameDataLoader loader(*xmlParser, *this, this);
+    if (loader.LoadGameData())
+        return true;
+    // The error box has been shown and the shutdown requested: the program ends with a failure.
+    exitStatus = 1;
+    return false;
 }
 
 } // namespace Quor

@@ -95,7 +95,9 @@ public:
     // Reads the save file of a slot into its profile; false when there is none.
     bool LoadPlayerProfile(int slot);
     bool AnyProfileNamed() const;
-    // Reads the game-data files into the tables.
+    // Reads the nine game-data files into the tables (again after the data editor has written
+    // them). A file that cannot be opened shows an error box and ends the program with status 1:
+    // false.
     bool LoadGameData();
 
 protected:

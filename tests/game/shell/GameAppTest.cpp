@@ -179,6 +179,23 @@ TEST(GameAppDeathTest, MissingStartImageEndsTheStart)
                 "popup: Image resource not found: BTN_NO_C");
 }
 
+TEST(GameAppDeathTest, MissingGameDataFileIsShownAndEndsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    quortest::GameArchiveOptions options;
+    options.omit = {"DataNPC.xml"};
+    EXPECT_EXIT(RunGame(options, true,
+                        [](FixtureGame& game) {
+                            std::fprintf(stderr, "requested %d quests %zu npcs %zu\n",
+                                         int(game.mShutdownRequested), game.questTable.size(),
+                                         game.npcTable.size());
+                        },
+                        nullptr),
+                ::testing::ExitedWithCode(1),
+                "box Error 0: Couldn't open properties/DataNPC.xml. Error returned:\n\"Unable to "
+                "open file properties/DataNPC.xml\"\n(.|\n)*requested 1 quests 2 npcs 0");
+}
+
 TEST(GameAppDeathTest, MissingArchiveIsReportedByTheFirstManifest)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

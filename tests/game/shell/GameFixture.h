@@ -5,6 +5,7 @@
 
 #include "game/shell/GameApp.h"
 #include "game/shell/ResourceBinding.h"
+#include "tests/game/shell/GameDataFixture.h"
 #include "resources/PakInterface.h"
 #include "tests/support/ResourceFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -39,7 +40,7 @@ inline const char* ManifestOfGroup(const std::string& group)
 }
 
 struct GameArchiveOptions {
-    std::set<std::string> omit;  // names left out of their manifests
+    std::set<std::string> omit;  // names left out of their manifests, game-data files left out
 };
 
 // Writes "main.pak" into the folder and returns its path.
@@ -84,6 +85,9 @@ inline std::string WriteGameArchive(const std::string& folder, const GameArchive
                        0});
     entries.push_back({"fixture\\fonts\\glyphs.png", PngBytes(8, 5, [](int, int) { return 0xFFFFFFFFu; }), 0});
     entries.push_back({"fixture\\snd\\click.wav", Wave({1, 0, 2, 0, 3, 0}), 0});
+    for (const GameDataFile& file : MinimalGameData())
+        if (!options.omit.count(file.name))
+            entries.push_back({std::string("properties\\") + file.name, Bytes(file.body), 0});
 
     std::vector<uint8_t> archive;
     std::string error;
@@ -115,6 +119,11 @@ public:
     {
         mPopups.push_back(text);
         std::fprintf(stderr, "popup: %s\n", text.c_str());
+    }
+    int MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override
+    {
+        std::fprintf(stderr, "box %s %u: %s\n", caption.c_str(), unsigned(flags), text.c_str());
+        return 1;
     }
     void UpdateFrames() override
     {
