@@ -10,84 +10,13 @@
 #include <vector>
 
 #include "graphics/Image.h"
+#include "tests/support/RecordingImage.h"
 
 using namespace Quor;
+using quortest::R;
+using quortest::RecordingImage;
 
 namespace {
-
-std::string R(const Rect& r)
-{
-    std::ostringstream s;
-    s << r.mX << "," << r.mY << "," << r.mWidth << "," << r.mHeight;
-    return s.str();
-}
-
-// An image that records the drawing calls it receives, one line each.
-class RecordingImage : public Image {
-public:
-    RecordingImage(int w, int h)
-    {
-        mWidth = w;
-        mHeight = h;
-    }
-    std::vector<std::string> calls;
-
-    void FillRect(const Rect& r, const Color&, int mode) override
-    {
-        calls.push_back("FillRect " + R(r) + " m" + std::to_string(mode));
-    }
-    void DrawRect(const Rect& r, const Color&, int) override { calls.push_back("DrawRect " + R(r)); }
-    void DrawLine(double x1, double y1, double x2, double y2, const Color&, int) override
-    {
-        std::ostringstream s;
-        s << "DrawLine " << x1 << "," << y1 << " " << x2 << "," << y2;
-        calls.push_back(s.str());
-    }
-    void Blt(Image*, int x, int y, const Rect& src, const Color& c, int) override
-    {
-        calls.push_back("Blt " + std::to_string(x) + "," + std::to_string(y) + " src " + R(src) +
-                        (c.IsWhite() ? "" : " coloured"));
-    }
-    void BltMirror(Image*, int x, int y, const Rect& src, const Color&, int) override
-    {
-        calls.push_back("BltMirror " + std::to_string(x) + "," + std::to_string(y) + " src " +
-                        R(src));
-    }
-    void BltF(Image*, float x, float y, const Rect& src, const Rect& clip, const Color&,
-              int) override
-    {
-        std::ostringstream s;
-        s << "BltF " << x << "," << y << " src " << R(src) << " clip " << R(clip);
-        calls.push_back(s.str());
-    }
-    void BltRotated(Image*, float x, float y, const Rect& src, const Rect&, const Color&, int,
-                    double rot, float cx, float cy) override
-    {
-        std::ostringstream s;
-        s << "BltRotated " << x << "," << y << " src " << R(src) << " rot " << rot << " centre "
-          << cx << "," << cy;
-        calls.push_back(s.str());
-    }
-    void StretchBlt(Image*, const Rect& d, const Rect& src, const Rect& clip, const Color&, int,
-                    bool fast) override
-    {
-        calls.push_back("StretchBlt " + R(d) + " src " + R(src) + " clip " + R(clip) +
-                        (fast ? " fast" : ""));
-    }
-    void StretchBltMirror(Image*, const Rect& d, const Rect& src, const Rect&, const Color&, int,
-                          bool) override
-    {
-        calls.push_back("StretchBltMirror " + R(d) + " src " + R(src));
-    }
-    void BltMatrix(Image*, float x, float y, const Matrix3& m, const Rect&, const Color&, int,
-                   const Rect& src, bool blend) override
-    {
-        std::ostringstream s;
-        s << "BltMatrix " << x << "," << y << " m00 " << m.m[0][0] << " src " << R(src)
-          << (blend ? " blend" : "");
-        calls.push_back(s.str());
-    }
-};
 
 using Calls = std::vector<std::string>;
 
