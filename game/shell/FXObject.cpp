@@ -2,6 +2,7 @@
 
 #include "game/shell/EffectList.h"
 #include "game/shell/FXMath.h"
+#include "game/shell/GameTables.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 
@@ -30,6 +31,23 @@ FXObject::FXObject(int x, int y, int celWidth, int celHeight, Image* image, int 
       mRotation(rotation), mNotifyFlag(notifyId != 0), mNotifyId(notifyId), mHoldTime(holdTime),
       mNotifyTime(notifyTime)
 {
+}
+
+FXObject::FXObject(const FXDef& def, Image* image)
+    : mFrameCount(def.frame), mLoop(def.isLoop), mPassesLeft(def.playTime), mImage(image),
+      mHoldTime(def.holdTime)
+{
+    // A definition without cels (frame 0 or below) shows its whole image as cel 0.
+    const int width = image != nullptr ? image->GetWidth() : 0;
+    mCelWidth = def.frame > 0 ? width / def.frame : width;
+    mCelHeight = image != nullptr ? image->GetHeight() : 0;
+    mTimePerFrame = def.frame > 0 ? def.timePerLoop / def.frame : 0.0;
+    for (const auto& [index, track] : def.keyframes) {
+        std::vector<Keyframe*> keys;
+        for (const auto& [time, val] : track.keys)
+            keys.push_back(new Keyframe{track.type, track.subtype, time, val});
+        SetTrack(std::move(keys), track.loop);
+    }
 }
 
 FXObject::~FXObject()

@@ -2,6 +2,7 @@
 // list that updates, removes and notifies.
 #include "game/shell/EffectList.h"
 #include "game/shell/FXObject.h"
+#include "game/shell/GameTables.h"
 #include "graphics/Graphics.h"
 #include "tests/support/RecordingImage.h"
 
@@ -330,6 +331,39 @@ TEST(FXObjectTest, DrawForms)
         EXPECT_EQ(screen.lastColor, c.color);
         EXPECT_FALSE(g.GetColorizeImages());
     }
+}
+
+TEST(FXObjectTest, FromADefinition)
+{
+    Cels cels;
+    FXDef def;
+    def.frame = 4;
+    def.timePerLoop = 0.4;
+    def.isLoop = false;
+    def.playTime = 1;
+    def.holdTime = -999.0;
+    def.keyframes[0] = FXKeyframeDef{false, FXKeyframeType::TRANSLATE, FXKeyframeType::TRANS_X, {{1.0, 15.0}, {0.0, 5.0}}};
+    def.keyframes[1] = FXKeyframeDef{true, FXKeyframeType::ALPHA, 0, {{0.0, 200.0}, {0.5, 100.0}}};
+    FXObject fx(def, &cels.image);
+    EXPECT_EQ(fx.mCelWidth, 4);
+    EXPECT_EQ(fx.mCelHeight, 4);
+    EXPECT_DOUBLE_EQ(fx.mTimePerFrame, 0.1);
+    EXPECT_EQ(fx.mTrackCount, 2);
+    EXPECT_EQ(fx.mX, 5); // the first key, at once
+    EXPECT_EQ(fx.mAlpha, 200);
+    EXPECT_TRUE(fx.mTrackLoop[1]);
+    fx.Start();
+    EXPECT_EQ(UpdatesUntilEnd(fx, 1000), 40);
+    EXPECT_EQ(fx.mX, 9);
+
+    // Without cels the whole image is cel 0, shown until the hold time runs out.
+    def.frame = 0;
+    def.holdTime = 0.05;
+    FXObject still(def, &cels.image);
+    EXPECT_EQ(still.mCelWidth, 16);
+    EXPECT_EQ(still.mTimePerFrame, 0.0);
+    still.Start();
+    EXPECT_EQ(UpdatesUntilEnd(still, 1000), 5);
 }
 
 // ---------------------------------------------------------------- effect list
