@@ -1,0 +1,162 @@
+// The game's start-up loading of the effect, popup and sound groups of the sample content
+// (main.pak beside the game program of this build, or the file named by TALLOWMERE_PAK): through
+// the loading thread, one resource per step with the progress counted, beside loading the same
+// groups whole on one thread. A third figure is the processor time the loading thread takes
+// while it waits for the splash images (cpu_per_wall: processor seconds per second of waiting).
+#include "BenchScratch.h"
+#include "game/shell/DCapResource.h"
+#include "game/shell/GameApp.h"
+#include "game/shell/ResourceBinding.h"
+#include "resources/PakInterface.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Quor::GameApp;
+
+class BenchGame : public GameApp {
+public:
+    explicit BenchGame(const std::string& folder)
+    {
+        mCmdLineParsed = true;
+        mOnlyAllowOneCopyToRun = false;
+        mWindowed = true;
+        mChangeDirTo = folder;
+    }
+    void Popup(const std::string& text) override { mLastPopup = text; }
+    // A failed start is reported by the benchmarks, not by ending the program.
+    void ReportResourceError(bool) override
+    {
+        mLastPopup = resourceManager->GetErrorText();
+        mShutdownRequested = true;
+    }
+    std::string mLastPopup;
+};
+
+struct Setup {
+    quorbench::ScratchDir mScratch{"quor_bench_gameload_"};
+    std::unique_ptr<BenchGame> mGame;
+    std::string mError;
+
+    Setup()
+    {
+        const char* named = std::getenv("TALLOWMERE_PAK");
+        std::filesystem::path pak = named ? named : QUOR_BINARY_DIR "/main.pak";
+        if (!std::filesystem::exists(pak)) {
+            mError = "no sample content at " + pak.string() + " (make it, or set TALLOWMERE_PAK)";
+            return;
+        }
+        for (const char* sub : {"config", "data", "runtime"})
+            std::filesystem::create_directories(mScratch.Path() / sub);
+        setenv("XDG_CONFIG_HOME", (mScratch.Path() / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (mScratch.Path() / "data").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (mScratch.Path() / "runtime").c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+        mGame = std::make_unique<BenchGame>(mScratch.Path().string());
+        Quor::GetPakInterface()->AddPakFile(pak.string());
+        mGame->Init();
+        if (!mGame->mInitialized || mGame->mShutdown || mGame->mShutdownRequested)
+            mError = "the game did not start: " + mGame->mLastPopup;
+    }
+
+    void Unload()
+    {
+        for (const char* group : {"Fx", "MenuPopup", "Sound"})
+            mGame->resourceManager->DeleteResources(group);
+        mGame->mCompletedLoadingThreadTasks = 0;
+    }
+};
+
+Setup& GetSetup()
+{
+    static Setup setup;
+    return setup;
+}
+
+double ProcessCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+void BM_LoadingThread(benchmark::State& state)
+{
+    Setup& s = GetSetup();
+    if (!s.mError.empty()) {
+        state.SkipWithError(s.mError.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.Unload();
+        s.mGame->splashDone = true;
+        state.ResumeTiming();
+        std::thread loader([&] { s.mGame->LoadingThreadProc(); });
+        loader.join();
+    }
+    if (s.mGame->GetLoadingProgress() != 1.0)
+        state.SkipWithError("the loading did not reach its end");
+    state.counters["resources"] = double(s.mGame->mNumLoadingThreadTasks);
+}
+BENCHMARK(BM_LoadingThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OneThreadWholeGroups(benchmark::State& state)
+{
+    Setup& s = GetSetup();
+    if (!s.mError.empty()) {
+        state.SkipWithError(s.mError.c_str());
+        return;
+    }
+    Quor::DCapResource* rm = s.mGame->resourceManager;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.Unload();
+        state.ResumeTiming();
+        bool ok = rm->LoadResources("Fx") && Quor::BindFxResources(rm) && rm->LoadResources("MenuPopup") &&
+                  Quor::BindMenuPopupResources(rm) && rm->LoadResources("Sound") && Quor::BindSoundResources(rm);
+        if (!ok)
+            state.SkipWithError(rm->GetErrorText().c_str());
+    }
+}
+BENCHMARK(BM_OneThreadWholeGroups)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The loading thread waits 200 ms for the splash, then loads; the processor time of the whole
+// process over the wait is what the waiting costs (the calling thread only sleeps).
+void BM_SplashWait(benchmark::State& state)
+{
+    Setup& s = GetSetup();
+    if (!s.mError.empty()) {
+        state.SkipWithError(s.mError.c_str());
+        return;
+    }
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.Unload();
+        s.mGame->splashDone = false;
+        state.ResumeTiming();
+        std::thread loader([&] { s.mGame->LoadingThreadProc(); });
+        double cpu0 = ProcessCpuSeconds();
+        auto t0 = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        cpu += ProcessCpuSeconds() - cpu0;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        s.mGame->SetSplashDone();
+        loader.join();
+    }
+    state.counters["cpu_per_wall"] = wall > 0 ? cpu / wall : 0;
+}
+BENCHMARK(BM_SplashWait)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+} // namespace
