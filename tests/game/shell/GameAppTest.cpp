@@ -196,6 +196,15 @@ TEST(GameAppDeathTest, MissingGameDataFileIsShownAndEndsTheProgram)
                 "open file properties/DataNPC.xml\"\n(.|\n)*requested 1 quests 2 npcs 0");
 }
 
+TEST(GameAppDeathTest, FirstMissingManifestInReadingOrderIsReported)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    quortest::GameArchiveOptions options;
+    options.omitManifests = {"properties\\res_mg.xml", "properties\\res_menu_award.xml"};
+    EXPECT_EXIT(RunGame(options, true, nullptr, nullptr), ::testing::ExitedWithCode(1),
+                "popup: Resource file not found: properties\\\\res_menu_award.xml");
+}
+
 TEST(GameAppDeathTest, MissingArchiveIsReportedByTheFirstManifest)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -40,7 +40,8 @@ inline const char* ManifestOfGroup(const std::string& group)
 }
 
 struct GameArchiveOptions {
-    std::set<std::string> omit;  // names left out of their manifests, game-data files left out
+    std::set<std::string> omit;           // names left out of their manifests, game-data files left out
+    std::set<std::string> omitManifests;  // manifests left out of the archive
 };
 
 // Writes "main.pak" into the folder and returns its path.
@@ -76,7 +77,8 @@ inline std::string WriteGameArchive(const std::string& folder, const GameArchive
 
     std::vector<paktool::PakEntry> entries;
     for (auto& [path, body] : manifests)
-        entries.push_back({path, Bytes(body + "</ResourceManifest>\n"), 0});
+        if (!options.omitManifests.count(path))
+            entries.push_back({path, Bytes(body + "</ResourceManifest>\n"), 0});
     entries.push_back({"fixture\\img\\pic.png", PngBytes(8, 4, [](int x, int y) { return 0xFF000000u | uint32_t(x * 30 + y); }), 0});
     entries.push_back({"fixture\\fonts\\desc.txt",
                        Bytes("Define Rects ((0 0 4 5) (4 0 4 5));\nCreateLayer Main;\nLayerSetImage Main 'glyphs.png';\n"
