@@ -19,6 +19,7 @@
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
 #include "sound/MusicInterface.h"
+#include "sound/DSoundManager.h"
 #include "sound/SoundManager.h"
 #include "widgets/Dialog.h"
 #include "widgets/WidgetManager.h"
@@ -269,8 +270,13 @@ void QuorAppBase::Init()
         mSyncRefreshRate = mDemoBuffer.ReadNumBits(8, false);
     }
 
-    // The sound manager of the sound back-end is made here when a subclass has not made one;
-    // until that back-end exists the program runs without sound effects.
+    // The sound manager, unless a subclass made one: silent without a window (no sound needed)
+    // or without an audio device.
+    if (mSoundManager == nullptr) {
+        auto* soundManager = new DSoundManager(mNoSoundNeeded ? nullptr : mHWnd, mWantFMod, mProductName);
+        soundManager->SetTickSource([this] { return mClock->GetTickCount(); });
+        mSoundManager = soundManager;
+    }
 
     SetSfxVolume(mSfxVolume);
     mMusicInterface = CreateMusicInterface(mInvisHWnd);

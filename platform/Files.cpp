@@ -170,6 +170,16 @@ bool GetFileSize(const std::string& path, int64_t* size)
     return true;
 }
 
+bool GetFileWriteTime(const std::string& path, int64_t* time)
+{
+    std::string native = NativePath(path);
+    struct stat st;
+    if (stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || access(native.c_str(), R_OK) != 0)
+        return false;
+    *time = FileTime(st);
+    return true;
+}
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data)
 {
     data->clear();

@@ -26,6 +26,9 @@ bool RemoveDirectory(const std::string& path); // an empty folder only
 bool DeleteFile(const std::string& path);      // a file, not a folder
 bool RenameFile(const std::string& from, const std::string& to); // replaces an existing 'to'
 bool GetFileSize(const std::string& path, int64_t* size);
+// Last write of a file that can be opened for reading, in 100-ns units since 1601-01-01 00:00
+// UTC; false for a folder, a missing or an unreadable file.
+bool GetFileWriteTime(const std::string& path, int64_t* time);
 
 // Reads a whole file; false (and an empty vector) when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);

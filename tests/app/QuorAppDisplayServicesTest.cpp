@@ -7,6 +7,9 @@
 #include "graphics/SharedImage.h"
 #include "platform/Window.h"
 #include "resources/ImageLib.h"
+#include "resources/ResourceManager.h"
+#include "sound/SoundManager.h"
+#include "tests/support/SoundFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +40,31 @@ TEST(StartUp, MakesTheWindowsCursorsAndDisplay)
     // The cursors are made where the video driver has cursors (the dummy driver has none).
     ASSERT_NE(app.mDdInterface, nullptr);
     EXPECT_NE(app.mMusicInterface, nullptr);
+}
+
+// After start-up there is a sound manager (silent when no sound is wanted), so a group that
+// holds a sound loads and its sound plays.
+TEST(StartUp, MakesTheSoundManagerSoGroupsWithSoundsLoad)
+{
+    quortest::TempDir dir;
+    quortest::WriteFile(dir.File("click.wav"), quortest::Wave(1, 22050, 16, {1, 0, 2, 0}));
+    quortest::WriteFile(dir.File("res.xml"), "<ResourceManifest><Resources id=\"Sound\">"
+                                             "<Sound id=\"CLICK\" path=\"" + dir.File("click") + "\"/>"
+                                             "</Resources></ResourceManifest>");
+    for (bool noSound : {false, true}) {
+        SCOPED_TRACE(noSound ? "no sound needed" : "sound");
+        DisplayApp app;
+        app.mNoSoundNeeded = noSound;
+        app.Init();
+        ASSERT_NE(app.mSoundManager, nullptr);
+        EXPECT_EQ(app.mSoundManager->Initialized(), !noSound); // the dummy audio driver
+        ASSERT_TRUE(app.mResourceManager->ParseResourcesFile(dir.File("res.xml")));
+        ASSERT_TRUE(app.mResourceManager->LoadResources("Sound")) << app.mResourceManager->GetErrorText();
+        int id = app.mResourceManager->GetSoundThrow("CLICK");
+        EXPECT_GE(id, 0);
+        EXPECT_EQ(app.mSoundManager->GetNumSounds(), noSound ? 0 : 1);
+        app.PlaySampleVolumePan(id, 0, 1.0);
+    }
 }
 
 TEST(StartUp, AWindowAsWideAsTheDesktopRunsInFullScreen)

@@ -1,6 +1,6 @@
 // Resource loading from an archive made with the pak tool's writer: whole groups and step by
 // step, alpha images and grids, animation, the alpha compose colour per thread, sounds into the
-// sound store, image, width-file, referenced and system fonts with tags, unloading, lookups and
+// sound manager, image, width-file, referenced and system fonts with tags, unloading, lookups and
 // the failure texts.
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 #include "resources/PakInterface.h"
 #include "resources/ResourceManager.h"
 #include "sound/SoundManager.h"
-#include "sound/SoundStore.h"
 #include "tests/support/ResourceFixtures.h"
+#include "tests/support/SoundFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tools/pak/PakFormat.h"
 
@@ -29,7 +29,7 @@
 using namespace Quor;
 using quortest::Bytes;
 using quortest::PngBytes;
-using quortest::StoreSoundManager;
+using quortest::MemorySoundManager;
 using quortest::Wave;
 
 namespace {
@@ -181,7 +181,7 @@ protected:
 
     void SetUp() override
     {
-        mSound = new StoreSoundManager();
+        mSound = new MemorySoundManager();
         mApp.mSoundManager = mSound;
         ASSERT_TRUE(mManager.ParseResourcesFile("rltest\\manifest.xml")) << mManager.GetErrorText();
     }
@@ -206,7 +206,9 @@ protected:
     }
 
     LoadApp mApp;
-    StoreSoundManager* mSound = nullptr;  // deleted after the manager, which may hold its ids
+    quortest::TempDir mAppDataDir;
+    quortest::ScopedAppDataFolder mAppData{mAppDataDir.Path().string()}; // the sound cache goes here
+    MemorySoundManager* mSound = nullptr;  // deleted after the manager, which may hold its ids
     DCapResource mManager{&mApp};
 };
 
@@ -253,14 +255,14 @@ TEST_F(ResourceLoadTest, GroupLoadsWhole)
 
     int click = mManager.GetSoundThrow("CLICK");
     ASSERT_GE(click, 0);
-    EXPECT_EQ(mSound->mStore.GetSound(click)->mPCM, (std::vector<uint8_t>{1, 0, 2, 0, 3, 0}));
-    EXPECT_EQ(mSound->mStore.GetBaseVolume(click), 0.5);
-    EXPECT_EQ(mSound->mStore.GetBasePan(click), 100);
+    EXPECT_EQ(quortest::SoundBytes(*mSound, click), (std::vector<uint8_t>{1, 0, 2, 0, 3, 0}));
+    EXPECT_EQ(mSound->GetBaseVolume(click), 0.5);
+    EXPECT_EQ(mSound->GetBasePan(click), 100);
     int tone = mManager.GetSoundThrow("TONE");
     ASSERT_GE(tone, 0);
     EXPECT_NE(tone, click);
-    EXPECT_EQ(mSound->mStore.GetSound(tone)->mPCM.size(), 44100u);
-    EXPECT_EQ(mSound->mStore.GetBaseVolume(tone), 1.0);
+    EXPECT_EQ(quortest::SoundBytes(*mSound, tone).size(), 44100u);
+    EXPECT_EQ(mSound->GetBaseVolume(tone), 1.0);
 
     auto* desc = dynamic_cast<ImageFont*>(mManager.GetFontThrow("DESC"));
     ASSERT_NE(desc, nullptr);
@@ -279,11 +281,11 @@ TEST_F(ResourceLoadTest, GroupLoadsWhole)
     EXPECT_EQ(mApp.mPopups, std::vector<std::string>{});
 
     // Loading again finds everything loaded and changes nothing.
-    std::vector<int> counts = {mSound->mStore.GetNumSounds()};
+    std::vector<int> counts = {mSound->GetNumSounds()};
     ASSERT_TRUE(mManager.LoadResources("Main"));
     EXPECT_EQ(Picture("HERO"), hero);
     EXPECT_EQ(mManager.GetFontThrow("DESC"), desc);
-    EXPECT_EQ(mSound->mStore.GetNumSounds(), counts[0]);
+    EXPECT_EQ(mSound->GetNumSounds(), counts[0]);
 }
 
 TEST_F(ResourceLoadTest, StepByStepAndCounts)
@@ -376,25 +378,25 @@ TEST_F(ResourceLoadTest, DeletedGroupCanLoadAgain)
 {
     ASSERT_TRUE(mManager.LoadResources("Main"));
     ASSERT_TRUE(mManager.LoadResources("Old")) << mManager.GetErrorText();
-    int sounds = mSound->mStore.GetNumSounds();
+    int sounds = mSound->GetNumSounds();
     ASSERT_NE(mManager.GetFont("OLD"), nullptr);
 
     mManager.DeleteResources("Main");
     EXPECT_EQ(mManager.mLoadedGroups.count("Main"), 0u);
     EXPECT_EQ(mManager.mLoadedGroups.count("Old"), 1u);
     EXPECT_EQ(ThrownText([&] { mManager.GetImageThrow("HERO"); }), "Image resource not found: HERO");
-    EXPECT_EQ(mSound->mStore.GetNumSounds(), sounds - 2);
+    EXPECT_EQ(mSound->GetNumSounds(), sounds - 2);
     EXPECT_EQ(mManager.GetFont("DESC"), nullptr);
     EXPECT_NE(mManager.GetFont("OLD"), nullptr);
 
     ASSERT_TRUE(mManager.LoadResources("Main")) << mManager.GetErrorText();
     EXPECT_NE(Picture("HERO"), nullptr);
-    EXPECT_EQ(mSound->mStore.GetNumSounds(), sounds);
+    EXPECT_EQ(mSound->GetNumSounds(), sounds);
 
     mManager.DeleteResources("");
     EXPECT_TRUE(mManager.mLoadedGroups.empty());
     EXPECT_EQ(mManager.GetFont("OLD"), nullptr);
-    EXPECT_EQ(mSound->mStore.GetNumSounds(), 0);
+    EXPECT_EQ(mSound->GetNumSounds(), 0);
 }
 
 TEST_F(ResourceLoadTest, WidthFileFont)

@@ -102,7 +102,7 @@ inline std::string WriteGameArchive(const std::string& folder, const GameArchive
 
 // The game as the tests run it: windowed, no single-copy check, its folder a temporary one, popups
 // written to standard error ("popup: <text>") for the parent of a death test to read, sounds kept
-// in a store. Opens the archive of the folder.
+// by a sound manager that plays into memory. Opens the archive of the folder.
 class FixtureGame : public Quor::GameApp {
 public:
     std::vector<std::string> mPopups;
@@ -114,7 +114,7 @@ public:
         mOnlyAllowOneCopyToRun = false;
         mWindowed = true;
         mChangeDirTo = folder;
-        mSoundManager = new StoreSoundManager();
+        mSoundManager = new MemorySoundManager();
         Quor::GetPakInterface()->AddPakFile(folder + "/main.pak");
     }
     void Popup(const std::string& text) override
