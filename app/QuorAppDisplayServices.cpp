@@ -21,7 +21,9 @@ DDImage* QuorAppBase::LoadImageFile(const std::string& fileName, bool commitBits
         return nullptr;
     DDImage* image = new DDImage(mDdInterface);
     image->mFilePath = fileName;
-    image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    // The decoded array becomes the image's own pixels (its spare word takes the end mark).
+    image->AdoptBits(decoded->mBits, decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    decoded->mBits = nullptr;
     return image;
 }
 

@@ -496,6 +496,24 @@ void MemoryImage::SetBits(const uint32_t* theBits, int theWidth, int theHeight, 
         RescanAlphaFlags();
 }
 
+void MemoryImage::AdoptBits(uint32_t* theBits, int theWidth, int theHeight, bool commitBits)
+{
+    if (theBits == nullptr || theWidth <= 0 || theHeight <= 0) {
+        delete[] theBits;
+        SetBits(nullptr, std::max(theWidth, 0), std::max(theHeight, 0), commitBits);
+        return;
+    }
+    FreePalette();
+    FreeBits();
+    mBits = theBits;
+    mWidth = theWidth;
+    mHeight = theHeight;
+    mBits[PixelCount(theWidth, theHeight)] = MEMORYIMAGE_SENTINEL;
+    BitsChanged();
+    if (commitBits)
+        RescanAlphaFlags();
+}
+
 void MemoryImage::Create(int theWidth, int theHeight)
 {
     FreeBits();

@@ -92,6 +92,9 @@ public:
     virtual void DeleteNativeAndAdditiveData();
     virtual void Clear();
     virtual void SetBits(const uint32_t* theBits, int theWidth, int theHeight, bool commitBits = true);
+    // Makes an array of theWidth * theHeight pixels plus one spare word, allocated with new[],
+    // the image's own pixels without copying them (as a decoded picture is handed over).
+    void AdoptBits(uint32_t* theBits, int theWidth, int theHeight, bool commitBits);
     virtual void Create(int theWidth, int theHeight);
     virtual uint32_t* GetBits();
     virtual void SetAlphaFlags(bool hasTrans, bool hasAlpha);

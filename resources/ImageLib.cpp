@@ -36,8 +36,9 @@ Image* AllocImage(int theWidth, int theHeight)
     auto* anImage = new (std::nothrow) Image();
     if (anImage == nullptr)
         return nullptr;
+    // One word more than the pixels: a memory image adopting the array keeps its end mark there.
     anImage->mBits =
-        new (std::nothrow) uint32_t[static_cast<size_t>(theWidth) * static_cast<size_t>(theHeight)];
+        new (std::nothrow) uint32_t[static_cast<size_t>(theWidth) * static_cast<size_t>(theHeight) + 1];
     if (anImage->mBits == nullptr) {
         delete anImage;
         return nullptr;

@@ -16,7 +16,7 @@ class Image {
 public:
     int mWidth = 0;
     int mHeight = 0;
-    uint32_t* mBits = nullptr;  // mWidth * mHeight pixels, owned
+    uint32_t* mBits = nullptr;  // mWidth * mHeight pixels and one spare word (AllocImage), owned
 
     Image() = default;
     Image(const Image&) = delete;
