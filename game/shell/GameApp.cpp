@@ -296,6 +296,8 @@ bool GameApp::AnyProfileNamed() const
 
 bool GameApp::LoadGameData()
 {
+    if (!xmlParser)
+        xmlParser = new XMLParser();
     GameDataLoader loader(*xmlParser, *this, this);
     if (loader.LoadGameData())
         return true;

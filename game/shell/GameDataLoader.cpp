@@ -103,6 +103,17 @@ const TuningInt kTuningInts[] = {
 #undef TUNING
 static_assert(std::size(kTuningDoubles) + std::size(kTuningInts) == 41);
 
+// The entry lists of a quest by their element names.
+bool IsQuestList(const std::string& name)
+{
+    return name == "PreQuest" || name == "Reward" || name == "Target";
+}
+
+std::vector<QuestEntry>* QuestList(QuestRecord& quest, const std::string& name)
+{
+    return name == "PreQuest" ? &quest.PreQuest : name == "Reward" ? &quest.Reward : &quest.Target;
+}
+
 // Inserts a record under its Id; when the Id is taken the table keeps its first record and the
 // new one lives on in the scratch record, so that the elements which follow it attach to it
 // and are dropped with it. Returns the record later elements attach to.
@@ -291,16 +302,15 @@ bool GameDataLoader::LoadQuestData()
     XMLElement e;
     while (Next(e)) {
         if (e.mType == XMLElement::TYPE_TEXT) {
-            std::string listName;
-            if (e.mSection == "Quest/PreQuest/Prop" || e.mSection == "Quest/Reward/Prop" ||
-                e.mSection == "Quest/Target/Prop")
-                listName = e.mSection.substr(6, e.mSection.size() - 11);
-            else
+            // Section "Quest/<list>/Prop": one number for the last entry of that list.
+            const std::string& section = e.mSection;
+            if (section.size() <= 11 || section.compare(0, 6, "Quest/") != 0 ||
+                section.compare(section.size() - 5, 5, "/Prop") != 0)
                 continue;
-            std::vector<QuestEntry>* list = !quest ? nullptr
-                                            : listName == "PreQuest" ? &quest->PreQuest
-                                            : listName == "Reward"   ? &quest->Reward
-                                                                     : &quest->Target;
+            std::string listName = section.substr(6, section.size() - 11);
+            if (!IsQuestList(listName))
+                continue;
+            std::vector<QuestEntry>* list = quest ? QuestList(*quest, listName) : nullptr;
             if (!list || list->empty()) {
                 Skip("<Prop> of a <" + listName + ">",
                      list ? "its quest has no <" + listName + "> before it"
@@ -321,23 +331,15 @@ bool GameDataLoader::LoadQuestData()
             quest = InsertFirstWins(mTables.questTable, std::move(record), scratch);
             continue;
         }
-        std::vector<QuestEntry>* list = nullptr;
-        bool isTarget = false;
-        if (e.mValue == "PreQuest") {
-            list = quest ? &quest->PreQuest : nullptr;
-        } else if (e.mValue == "Reward") {
-            list = quest ? &quest->Reward : nullptr;
-        } else if (e.mValue == "Target") {
-            list = quest ? &quest->Target : nullptr;
-            isTarget = true;
-        } else {
+        if (!IsQuestList(e.mValue))
             continue;
-        }
-        if (!list) {
+        if (!quest) {
             Skip("<" + e.mValue + ">", "it comes before the first <Data>");
             continue;
         }
-        list->emplace_back(IntAttr(e, "Type"), Attr(e, "Des"), isTarget ? Attr(e, "SubDes") : kEmpty);
+        // Only targets carry a second description.
+        const std::string& subDes = e.mValue == "Target" ? Attr(e, "SubDes") : kEmpty;
+        QuestList(*quest, e.mValue)->emplace_back(IntAttr(e, "Type"), Attr(e, "Des"), subDes);
     }
     return true;
 }
