@@ -24,16 +24,20 @@ Widget* GameApp::MakeScreen(int& id, int mode)
     (void)mode;
     if (id < 1 || id >= SCREEN_SLOTS)
         return nullptr;
-    if (id != SCREEN_MAIN_MENU) {
-        // Not built yet: the main menu opens in its place, so the game never ends on an empty
-        // screen.
-        char line[160];
-        std::snprintf(line, sizeof(line), "Screen %d (%s) is not built yet; the main menu opens instead\n", id,
-                      kScreenNames[id]);
-        plat::DebugOutput(line);
-        id = SCREEN_MAIN_MENU;
+    switch (id) {
+    case SCREEN_MAIN_MENU:
+        return new PlaceholderScreen(this);
+    default:
+        break;
     }
-    return new PlaceholderScreen(this);
+    // Not built yet: the main menu opens in its place, so the game never ends on an empty
+    // screen.
+    char line[160];
+    std::snprintf(line, sizeof(line), "Screen %d (%s) is not built yet; the main menu opens instead\n", id,
+                  kScreenNames[id]);
+    plat::DebugOutput(line);
+    id = SCREEN_MAIN_MENU;
+    return MakeScreen(id, 0);
 }
 
 void GameApp::ShowScreen(int id, int mode)

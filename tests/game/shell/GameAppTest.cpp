@@ -152,7 +152,7 @@ TEST(GameAppDeathTest, MissingEffectImageIsShownAndEndsTheProgram)
                              int(game.screens[SCREEN_MAIN_MENU] != nullptr));
             });
         },
-        ::testing::ExitedWithCode(1), "popup: Image resource not found: FX_C_BIRD\n(.|\n)*popups 1 menu 0");
+        ::testing::ExitedWithCode(1), "popup: Image resource not found: FX_C_BIRD\npopup on the main thread: 1\n(.|\n)*popups 1 menu 0");
 }
 
 TEST(GameAppDeathTest, MissingSoundIsShownAndEndsTheProgram)
@@ -167,7 +167,7 @@ TEST(GameAppDeathTest, MissingSoundIsShownAndEndsTheProgram)
                              int(game.screens[SCREEN_MAIN_MENU] != nullptr));
             });
         },
-        ::testing::ExitedWithCode(1), "popup: Sound resource not found: SE_ENV_WIND\n(.|\n)*popups 1 menu 0");
+        ::testing::ExitedWithCode(1), "popup: Sound resource not found: SE_ENV_WIND\npopup on the main thread: 1\n(.|\n)*popups 1 menu 0");
 }
 
 TEST(GameAppDeathTest, MissingStartImageEndsTheStart)

@@ -6,6 +6,7 @@
 #include "game/shell/GameApp.h"
 #include "game/shell/ResourceBinding.h"
 #include "tests/game/shell/GameDataFixture.h"
+#include "platform/Threads.h"
 #include "resources/PakInterface.h"
 #include "tests/support/ResourceFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -120,7 +121,8 @@ public:
     void Popup(const std::string& text) override
     {
         mPopups.push_back(text);
-        std::fprintf(stderr, "popup: %s\n", text.c_str());
+        std::fprintf(stderr, "popup: %s\npopup on the main thread: %d\n", text.c_str(),
+                     int(plat::GetCurrentThreadId() == mPrimaryThreadId));
     }
     int MsgBox(const std::string& text, const std::string& caption, uint32_t flags) override
     {
