@@ -9,23 +9,17 @@
 
 #include "resources/PakInterface.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tools/ToolRun.h"
 #include "tools/pak/PakFormat.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
+using quortest::ToolRun;
 
 ToolRun Pak(const quortest::TempDir& dir, const std::string& args) {
-    std::string log = dir.File("pak.log");
-    std::string command = std::string("'") + PAK_TOOL + "' " + args + " >'" + log + "' 2>&1";
-    int status = std::system(command.c_str());
-    std::vector<uint8_t> bytes = quortest::ReadFile(log);
-    return {status, std::string(bytes.begin(), bytes.end())};
+    return quortest::RunTool(PAK_TOOL, dir, args);
 }
 
 std::vector<uint8_t> Pattern(size_t size, unsigned seed) {
