@@ -15,6 +15,8 @@ using paktool::PakEntry;
 
 namespace {
 
+using quortest::CurrentDir;
+
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 std::string WritePak(const quortest::TempDir& dir, const std::string& file, const std::vector<PakEntry>& entries,
@@ -34,13 +36,6 @@ std::string ReadAll(PakInterface& pak, PakFile* f) {
     while ((n = pak.FRead(buf, 1, sizeof(buf), f)) > 0) s.append(buf, n);
     return s;
 }
-
-// Changes the current folder for one test and restores it.
-struct CurrentDir {
-    std::string saved = plat::GetCurrentDirectory();
-    explicit CurrentDir(const std::string& dir) { plat::SetCurrentDirectory(dir); }
-    ~CurrentDir() { plat::SetCurrentDirectory(saved); }
-};
 
 } // namespace
 

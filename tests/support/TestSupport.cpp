@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "platform/Files.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -26,6 +28,16 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     fs::remove_all(mPath, ec);
+}
+
+CurrentDir::CurrentDir(const std::string& dir) : mSaved(plat::GetCurrentDirectory())
+{
+    plat::SetCurrentDirectory(dir);
+}
+
+CurrentDir::~CurrentDir()
+{
+    plat::SetCurrentDirectory(mSaved);
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)

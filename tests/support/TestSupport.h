@@ -25,6 +25,18 @@ private:
     std::filesystem::path mPath;
 };
 
+// Changes the current folder for one test and restores it.
+class CurrentDir {
+public:
+    explicit CurrentDir(const std::string& dir);
+    ~CurrentDir();
+    CurrentDir(const CurrentDir&) = delete;
+    CurrentDir& operator=(const CurrentDir&) = delete;
+
+private:
+    std::string mSaved;
+};
+
 // Whole-file helpers for fixtures; they throw std::runtime_error on failure.
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteFile(const std::string& path, const std::string& text);

@@ -4,16 +4,19 @@
 #include "app/QuorAppBase.h"
 #include "game/shell/ParticleSystem.h"
 #include "graphics/Graphics.h"
+#include "resources/PakInterface.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/PsiBytes.h"
 #include "tests/support/RecordingImage.h"
 #include "tests/support/TestSupport.h"
+#include "tools/pak/PakFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -112,6 +115,26 @@ TEST_F(ParticleFiles, ReadsTheHeaderAndEveryRecordKind)
     EXPECT_EQ(ps->mPathMode, 3);
     EXPECT_TRUE(ps->IsEnded());
     EXPECT_EQ(ps->mLiveCount, 0);
+}
+
+TEST_F(ParticleFiles, ArchiveFirstThenLooseFilesBelowTheWorkingFolder)
+{
+    quortest::CurrentDir cd(mDir.Path().string());
+    PakInterface* pak = GetPakInterface();
+    ASSERT_NE(pak, nullptr);
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(paktool::BuildPak({{"fxtest\\packed.psi", Basic(77).bytes, 0}}, pak->mDecryptPassword,
+                                  archive, error))
+        << error;
+    quortest::WriteFile(mDir.File("effects.pak"), archive);
+    ASSERT_TRUE(pak->AddPakFile(mDir.File("effects.pak")));
+    std::filesystem::create_directories(mDir.Path() / "fxtest");
+    quortest::WriteFile(mDir.File("fxtest/packed.psi"), Basic(11).bytes);
+    quortest::WriteFile(mDir.File("fxtest/loose.psi"), Basic(22).bytes);
+
+    EXPECT_EQ(ParticleSystem("fxtest/packed.psi", 0).mHeader.mRate, 77);
+    EXPECT_EQ(ParticleSystem("fxtest\\loose.psi", 0).mHeader.mRate, 22);
 }
 
 TEST_F(ParticleFiles, CutAndWildRecordsEndQuietly)
