@@ -254,6 +254,17 @@ TEST(FXObjectTest, CelTimingThatCannotRunShowsCelZeroAndEndsByHoldTime)
     }
 }
 
+TEST(FXObjectTest, AnEffectNotStartedYetDraws)
+{
+    Cels cels;
+    auto fx = MakeEffect(&cels.image, true, -1, -999.0);
+    fx->mRotation = 0.5;
+    RecordingImage screen(100, 100);
+    Graphics g(&screen);
+    fx->Draw(&g);
+    EXPECT_EQ(screen.calls.size(), 1u);
+}
+
 TEST(FXObjectTest, StartDerivesTheNotifyTime)
 {
     Cels cels;

@@ -281,6 +281,14 @@ TEST_F(ParticleFiles, StepRunsAtMostOneSimulation)
     EXPECT_FLOAT_EQ(ps->mLife, 0.02f);
     EXPECT_LT(ps->mStepAccumulator, 0.01f);
 
+    // A simulation step far below the float spacing of the gathered time still takes one
+    // simulation and drops the rest, instead of subtracting steps for ever.
+    auto fine = Load(Basic(0).Float(PsiBytes::DURATION, 5.0f), std::numeric_limits<int>::max());
+    fine->StartAt(0, 0);
+    fine->Step(1000.0f);
+    EXPECT_LT(fine->mStepAccumulator, fine->mSimStep);
+    EXPECT_GT(fine->mLife, 0.0f);
+
     // A duration ends the system; its particles live on.
     auto brief = Load(Basic(100).Float(PsiBytes::DURATION, 0.025f));
     brief->StartAt(0, 0);
