@@ -34,41 +34,7 @@ using quortest::Wave;
 
 namespace {
 
-// Popups are recorded. Pictures are loaded into display images and shared by upper-cased name
-// and variant, as the application does with a display.
-class LoadApp : public QuorAppBase {
-public:
-    std::vector<std::string> mPopups;
-    void Popup(const std::string& text) override { mPopups.push_back(text); }
-
-    DDImage* LoadImageFile(const std::string& fileName, bool commitBits) override
-    {
-        std::unique_ptr<ImageLib::Image> decoded(ImageLib::GetImage(fileName, true));
-        if (!decoded)
-            return nullptr;
-        auto* image = new DDImage(mDdInterface);
-        image->mFilePath = fileName;
-        image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
-        return image;
-    }
-    SharedImageHandle GetSharedImage(const std::string& fileName, const std::string& variant,
-                                     bool* created) override
-    {
-        SharedImageKey key{StringToUpper(fileName), StringToUpper(variant)};
-        std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
-        auto it = mSharedImageMap.find(key);
-        bool isNew = it == mSharedImageMap.end();
-        if (isNew) {
-            it = mSharedImageMap.emplace(key, std::make_unique<SharedImage>()).first;
-            it->second->mImage = LoadImageFile(fileName, false);
-        }
-        if (created)
-            *created = isNew;
-        SharedImageHandle handle;
-        handle = it->second.get();
-        return handle;
-    }
-};
+using LoadApp = quortest::LoadingApp;
 
 // Pixels of the fixture pictures.
 uint32_t Grey(int v) { return 0xFF000000u | uint32_t(v) * 0x010101u; }

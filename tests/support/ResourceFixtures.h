@@ -1,7 +1,12 @@
-// Bytes of small resource files for archive fixtures (PNG pictures, WAV sounds, text) and a sound
-// manager that plays into memory, so that sound resources load without a device.
+// Bytes of small resource files for archive fixtures (PNG pictures, WAV sounds, text), a sound
+// manager that plays into memory, so that sound resources load without a device, and an
+// application that loads pictures without a window.
 #pragma once
 
+#include "app/Common.h"
+#include "app/QuorAppBase.h"
+#include "display/DDImage.h"
+#include "graphics/SharedImage.h"
 #include "resources/ImageLib.h"
 #include "platform/Audio.h"
 #include "sound/DSoundManager.h"
@@ -11,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -53,6 +59,42 @@ private:
         plat::AudioDevice* device = nullptr;
         plat::AudioDevice::Create(plat::AudioOutput::Memory, "", &device);
         return device;
+    }
+};
+
+// Popups are recorded. Pictures are loaded into display images and shared by upper-cased name
+// and variant, as the application does with a display.
+class LoadingApp : public Quor::QuorAppBase {
+public:
+    std::vector<std::string> mPopups;
+    void Popup(const std::string& text) override { mPopups.push_back(text); }
+
+    Quor::DDImage* LoadImageFile(const std::string& fileName, bool commitBits) override
+    {
+        std::unique_ptr<Quor::ImageLib::Image> decoded(Quor::ImageLib::GetImage(fileName, true));
+        if (!decoded)
+            return nullptr;
+        auto* image = new Quor::DDImage(mDdInterface);
+        image->mFilePath = fileName;
+        image->SetBits(decoded->GetBits(), decoded->GetWidth(), decoded->GetHeight(), commitBits);
+        return image;
+    }
+    Quor::SharedImageHandle GetSharedImage(const std::string& fileName, const std::string& variant,
+                                           bool* created) override
+    {
+        Quor::SharedImageKey key{Quor::StringToUpper(fileName), Quor::StringToUpper(variant)};
+        std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
+        auto it = mSharedImageMap.find(key);
+        bool isNew = it == mSharedImageMap.end();
+        if (isNew) {
+            it = mSharedImageMap.emplace(key, std::make_unique<Quor::SharedImage>()).first;
+            it->second->mImage = LoadImageFile(fileName, false);
+        }
+        if (created)
+            *created = isNew;
+        Quor::SharedImageHandle handle;
+        handle = it->second.get();
+        return handle;
     }
 };
 

@@ -86,7 +86,7 @@ void CheckAgainstNames(const Content& content, const std::vector<ResourceName>& 
     for (const Resource& r : content.resources) {
         auto n = listed.find({static_cast<int>(r.kind), r.id});
         if (n == listed.end() || n->second->group == "-")
-            throw ContentError(r.where + ": not a " + std::string(KindName(r.kind)) + " of the resource-name list " + namesPath);
+            throw ContentError(r.where + ": not in the resource-name list " + namesPath + " as a " + KindName(r.kind));
     }
 }
 

@@ -1,0 +1,169 @@
+// The sample content the build made (main.pak beside the program) read back by the program's
+// own readers: every manifest parses, every group loads and binds, every picture has its
+// table's size and cels, every font measures each character and every sound loads into the
+// sound manager.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <set>
+#include <string>
+
+#include "game/shell/DCapResource.h"
+#include "game/shell/ResourceBinding.h"
+#include "graphics/Font.h"
+#include "graphics/Image.h"
+#include "sound/SoundInstance.h"
+#include "resources/PakInterface.h"
+#include "tests/support/ResourceFixtures.h"
+#include "tests/support/TestSupport.h"
+#include "tools/mkcontent/Content.h"
+
+using namespace Quor;
+
+namespace {
+
+// The manifests in the order the program reads them at start-up.
+const char* const kManifests[] = {
+    "properties\\res_init.xml", "properties\\res_fx.xml", "properties\\res_se.xml",
+    "properties\\res_menu_acc.xml", "properties\\res_menu_award.xml", "properties\\res_menu_blueprint.xml",
+    "properties\\res_menu_main.xml", "properties\\res_menu_popup.xml", "properties\\res_menu_help.xml",
+    "properties\\res_menu_score.xml", "properties\\res_game_main.xml", "properties\\res_game_country.xml",
+    "properties\\res_game_worldmap.xml", "properties\\res_game_reward.xml", "properties\\res_mg.xml",
+    "properties\\res_tutor.xml"};
+
+class ContentLoadTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        sContent = new mkcontent::Content(mkcontent::LoadContent(CONTENT_SOURCE_DIR));
+        PakInterface* pak = GetPakInterface();
+        pak->mDecryptPassword = "lorvtekmiqazund";
+        ASSERT_TRUE(pak->AddPakFile(std::string(QUOR_BINARY_DIR) + "/main.pak")) << pak->mError;
+    }
+    static void TearDownTestSuite()
+    {
+        delete sContent;
+        sContent = nullptr;
+    }
+
+    void SetUp() override
+    {
+        mSound = std::make_unique<quortest::MemorySoundManager>();
+        mApp.mSoundManager = mSound.get();
+        mManager = std::make_unique<DCapResource>(&mApp);
+        for (const char* manifest : kManifests)
+            ASSERT_TRUE(mManager->ParseResourcesFile(manifest)) << manifest << ": " << mManager->GetErrorText();
+    }
+    void TearDown() override
+    {
+        mManager.reset();
+        mApp.mSoundManager = nullptr;
+    }
+
+    static mkcontent::Content* sContent;
+    quortest::LoadingApp mApp;
+    std::unique_ptr<quortest::MemorySoundManager> mSound;
+    std::unique_ptr<DCapResource> mManager;
+};
+
+mkcontent::Content* ContentLoadTest::sContent = nullptr;
+
+TEST_F(ContentLoadTest, EveryGroupLoadsAndBindsWithItsTableSizes)
+{
+    std::set<std::string> checked;
+    for (size_t g = 0; g < kResourceGroupCount; ++g) {
+        const std::string group = kResourceGroupNames[g];
+        ASSERT_TRUE(mManager->LoadResources(group)) << group << ": " << mManager->GetErrorText();
+        ASSERT_FALSE(mManager->HadError()) << group << ": " << mManager->GetErrorText();
+        size_t count = 0;
+        const ResourceBinding* list = ResourceGroupBindings(group.c_str(), &count);
+        ASSERT_GT(count, 0u) << group;
+        ASSERT_TRUE(BindResourceList(mManager.get(), list, count)) << group << ": " << mManager->GetErrorText();
+
+        for (const mkcontent::Resource& r : sContent->resources) {
+            if (r.group != group || r.kind != mkcontent::Kind::Image) continue;
+            const mkcontent::Picture& p = sContent->pictures[static_cast<size_t>(r.picture)];
+            Image* image = mManager->GetImageThrow(r.id).GetImage();
+            ASSERT_NE(image, nullptr) << r.id;
+            EXPECT_EQ(image->GetWidth(), p.width) << r.id;
+            EXPECT_EQ(image->mHeight, p.height) << r.id;
+            EXPECT_EQ(image->mNumCols, p.cols) << r.id;
+            EXPECT_EQ(image->mNumRows, p.rows) << r.id;
+            EXPECT_EQ(image->mAnimInfo != nullptr, !r.anim.empty()) << r.id;
+            checked.insert(r.id);
+        }
+        // The bound variables hold what the manager has.
+        for (size_t i = 0; i < count; ++i) {
+            if (list[i].kind == ResourceKind::Image) {
+                EXPECT_NE(*static_cast<Image**>(list[i].variable), nullptr) << list[i].name;
+            } else if (list[i].kind == ResourceKind::Font) {
+                EXPECT_NE(*static_cast<Font**>(list[i].variable), nullptr) << list[i].name;
+            }
+        }
+        if (group != "Init") mManager->DeleteResources(group);
+    }
+    EXPECT_EQ(checked.size(), 716u);
+    EXPECT_EQ(mApp.mPopups, std::vector<std::string>{});
+}
+
+TEST_F(ContentLoadTest, PicturesLoadedByPathHaveTheirTableSizes)
+{
+    std::set<int> resourcePictures;
+    for (const mkcontent::Resource& r : sContent->resources)
+        if (r.kind == mkcontent::Kind::Image) resourcePictures.insert(r.picture);
+    int loaded = 0;
+    for (size_t i = 0; i < sContent->pictures.size(); ++i) {
+        if (resourcePictures.count(static_cast<int>(i))) continue;
+        const mkcontent::Picture& p = sContent->pictures[i];
+        std::unique_ptr<DDImage> image(mApp.LoadImageFile(p.path, false));
+        ASSERT_NE(image, nullptr) << p.path;
+        EXPECT_EQ(image->mWidth, p.width) << p.path;
+        EXPECT_EQ(image->mHeight, p.height) << p.path;
+        ++loaded;
+    }
+    EXPECT_EQ(loaded, 408);
+    // The program asks for this one without an extension.
+    std::unique_ptr<DDImage> gameOver(mApp.LoadImageFile("images/tutor/game_over", false));
+    EXPECT_NE(gameOver, nullptr);
+}
+
+TEST_F(ContentLoadTest, FontsMeasureEveryCharacter)
+{
+    ASSERT_TRUE(mManager->LoadResources("Init")) << mManager->GetErrorText();
+    std::string all;
+    for (int c = 32; c <= 126; ++c) all += static_cast<char>(c);
+    for (const mkcontent::FontSpec& spec : sContent->fonts) {
+        Font* font = mManager->GetFontThrow(spec.id);
+        ASSERT_NE(font, nullptr) << spec.id;
+        EXPECT_GT(font->GetAscent(), 0) << spec.id;
+        EXPECT_GE(font->GetHeight(), spec.size) << spec.id;
+        int sum = 0;
+        for (char c : all) {
+            int w = font->CharWidth(c);
+            EXPECT_GT(w, 0) << spec.id << " '" << c << "'";
+            sum += w;
+        }
+        EXPECT_EQ(font->StringWidth(all), sum) << spec.id;
+        EXPECT_GT(font->StringWidth("Tableware 1,250"), font->StringWidth("Tableware")) << spec.id;
+    }
+}
+
+TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
+{
+    ASSERT_TRUE(mManager->LoadResources("Init")) << mManager->GetErrorText();
+    ASSERT_TRUE(mManager->LoadResources("Sound")) << mManager->GetErrorText();
+    ASSERT_EQ(sContent->sounds.size(), 36u);
+    for (const mkcontent::SoundSpec& spec : sContent->sounds) {
+        int id = mManager->GetSoundThrow(spec.id);
+        EXPECT_EQ(mSound->GetBufferSize(id), static_cast<uint32_t>(spec.ms) * 22050 / 1000 * 2) << spec.id;
+        SoundInstance* instance = mSound->GetSoundInstance(id);
+        ASSERT_NE(instance, nullptr) << spec.id;
+        instance->Release();
+        if (spec.id != "SE_CORVANTIS") {
+            EXPECT_LE(spec.ms, 1500) << spec.id;
+        }
+    }
+}
+
+} // namespace
