@@ -1,7 +1,7 @@
 // The sample content the build made (main.pak beside the program) read back by the program's
 // own readers: every manifest parses, every group loads and binds, every picture has its
-// table's size and cels, every font measures each character and every sound loads into the
-// sound manager.
+// table's size and cels, every font measures each character, every sound loads into the sound
+// manager and every particle file loads, runs and draws.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,11 +10,14 @@
 #include <string>
 
 #include "game/shell/DCapResource.h"
+#include "game/shell/ParticleSystem.h"
 #include "game/shell/ResourceBinding.h"
 #include "graphics/Font.h"
+#include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "sound/SoundInstance.h"
 #include "resources/PakInterface.h"
+#include "tests/support/RecordingImage.h"
 #include "tests/support/ResourceFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tools/mkcontent/Content.h"
@@ -163,6 +166,35 @@ TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
         if (spec.id != "SE_CORVANTIS") {
             EXPECT_LE(spec.ms, 1500) << spec.id;
         }
+    }
+}
+
+TEST_F(ContentLoadTest, ParticleFilesLoadRunAndDraw)
+{
+    ASSERT_EQ(sContent->particles.size(), 6u);
+    for (const mkcontent::ParticleSpec& spec : sContent->particles) {
+        ParticleSystem ps(std::string(QUOR_BINARY_DIR) + "/particle/" + spec.file, 100);
+        EXPECT_EQ(ps.mHeader.mRate, spec.rate) << spec.file;
+        EXPECT_EQ(ps.mAdditive, spec.additive) << spec.file;
+        ASSERT_NE(ps.mImage, nullptr) << spec.file << " " << spec.image;
+        ASSERT_EQ(ps.mPath.size(), spec.path.size()) << spec.file;
+        if (spec.path.empty()) {
+            ps.StartAt(512, 384);
+        } else {
+            EXPECT_FLOAT_EQ(ps.mPathTime, spec.pathTime) << spec.file;
+            ps.StartPath();
+            EXPECT_TRUE(ps.mMoving) << spec.file;
+        }
+        int most = 0;
+        for (int i = 0; i < 50; ++i) {
+            ps.Step(0.01f);
+            most = std::max(most, ps.mLiveCount);
+        }
+        EXPECT_GT(most, 0) << spec.file;
+        quortest::RecordingImage screen(1024, 768);
+        Graphics g(&screen);
+        ps.Draw(&g);
+        EXPECT_EQ(screen.calls.empty(), ps.mLiveCount == 0) << spec.file;
     }
 }
 
