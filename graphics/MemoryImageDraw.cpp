@@ -180,6 +180,13 @@ template <class Src>
 void NormalBltOpaqueWhite(uint32_t* dst, int dstW, const Src& src, const uint8_t* rl, int srcW,
                           const BltArea& ar)
 {
+    if constexpr (std::is_same_v<Src, BitsSource>) {
+        // 32-bit sources go row by row, four pixels a step, without the run lengths.
+        for (int j = 0; j < ar.height; ++j)
+            PixelRows::OverOpaqueRow(dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX,
+                                     src.bits + static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX, ar.width);
+        return;
+    }
     for (int j = 0; j < ar.height; ++j) {
         size_t sRow = static_cast<size_t>(ar.srcY + j) * srcW + ar.srcX;
         uint32_t* d = dst + static_cast<size_t>(ar.dstY + j) * dstW + ar.dstX;
@@ -189,12 +196,7 @@ void NormalBltOpaqueWhite(uint32_t* dst, int dstW, const Src& src, const uint8_t
             int n = std::min<int>(std::max<int>(run[i], 1), ar.width - i);
             uint32_t first = src[sRow + i];
             uint32_t a = first >> 24;
-            if constexpr (std::is_same_v<Src, BitsSource>) {
-                if (a == 255)
-                    std::memcpy(d + i, src.bits + sRow + i, sizeof(uint32_t) * static_cast<size_t>(n));
-                else if (a != 0)
-                    PixelRows::BlendOverOpaque(d + i, src.bits + sRow + i, n);
-            } else if (a == 255) {
+            if (a == 255) {
                 for (int k = 0; k < n; ++k)
                     d[i + k] = src[sRow + i + k];
             } else if (a != 0) {

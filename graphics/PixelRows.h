@@ -106,6 +106,56 @@ inline void BlendOverOpaque(uint32_t* d, const uint32_t* s, int n)
     }
 }
 
+// A whole row over an opaque destination, pixel by pixel by the source alpha: 0 leaves d,
+// 255 copies s, anything else blends as BlendOverOpaque does. Groups of clear or opaque
+// pixels are skipped or copied whole. OverOpaqueRow picks the widest form the processor runs.
+void OverOpaqueRow(uint32_t* d, const uint32_t* s, int n);
+void OverOpaqueRowAvx2(uint32_t* d, const uint32_t* s, int n);
+inline void OverOpaqueRowSse2(uint32_t* d, const uint32_t* s, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i k256 = _mm_set1_epi16(256);
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
+    auto half = [&](__m128i sw, __m128i dw) {
+        __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, 0xFF), 0xFF);
+        __m128i p = _mm_mullo_epi16(dw, _mm_sub_epi16(k256, a));
+        __m128i q = _mm_mullo_epi16(sw, a);
+        __m128i joint = _mm_srli_epi16(_mm_add_epi16(p, q), 8);
+        __m128i apart = _mm_add_epi16(_mm_srli_epi16(p, 8), _mm_srli_epi16(q, 8));
+        return _mm_or_si128(_mm_and_si128(blue, apart), _mm_andnot_si128(blue, joint));
+    };
+    for (; i + 4 <= n; i += 4) {
+        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        __m128i top = _mm_and_si128(sv, opaque);
+        int clear = _mm_movemask_epi8(_mm_cmpeq_epi32(top, zero));
+        if (clear == 0xFFFF)
+            continue;
+        __m128i solid = _mm_cmpeq_epi32(top, opaque);
+        if (_mm_movemask_epi8(solid) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+            continue;
+        }
+        __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        __m128i lo = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
+        __m128i hi = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
+        __m128i mixed = _mm_or_si128(_mm_packus_epi16(lo, hi), opaque);
+        // Clear pixels come out as d (an opaque d), opaque ones take s.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(solid, sv), _mm_andnot_si128(solid, mixed)));
+    }
+#endif
+    for (; i < n; ++i) {
+        uint32_t ss = s[i], a = ss >> 24;
+        if (a == 255)
+            d[i] = ss;
+        else if (a != 0)
+            BlendOverOpaque(d + i, s + i, 1);
+    }
+}
+
 // One colour over a row whose pixels share one alpha: each channel (d.c * (256 - f) + c.c * f)
 // >> 8 with f in 0..256, the alpha byte replaced by newAlpha.
 inline void BlendColor(uint32_t* d, int n, uint32_t r, uint32_t g, uint32_t b, uint32_t f,

@@ -172,30 +172,58 @@ TEST(FastPathAgreement, Fills)
 namespace {
 
 // Each processor form of a row loop against the plain formula, over every row length up to 40
-// and every start alignment.
-TEST(FastPathAgreement, AdditiveRowForms)
+// and every start alignment, with alphas of 0 and 255 in runs among random ones.
+TEST(FastPathAgreement, RowForms)
 {
     std::mt19937 rng(14);
+    using Form = void (*)(uint32_t*, const uint32_t*, int);
+    auto additive = [](uint32_t dd, uint32_t ss) {
+        uint32_t a = ss >> 24, out = dd & 0xFF000000u;
+        for (int sh : {16, 8, 0})
+            out |= std::min<uint32_t>(Ch(dd, sh) + ((Ch(ss, sh) * a) >> 8), 255) << sh;
+        return out;
+    };
+    auto over = [](uint32_t dd, uint32_t ss) {
+        uint32_t a = ss >> 24, na = 256 - a;
+        if (a == 0)
+            return dd;
+        if (a == 255)
+            return ss;
+        return 0xFF000000u | ((Ch(dd, 16) * na + Ch(ss, 16) * a) >> 8) << 16 |
+               ((Ch(dd, 8) * na + Ch(ss, 8) * a) >> 8) << 8 | (((Ch(dd, 0) * na) >> 8) + ((Ch(ss, 0) * a) >> 8));
+    };
+    struct Row {
+        const char* name;
+        std::vector<Form> forms;
+        uint32_t (*formula)(uint32_t, uint32_t);
+        bool opaqueDest;
+    } rows[] = {
+        {"additive", {PixelRows::AddAlphaScaledSse2, PixelRows::AddAlphaScaled}, additive, false},
+        {"over opaque", {PixelRows::OverOpaqueRowSse2, PixelRows::OverOpaqueRow}, over, true},
+    };
     std::vector<uint32_t> s(48), d(48);
-    for (int n = 0; n <= 40; ++n)
-        for (int off = 0; off < 4; ++off) {
-            for (auto& p : s)
-                p = rng();
-            for (auto& p : d)
-                p = rng();
-            std::vector<uint32_t> expect = d;
-            for (int i = 0; i < n; ++i) {
-                uint32_t dd = d[off + i], ss = s[off + i], a = ss >> 24, out = dd & 0xFF000000u;
-                for (int sh : {16, 8, 0})
-                    out |= std::min<uint32_t>(Ch(dd, sh) + ((Ch(ss, sh) * a) >> 8), 255) << sh;
-                expect[off + i] = out;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (int n = 0; n <= 40; ++n)
+            for (int off = 0; off < 4; ++off) {
+                uint32_t alpha = 0;
+                for (auto& p : s) {
+                    if (rng() % 5 == 0)
+                        alpha = rng() % 3 == 0 ? 0 : rng() % 2 == 0 ? 255 : rng() % 256;
+                    p = alpha << 24 | (rng() & 0xFFFFFF);
+                }
+                for (auto& p : d)
+                    p = row.opaqueDest ? (rng() | 0xFF000000u) : rng();
+                std::vector<uint32_t> expect = d;
+                for (int i = 0; i < n; ++i)
+                    expect[off + i] = row.formula(d[off + i], s[off + i]);
+                for (Form form : row.forms) {
+                    std::vector<uint32_t> got = d;
+                    form(got.data() + off, s.data() + off, n);
+                    ASSERT_EQ(got, expect) << n << " " << off;
+                }
             }
-            for (auto form : {PixelRows::AddAlphaScaledSse2, PixelRows::AddAlphaScaled}) {
-                std::vector<uint32_t> got = d;
-                form(got.data() + off, s.data() + off, n);
-                ASSERT_EQ(got, expect) << n << " " << off;
-            }
-        }
+    }
 }
 
 } // namespace
