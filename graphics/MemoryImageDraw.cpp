@@ -1022,11 +1022,10 @@ void MemoryImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rec
 #if defined(__x86_64__)
 // Four destination pixels a step of a smoothly stretched row whose sums come from one or two
 // filtered source rows (w0 * f0 + w1 * f1, four 16-bit channels a pixel): each channel
-// ((s * a) >> 8) + ((d * (256 - a)) >> 8), pixels of alpha 0 kept; the alpha bytes are left for
-// the caller unless all four destination pixels are opaque (groupOpaque[k] says which).
-// Returns the pixels done.
-__attribute__((target("avx2"))) int SmoothRowAvx2(uint32_t* d, const uint16_t* f0, const uint16_t* f1,
-                                                  uint32_t w0, uint32_t w1, int n, uint8_t* groupOpaque)
+// ((s * a) >> 8) + ((d * (256 - a)) >> 8), pixels of alpha 0 kept, the alpha byte 255 over
+// opaque pixels and from the table otherwise. Returns the pixels done.
+__attribute__((target("avx2"))) static int SmoothRowAvx2(uint32_t* d, const uint16_t* f0, const uint16_t* f1,
+                                                  uint32_t w0, uint32_t w1, int n, const AlphaOverTable& table)
 {
     const __m256i vw0 = _mm256_set1_epi16(static_cast<short>(w0)), vw1 = _mm256_set1_epi16(static_cast<short>(w1));
     const __m256i k255 = _mm256_set1_epi16(255), k256 = _mm256_set1_epi16(256);
@@ -1054,11 +1053,22 @@ __attribute__((target("avx2"))) int SmoothRowAvx2(uint32_t* d, const uint16_t* f
         mixed = _mm256_blendv_epi8(mixed, dv, _mm256_cmpeq_epi16(av, zero));
         __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(mixed, zero), 0x08);
         __m128i out = _mm256_castsi256_si128(packed);
-        bool allOpaque = _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(old, opaque), opaque)) == 0xFFFF;
-        if (allOpaque)
-            out = _mm_or_si128(out, opaque);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(old, opaque), opaque)) == 0xFFFF) {
+            // Over opaque pixels the alpha stays 255 whatever is blended in.
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(out, opaque));
+            continue;
+        }
+        // Otherwise each blended pixel's alpha byte from the table.
+        alignas(32) uint16_t s16[16];
+        alignas(16) uint32_t before[4];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(s16), sv);
+        _mm_store_si128(reinterpret_cast<__m128i*>(before), old);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
-        groupOpaque[i / 4] = allOpaque ? 1 : 0;
+        for (int k = 0; k < 4; ++k) {
+            uint32_t a = s16[4 * k + 3];
+            if (a != 0)
+                d[i + k] = (d[i + k] & 0x00FFFFFFu) | uint32_t(table.newAlpha[a][before[k] >> 24]) << 24;
+        }
     }
     return i;
 }
@@ -1155,8 +1165,6 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
     std::vector<uint32_t> cells(rowWords);
 #if defined(__x86_64__)
     static const bool useAvx2 = __builtin_cpu_supports("avx2");
-    std::vector<uint8_t> groupOpaque;
-    std::vector<uint32_t> oldAlpha;
 #endif
     size_t next = 0;
     for (int j = 0; j < dh; ++j) {
@@ -1200,25 +1208,9 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
         const int iEnd = static_cast<int>(std::min<int64_t>(dw, int64_t(destW) - theDestRect.mX));
         int i = iStart;
 #if defined(__x86_64__)
-        if (direct && useAvx2 && iEnd - i >= 4) {
-            // The alpha bytes of groups over pixels not all opaque come from the table here.
-            const int span = iEnd - i;
-            uint32_t* d = row + theDestRect.mX + i;
-            oldAlpha.resize(static_cast<size_t>(span / 4) * 4);
-            for (size_t k = 0; k < oldAlpha.size(); ++k)
-                oldAlpha[k] = d[k] >> 24;
-            groupOpaque.resize(oldAlpha.size() / 4);
-            int done = SmoothRowAvx2(d, f0 + static_cast<size_t>(i) * 4, f1 + static_cast<size_t>(i) * 4, w0, w1, span,
-                                     groupOpaque.data());
-            for (int k = 0; k < done; ++k) {
-                if (groupOpaque[static_cast<size_t>(k / 4)])
-                    continue;
-                uint32_t a = std::min<uint32_t>(sumAt(static_cast<size_t>(i + k) * 4 + 3) >> 16, 255);
-                if (a != 0)
-                    d[k] = (d[k] & 0x00FFFFFFu) | uint32_t(table.newAlpha[a][oldAlpha[static_cast<size_t>(k)]]) << 24;
-            }
-            i += done;
-        }
+        if (direct && useAvx2)
+            i += SmoothRowAvx2(row + theDestRect.mX + i, f0 + static_cast<size_t>(i) * 4, f1 + static_cast<size_t>(i) * 4,
+                               w0, w1, iEnd - i, table);
 #endif
 #if defined(__SSE2__)
         // Two pixels a step: each channel ((s * a) >> 8) + ((d * (256 - a)) >> 8), the alpha
