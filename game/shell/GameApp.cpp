@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <list>
 
 namespace Quor {
 
@@ -71,6 +72,14 @@ GameApp::~GameApp()
         mWidgetManager->RemoveWidget(loadingScreen);
         delete loadingScreen;
         loadingScreen = nullptr;
+    }
+    // A loading screen that was still fading out when the program ended is no longer held in
+    // loadingScreen, but it is still in the manager and owned by nobody else.
+    for (Widget* widget : std::list<Widget*>(mWidgetManager->mWidgets)) {
+        if (dynamic_cast<Loading*>(widget)) {
+            mWidgetManager->RemoveWidget(widget);
+            delete widget;
+        }
     }
 
     // The loading thread may still be loading when the program ends without Start having

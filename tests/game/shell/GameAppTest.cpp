@@ -111,6 +111,23 @@ TEST(GameAppDeathTest, StartLoadsTheThreeGroupsThenOpensTheMainMenu)
         "sound 1");
 }
 
+TEST(GameAppDeathTest, ClosingWhileTheLoadingScreenFadesLeavesNothingBehind)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The leak check at the child's exit fails the run when the fading screen is lost.
+    EXPECT_EXIT(RunGame({}, true,
+                        [](FixtureGame& game) {
+                            game.mOnUpdate = [](FixtureGame& g) {
+                                if (g.mLoadingCompletedHandled && !g.mShutdown) {
+                                    std::fprintf(stderr, "fading %d\n", g.loadingScreen == nullptr);
+                                    g.Shutdown();
+                                }
+                            };
+                        },
+                        nullptr),
+                ::testing::ExitedWithCode(0), "fading 1");
+}
+
 TEST(GameAppDeathTest, ClosingDuringTheSplashEndsWithoutLoading)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
