@@ -1,6 +1,7 @@
 // Writing the resource manifests.
 #include "tools/mkcontent/Manifests.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace mkcontent {
@@ -16,27 +17,31 @@ const char* ElementName(Kind kind) {
     return "";
 }
 
+std::string FolderOf(const std::string& file) {
+    return file.substr(0, file.rfind('/'));
+}
+
+// A section: the group's resources folder by folder (in the order the folders first appear),
+// each folder under one SetDefaults.
 void WriteSection(std::ostringstream& out, const Content& content, const std::string& group) {
     out << "  <Resources id=\"" << group << "\">\n";
-    std::string folder;
-    bool first = true;
-    for (const Resource& r : content.resources) {
-        if (r.group != group) continue;
-        size_t slash = r.file.rfind('/');
-        std::string here = r.file.substr(0, slash);
-        if (first || here != folder) {
-            out << "    <SetDefaults path=\"" << here << "\" idprefix=\"\"/>\n";
-            folder = here;
-            first = false;
+    std::vector<std::string> folders;
+    for (const Resource& r : content.resources)
+        if (r.group == group && std::find(folders.begin(), folders.end(), FolderOf(r.file)) == folders.end())
+            folders.push_back(FolderOf(r.file));
+    for (const std::string& folder : folders) {
+        out << "    <SetDefaults path=\"" << folder << "\" idprefix=\"\"/>\n";
+        for (const Resource& r : content.resources) {
+            if (r.group != group || FolderOf(r.file) != folder) continue;
+            out << "    <" << ElementName(r.kind) << " id=\"" << r.id << "\" path=\"" << r.file.substr(folder.size() + 1) << "\"";
+            if (r.kind == Kind::Image) {
+                const Picture& p = content.pictures[static_cast<size_t>(r.picture)];
+                if (p.cols > 1) out << " cols=\"" << p.cols << "\"";
+                if (p.rows > 1) out << " rows=\"" << p.rows << "\"";
+                if (!r.anim.empty()) out << " anim=\"" << r.anim << "\" framedelay=\"" << r.frameDelay << "\"";
+            }
+            out << "/>\n";
         }
-        out << "    <" << ElementName(r.kind) << " id=\"" << r.id << "\" path=\"" << r.file.substr(slash + 1) << "\"";
-        if (r.kind == Kind::Image) {
-            const Picture& p = content.pictures[static_cast<size_t>(r.picture)];
-            if (p.cols > 1) out << " cols=\"" << p.cols << "\"";
-            if (p.rows > 1) out << " rows=\"" << p.rows << "\"";
-            if (!r.anim.empty()) out << " anim=\"" << r.anim << "\" framedelay=\"" << r.frameDelay << "\"";
-        }
-        out << "/>\n";
     }
     out << "  </Resources>\n";
 }

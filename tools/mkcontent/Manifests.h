@@ -1,5 +1,5 @@
-// The resource manifests: one XML file per manifest of groups.tsv, a section per group, a
-// SetDefaults wherever the folder changes, every resource with its id given.
+// The resource manifests: one XML file per manifest of groups.tsv, a section per group, one
+// SetDefaults per folder of the section, every resource with its id given.
 #pragma once
 
 #include <string>
