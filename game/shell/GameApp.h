@@ -87,6 +87,11 @@ public:
 
     void SetSplashDone();
 
+    // Music: one looping file (every song unloaded first, the file faded in as song 0), or the
+    // timed programme of a country 0-7 on the scheduler (any other number only unloads).
+    void PlayMusicFile(const std::string& fileName);
+    void PlayCountryMusic(int country);
+
     PlayerProfile& GetCurrentProfile() { return profiles[size_t(currentProfile)]; }
     // Appends a blank profile with the name, in the next slot.
     void CreateDefaultProfile(const std::string& name);
