@@ -18,6 +18,7 @@
 #include "platform/Time.h"
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
+#include "sound/BassMusicInterface.h"
 #include "sound/MusicInterface.h"
 #include "sound/DSoundManager.h"
 #include "sound/SoundManager.h"
@@ -388,9 +389,12 @@ void QuorAppBase::OnAlreadyRunning()
 
 MusicInterface* QuorAppBase::CreateMusicInterface(WindowHandle window)
 {
-    (void)window;
-    // The silent player when sound is off; the streaming players join here when they exist.
-    return new MusicInterface();
+    // The silent player when sound is off; otherwise songs join the sound effects' device (the
+    // engine's null output when the sound manager has none).
+    if (mNoSoundNeeded)
+        return new MusicInterface();
+    auto* sound = dynamic_cast<DSoundManager*>(mSoundManager);
+    return new BassMusicInterface(window, sound != nullptr ? sound->GetDevice() : nullptr);
 }
 
 bool QuorAppBase::ChangeDirHook(const std::string& path)
