@@ -38,49 +38,102 @@ inline void Fetch(const uint8_t* data, uint64_t index, float& left, float& right
     }
 }
 
-// Mixes frames of one buffer into the accumulator, resampling by linear interpolation. The
-// stretch [i, end) of the output is filled from position pos on; the caller has made sure that
-// every frame read and the frame after it lie inside the buffer.
+// Resampling by linear interpolation into planar float frames (16-bit scale). Each stretch
+// below is filled from position pos on; the caller has made sure that every frame read and the
+// frame after it lie inside the buffer.
 template <int Channels, int Bits>
-inline void MixRun(const uint8_t* data, uint64_t& pos, uint64_t step, float gainLeft, float gainRight,
-                   float* acc, uint32_t count)
+inline void ResampleRun(const uint8_t* data, uint64_t& pos, uint64_t step, float* left, float* right,
+                        uint32_t count)
 {
     constexpr float kFraction = 1.0f / 4294967296.0f;
+    if (step == kOneFrame && uint32_t(pos) == 0) {
+        // The output rate: every frame as it is.
+        uint64_t index = pos >> 32;
+        for (uint32_t i = 0; i < count; ++i) {
+            float l, r;
+            Fetch<Channels, Bits>(data, index + i, l, r);
+            left[i] = l;
+            if constexpr (Channels == 2)
+                right[i] = r;
+        }
+        pos += uint64_t(count) * step;
+        return;
+    }
+    if (step == kOneFrame / 2 && uint32_t(pos) % (kOneFrame / 2) == 0) {
+        // Half the output rate: frames and the midpoints between them.
+        uint32_t i = 0;
+        uint64_t index = pos >> 32;
+        if (uint32_t(pos) != 0 && count > 0) {
+            float l0, r0, l1, r1;
+            Fetch<Channels, Bits>(data, index, l0, r0);
+            Fetch<Channels, Bits>(data, index + 1, l1, r1);
+            left[0] = l0 + (l1 - l0) * 0.5f;
+            if constexpr (Channels == 2)
+                right[0] = r0 + (r1 - r0) * 0.5f;
+            ++index;
+            i = 1;
+        }
+        if constexpr (Channels == 1 && Bits == 16) {
+            // The common case of a mono sound at half the rate, written so it vectorises.
+            using Sample = int16_t __attribute__((may_alias));
+            const Sample* src = reinterpret_cast<const Sample*>(data) + index;
+            const uint32_t pairs = (count - i) / 2;
+            float* __restrict out = left + i;
+            for (uint32_t j = 0; j < pairs; ++j) {
+                float a = src[j];
+                float b = src[j + 1];
+                out[2 * j] = a;
+                out[2 * j + 1] = a + (b - a) * 0.5f;
+            }
+            i += 2 * pairs;
+            index += pairs;
+        }
+        for (; i + 1 < count; i += 2, ++index) {
+            float l0, r0, l1, r1;
+            Fetch<Channels, Bits>(data, index, l0, r0);
+            Fetch<Channels, Bits>(data, index + 1, l1, r1);
+            left[i] = l0;
+            left[i + 1] = l0 + (l1 - l0) * 0.5f;
+            if constexpr (Channels == 2) {
+                right[i] = r0;
+                right[i + 1] = r0 + (r1 - r0) * 0.5f;
+            }
+        }
+        if (i < count) {
+            float l, r;
+            Fetch<Channels, Bits>(data, index, l, r);
+            left[i] = l;
+            if constexpr (Channels == 2)
+                right[i] = r;
+        }
+        pos += uint64_t(count) * step;
+        return;
+    }
     for (uint32_t i = 0; i < count; ++i) {
         uint64_t index = pos >> 32;
         float t = float(uint32_t(pos)) * kFraction;
         float l0, r0, l1, r1;
         Fetch<Channels, Bits>(data, index, l0, r0);
         Fetch<Channels, Bits>(data, index + 1, l1, r1);
-        acc[2 * i] += (l0 + (l1 - l0) * t) * gainLeft;
-        acc[2 * i + 1] += (r0 + (r1 - r0) * t) * gainRight;
+        left[i] = l0 + (l1 - l0) * t;
+        if constexpr (Channels == 2)
+            right[i] = r0 + (r1 - r0) * t;
         pos += step;
     }
-}
-
-// One output frame whose interpolation partner is `next` (the first frame again for a loop, the
-// same frame at the end of a buffer that stops).
-template <int Channels, int Bits>
-inline void MixEdge(const uint8_t* data, uint64_t pos, uint64_t next, float gainLeft, float gainRight,
-                    float* acc)
-{
-    float l0, r0, l1, r1;
-    Fetch<Channels, Bits>(data, pos >> 32, l0, r0);
-    Fetch<Channels, Bits>(data, next, l1, r1);
-    float t = float(uint32_t(pos)) * (1.0f / 4294967296.0f);
-    acc[0] += (l0 + (l1 - l0) * t) * gainLeft;
-    acc[1] += (r0 + (r1 - r0) * t) * gainRight;
 }
 
 struct VoiceState {
     uint64_t pos;
     bool playing;
+    uint32_t produced; // output frames made
 };
 
-// Mixes `frames` output frames of a buffer of n frames; returns where it stands afterwards.
+// Resamples up to `frames` output frames of a buffer of n frames into left and right (left only
+// for one channel); a buffer that stops at its end makes fewer. The last frame of a loop is blended with the first, the
+// last frame of a buffer that stops with itself.
 template <int Channels, int Bits>
-VoiceState MixVoice(const uint8_t* data, uint32_t n, uint64_t pos, uint64_t step, bool looping,
-                    float gainLeft, float gainRight, float* acc, uint32_t frames)
+VoiceState Resample(const uint8_t* data, uint32_t n, uint64_t pos, uint64_t step, bool looping, float* left,
+                    float* right, uint32_t frames)
 {
     const uint64_t end = uint64_t(n) * kOneFrame;
     const uint64_t safeEnd = end - kOneFrame; // below it the next frame is inside the buffer
@@ -88,24 +141,40 @@ VoiceState MixVoice(const uint8_t* data, uint32_t n, uint64_t pos, uint64_t step
     while (i < frames) {
         if (pos >= end) {
             if (!looping)
-                return {0, false};
+                return {0, false, i};
             pos %= end;
         }
         if (pos < safeEnd) {
             uint64_t run = (safeEnd - pos + step - 1) / step;
             uint32_t count = uint32_t(std::min<uint64_t>(run, frames - i));
-            MixRun<Channels, Bits>(data, pos, step, gainLeft, gainRight, acc + 2 * i, count);
+            ResampleRun<Channels, Bits>(data, pos, step, left + i, right + i, count);
             i += count;
         } else {
             uint64_t next = looping ? 0 : (pos >> 32);
-            MixEdge<Channels, Bits>(data, pos, next, gainLeft, gainRight, acc + 2 * i);
+            float l0, r0, l1, r1;
+            Fetch<Channels, Bits>(data, pos >> 32, l0, r0);
+            Fetch<Channels, Bits>(data, next, l1, r1);
+            float t = float(uint32_t(pos)) * (1.0f / 4294967296.0f);
+            left[i] = l0 + (l1 - l0) * t;
+            if constexpr (Channels == 2)
+                right[i] = r0 + (r1 - r0) * t;
             pos += step;
             ++i;
         }
     }
     if (pos >= end && !looping)
-        return {0, false};
-    return {looping ? pos % end : pos, true};
+        return {0, false, i};
+    return {looping ? pos % end : pos, true, i};
+}
+
+// Adds resampled frames with their gains to the planar accumulator.
+void Accumulate(const float* __restrict left, const float* __restrict right, float gainLeft, float gainRight,
+                float* __restrict accLeft, float* __restrict accRight, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        accLeft[i] += left[i] * gainLeft;
+        accRight[i] += right[i] * gainRight;
+    }
 }
 
 void ComputeGains(int32_t volume, int32_t pan, float& left, float& right)
@@ -119,6 +188,12 @@ void ComputeGains(int32_t volume, int32_t pan, float& left, float& right)
         r *= VolumeToGain(pan);
     left = float(l);
     right = float(r);
+}
+
+// A mixed value as a 16-bit sample, rounded to the nearest and clamped.
+inline int16_t Saturate(float v)
+{
+    return int16_t(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
 }
 
 void SDLCALL AudioCallback(void* user, Uint8* stream, int length)
@@ -541,28 +616,29 @@ void AudioDevice::RemoveStream(AudioStream* stream)
     mStreams.erase(std::remove(mStreams.begin(), mStreams.end(), stream), mStreams.end());
 }
 
-void AudioDevice::MixBuffer(SoundBuffer* b, float* acc, uint32_t frames)
+void AudioDevice::MixBuffer(SoundBuffer* b, uint32_t frames)
 {
     const uint8_t* data = b->mData->data();
     uint64_t step = (uint64_t(b->mFrequency) << 32) / kMixRate;
-    float gl = b->mGainLeft;
-    float gr = b->mGainRight;
+    float* left = mScratchLeft.data();
+    float* right = mScratchRight.data();
     VoiceState s;
-    int kind = b->mFormat.channels * 100 + b->mFormat.bitsPerSample;
-    switch (kind) {
+    switch (b->mFormat.channels * 100 + b->mFormat.bitsPerSample) {
     case 116:
-        s = MixVoice<1, 16>(data, b->mFrames, b->mPosition, step, b->mLooping, gl, gr, acc, frames);
+        s = Resample<1, 16>(data, b->mFrames, b->mPosition, step, b->mLooping, left, right, frames);
         break;
     case 216:
-        s = MixVoice<2, 16>(data, b->mFrames, b->mPosition, step, b->mLooping, gl, gr, acc, frames);
+        s = Resample<2, 16>(data, b->mFrames, b->mPosition, step, b->mLooping, left, right, frames);
         break;
     case 108:
-        s = MixVoice<1, 8>(data, b->mFrames, b->mPosition, step, b->mLooping, gl, gr, acc, frames);
+        s = Resample<1, 8>(data, b->mFrames, b->mPosition, step, b->mLooping, left, right, frames);
         break;
     default:
-        s = MixVoice<2, 8>(data, b->mFrames, b->mPosition, step, b->mLooping, gl, gr, acc, frames);
+        s = Resample<2, 8>(data, b->mFrames, b->mPosition, step, b->mLooping, left, right, frames);
         break;
     }
+    Accumulate(left, b->mFormat.channels == 1 ? left : right, b->mGainLeft, b->mGainRight, mAccLeft.data(),
+               mAccRight.data(), s.produced);
     b->mPosition = s.pos;
     if (!s.playing)
         b->mPlaying = false;
@@ -571,11 +647,15 @@ void AudioDevice::MixBuffer(SoundBuffer* b, float* acc, uint32_t frames)
 void AudioDevice::Render(int16_t* out, uint32_t frames)
 {
     std::lock_guard<std::mutex> lock(mMutex);
-    mAccumulator.assign(size_t(frames) * kMixChannels, 0.0f);
-    float* acc = mAccumulator.data();
+    mAccLeft.assign(frames, 0.0f);
+    mAccRight.assign(frames, 0.0f);
+    if (mScratchLeft.size() < frames) {
+        mScratchLeft.resize(frames);
+        mScratchRight.resize(frames);
+    }
     for (SoundBuffer* b : mPlaying) {
         if (b->mFrames > 0)
-            MixBuffer(b, acc, frames);
+            MixBuffer(b, frames);
         else
             b->mPlaying = false;
     }
@@ -583,11 +663,13 @@ void AudioDevice::Render(int16_t* out, uint32_t frames)
                                   [](SoundBuffer* b) { return !b->mPlaying; }),
                    mPlaying.end());
     for (AudioStream* stream : mStreams)
-        stream->Mix(acc, frames);
-    float master = float(mMasterVolume);
-    for (size_t i = 0; i < size_t(frames) * kMixChannels; ++i) {
-        float v = std::clamp(acc[i] * master, -32768.0f, 32767.0f);
-        out[i] = int16_t(std::lrint(v));
+        stream->Mix(mAccLeft.data(), mAccRight.data(), frames);
+    const float master = float(mMasterVolume);
+    const float* accLeft = mAccLeft.data();
+    const float* accRight = mAccRight.data();
+    for (uint32_t i = 0; i < frames; ++i) {
+        out[2 * i] = Saturate(accLeft[i] * master);
+        out[2 * i + 1] = Saturate(accRight[i] * master);
     }
 }
 

@@ -75,12 +75,13 @@ double VolumeToGain(int32_t volume);
 class AudioDevice;
 
 // A source of 44100 Hz stereo samples mixed beside the buffers (a music stream). Mix adds the
-// source's next frames to the 32-bit float accumulator (two values a frame, full scale
-// +-32768); it is called on the mixing thread and must not block.
+// source's next frames to the two float accumulators, left and right (full scale +-32768); it
+// is called on the mixing thread with the device locked, so it must neither block
+// nor call back into the device or its buffers.
 class AudioStream {
 public:
     virtual ~AudioStream() = default;
-    virtual void Mix(float* accumulator, uint32_t frames) = 0;
+    virtual void Mix(float* left, float* right, uint32_t frames) = 0;
 };
 
 // A buffer of samples and its play state, reference counted (created with one reference).
@@ -184,7 +185,7 @@ private:
     void CloseOutput();
     void StartPlaying(SoundBuffer* buffer); // lock held
     void StopPlaying(SoundBuffer* buffer);  // lock held
-    void MixBuffer(SoundBuffer* buffer, float* accumulator, uint32_t frames); // lock held
+    void MixBuffer(SoundBuffer* buffer, uint32_t frames); // lock held
 
     std::atomic<uint32_t> mRefs{1};
     AudioOutput mOutput;
@@ -192,7 +193,10 @@ private:
     mutable std::mutex mMutex; // guards play state, the playing list and the streams
     std::vector<SoundBuffer*> mPlaying; // a buffer leaves the list before it is freed
     std::vector<AudioStream*> mStreams;
-    std::vector<float> mAccumulator;
+    std::vector<float> mAccLeft; // the mix before the master gain
+    std::vector<float> mAccRight;
+    std::vector<float> mScratchLeft; // one buffer's resampled frames
+    std::vector<float> mScratchRight;
     double mMasterVolume = 1.0;
     uint32_t mWindow = 0;
     uint32_t mCoopLevel = 0;

@@ -25,9 +25,8 @@ DSoundManager::DSoundManager(void* window, bool useFmod, const std::string& clie
         DebugPrintf("No audio device: sound effects are silent\n");
         return;
     }
-    Open(device);
+    Open(device, window);
     device->Release();
-    SetCooperativeWindow(window, true);
 }
 
 DSoundManager::DSoundManager(plat::AudioDevice* device, bool useFmod) : mUseFmod(useFmod)
@@ -35,15 +34,16 @@ DSoundManager::DSoundManager(plat::AudioDevice* device, bool useFmod) : mUseFmod
     for (double& volume : mBaseVolumes)
         volume = 1.0;
     if (device != nullptr)
-        Open(device);
+        Open(device, nullptr);
 }
 
-void DSoundManager::Open(plat::AudioDevice* device)
+void DSoundManager::Open(plat::AudioDevice* device, void* window)
 {
     mDirectSound = device;
     device->AddRef();
-    if (plat::Failed(device->SetCooperativeLevel(0, plat::kSoundCoopPriority))) {
-        device->SetCooperativeLevel(0, plat::kSoundCoopNormal);
+    uint32_t windowId = uint32_t(reinterpret_cast<uintptr_t>(window));
+    if (plat::Failed(device->SetCooperativeLevel(windowId, plat::kSoundCoopPriority))) {
+        device->SetCooperativeLevel(windowId, plat::kSoundCoopNormal);
         return;
     }
     plat::SoundBufferDesc desc;

@@ -83,7 +83,7 @@ public:
 
 private:
     static bool ValidId(int id) { return id >= 0 && id < MAX_SOURCE_SOUNDS; }
-    void Open(plat::AudioDevice* device);
+    void Open(plat::AudioDevice* device, void* window);
     bool LoadSoundFiles(int id, const std::string& name);
     int FindFreeChannel(); // lock held
 

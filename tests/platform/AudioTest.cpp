@@ -124,6 +124,15 @@ TEST(AudioMixer, ResamplesByLinearInterpolation)
     for (size_t i = 0; i < mix.size(); i += 2)
         left.push_back(mix[i]);
     EXPECT_EQ(left, (std::vector<int16_t>{0, 500, 1000, 2000, 3000, 3000, 0, 0}));
+    // The same in blocks that start half-way between two samples.
+    half->Play(0, 0, 0);
+    left.clear();
+    for (uint32_t block : {1u, 3u, 4u}) {
+        mix = audio.Render(block);
+        for (size_t i = 0; i < mix.size(); i += 2)
+            left.push_back(mix[i]);
+    }
+    EXPECT_EQ(left, (std::vector<int16_t>{0, 500, 1000, 2000, 3000, 3000, 0, 0}));
     half->Release();
 
     // A 441 Hz tone played at twice its rate measures 882 Hz; at 44100 / 4 it measures 110.25.
@@ -222,10 +231,12 @@ TEST(AudioMixer, DuplicatesShareSamplesButNotState)
 
 class Tone : public AudioStream {
 public:
-    void Mix(float* acc, uint32_t frames) override
+    void Mix(float* left, float* right, uint32_t frames) override
     {
-        for (uint32_t i = 0; i < frames * 2; ++i)
-            acc[i] += 200.0f;
+        for (uint32_t i = 0; i < frames; ++i) {
+            left[i] += 100.0f;
+            right[i] += 200.0f;
+        }
     }
 };
 
@@ -244,7 +255,9 @@ TEST(AudioMixer, MasterGainStreamsAndSaturation)
 
     Tone stream;
     audio->AddStream(&stream);
-    EXPECT_EQ(audio.Render(1)[1], 7550);
+    std::vector<int16_t> mixed = audio.Render(1);
+    EXPECT_EQ(mixed[0], 7525);
+    EXPECT_EQ(mixed[1], 7550);
     audio->RemoveStream(&stream);
     EXPECT_EQ(audio.Render(1)[1], 7500);
     a->Release();
