@@ -176,19 +176,6 @@ TEST_F(SoundReadersTest, CacheFileLayout)
     EXPECT_FALSE(WriteCachedWave(mManager, mDir.File("missing/c.wav"), 5, "x.ogg"));
 }
 
-// Runs a test body with the current folder in a folder of its own.
-class ScopedCurrentDir {
-public:
-    explicit ScopedCurrentDir(const std::string& dir) : mOld(plat::GetCurrentDirectory())
-    {
-        plat::SetCurrentDirectory(dir);
-    }
-    ~ScopedCurrentDir() { plat::SetCurrentDirectory(mOld); }
-
-private:
-    std::string mOld;
-};
-
 void SetModified(const std::string& path, time_t when)
 {
     struct utimbuf times = {when, when};
@@ -198,7 +185,7 @@ void SetModified(const std::string& path, time_t when)
 TEST_F(SoundReadersTest, DecodedSoundsAreCachedUntilTheSourceChanges)
 {
     std::filesystem::create_directories(mDir.Path() / "game" / "sounds");
-    ScopedCurrentDir cwd(mDir.File("game"));
+    CurrentDir cwd(mDir.File("game"));
     std::string source = mDir.File("game/sounds/click.au");
     WriteFile(source, Au(2, {10, 20, 30, 40}, 4));
     SetModified(source, 1500000000);
