@@ -287,6 +287,10 @@ public:
     // Writes the demo file when recording; false (and a line in the error log) when the file
     // could not be written.
     bool WriteDemoFile();
+    // Skips the payload of a recorded outside value (ids 11-18) that nothing read back.
+    void SkipDemoPayload(int command);
+    // Playback has no record left: no header is pending and what is left cannot hold one.
+    bool DemoPlayedOut() const;
     // Whole bytes left to read in the demo stream, and a recorded length bounded by them.
     int DemoBytesLeft() const;
     uint32_t ReadDemoLength();
@@ -541,6 +545,8 @@ protected:
     void WriteDemoResult(int command, bool success); // a demo record with a 1-bit result
     bool ReadDemoResult();                          // the 1-bit result of the next record
     void HandleLoadingCompletion();
+    // Playback runs without waiting: up to the jump target, or to the end of the recording.
+    bool DemoFastForwarding() const;
     void StartLoadingThread();
     void StartCursorThread();
     void CursorThreadProc();

@@ -10,6 +10,7 @@
 #include "platform/Settings.h"
 #include "widgets/WidgetManager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,50 @@ bool QuorAppBase::ReadDemoTimingBlock()
         mDemoNeedsCommand = false;
     }
     return mUpdateCount == mLastDemoUpdateCnt;
+}
+
+void QuorAppBase::SkipDemoPayload(int command)
+{
+    Buffer& b = mDemoBuffer;
+    auto skipBytes = [&b](uint32_t count) { b.SetReadBitPos(b.GetReadBitPos() + int(count) * 8); };
+    switch (command) {
+    case 11: // registry value read: success, then type, length and data
+        if (b.ReadNumBits(1, false) != 0) {
+            b.ReadLong();
+            skipBytes(ReadDemoLength());
+        }
+        break;
+    case 12: // registry value written, buffer written to a file: success
+    case 16:
+        b.ReadNumBits(1, false);
+        break;
+    case 15: // whole file read: success, then length and bytes
+        if (b.ReadNumBits(1, false) != 0)
+            skipBytes(ReadDemoLength());
+        break;
+    case 17: { // HTTP transfer result: id, result code, content (a string as ReadString takes it)
+        b.ReadLong();
+        b.ReadByte();
+        const int length = b.ReadShort();
+        if (length > 0)
+            skipBytes(uint32_t(std::min(length, DemoBytesLeft())));
+        break;
+    }
+    case 18: // synchronised data: length and bytes
+        skipBytes(ReadDemoLength());
+        break;
+    default:
+        break;
+    }
+}
+
+bool QuorAppBase::DemoPlayedOut() const
+{
+    // The shortest record takes 10 bits: fewer left are the padding of the last byte. A record
+    // whose header was read is still to be played, whatever follows it.
+    const int kShortestRecordBits = 10;
+    return mDemoNeedsCommand &&
+           mDemoBuffer.GetDataBitSize() - mDemoBuffer.GetReadBitPos() < kShortestRecordBits;
 }
 
 int QuorAppBase::DemoBytesLeft() const
@@ -264,7 +309,7 @@ void QuorAppBase::ProcessDemo()
     if (!mPlayingDemo || mDemoWindowClosed)
         return;
     while (!mShutdown) {
-        if (mUpdateCount != mLastDemoUpdateCnt || mDemoBuffer.AtEnd())
+        if (mUpdateCount != mLastDemoUpdateCnt || DemoPlayedOut())
             return;
         if (!ReadDemoTimingBlock())
             return;
@@ -311,9 +356,17 @@ void QuorAppBase::ProcessDemo()
             }
             break;
         }
-        case 3:
-            mWidgetManager->KeyDown(mDemoBuffer.ReadNumBits(8, false));
+        case 3: {
+            const int key = mDemoBuffer.ReadNumBits(8, false);
+            const bool* held = mWidgetManager->mKeyDown;
+            // Enter with Alt held and Control not was the switch of screen modes: the live run
+            // cleared the key table and kept the key from the widgets.
+            if (key == 13 && held[18] && !held[17])
+                ClearKeyStates();
+            else
+                mWidgetManager->KeyDown(key);
             break;
+        }
         case 4:
             mWidgetManager->KeyUp(mDemoBuffer.ReadNumBits(8, false));
             break;
@@ -344,6 +397,10 @@ void QuorAppBase::ProcessDemo()
         case 23:
             mWindowed = mDemoBuffer.ReadBoolean();
             mSyncRefreshRate = mDemoBuffer.ReadNumBits(8, false);
+            break;
+        case 11: case 12: case 15: case 16: case 17: case 18:
+            // Recorded outside data that nothing read back at its time: skipped whole.
+            SkipDemoPayload(mDemoCmdOrder);
             break;
         default:
             break;

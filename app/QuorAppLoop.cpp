@@ -142,7 +142,7 @@ bool QuorAppBase::Process(bool allowSleep)
         Shutdown();
 
     // Demo fast-forward: run updates without waiting up to the jump target or the end.
-    if (mPlayingDemo && (mUpdateCount < mDemoJumpTarget || mDemoRunToEnd)) {
+    if (DemoFastForwarding()) {
         if (!mMutedForFastForward && !mDemoSingleStep) {
             mMutedForFastForward = true;
             Mute(true);
@@ -151,7 +151,7 @@ bool QuorAppBase::Process(bool allowSleep)
             mFastForwardStamp = mClock->GetTickCount();
             mFastForwardStampSet = true;
         }
-        while (mUpdateCount < mDemoJumpTarget || mDemoRunToEnd) {
+        while (DemoFastForwarding()) {
             ResetUpdateTimer();
             int oldCount = mUpdateCount;
             if (RunUpdate()) {
@@ -159,13 +159,18 @@ bool QuorAppBase::Process(bool allowSleep)
                 UpdateFramesF(1.0f);
                 ProcessSafeDeletes();
             }
-            if (mUpdateCount == oldCount)
+            // A record is due (or a redraw is): the next step must pump messages and play
+            // the records, so the loop goes on from its redraw-or-sleep state.
+            if (mUpdateCount == oldCount) {
+                mUpdateAppState = 3;
                 return true;
+            }
             if (uint32_t(mClock->GetTickCount() - mFastForwardStamp) >= 1000 ||
                 mDemoSingleStep) {
                 mDemoSingleStep = false;
                 mFastForwardStamp = mClock->GetTickCount();
                 Redraw();
+                mUpdateAppState = 3;
                 return true;
             }
         }
@@ -196,8 +201,8 @@ bool QuorAppBase::Process(bool allowSleep)
         } else if (mUpdateFTimeAcc < interval) {
             doRedrawOrSleep = true;
         } else {
-            if (RunUpdate())
-                mUpdateAppState = 2;
+            // A refused update (a recorded record must be played first) goes back to pumping.
+            mUpdateAppState = RunUpdate() ? 2 : 3;
             mHasPendingDraw = true;
         }
     } else if (mUpdateAppState == 2) {
@@ -244,6 +249,15 @@ bool QuorAppBase::Process(bool allowSleep)
     return true;
 }
 
+bool QuorAppBase::DemoFastForwarding() const
+{
+    // Fast forward ends with the recording: once the stream is played out the program runs on
+    // live input at its normal pace.
+    if (!mPlayingDemo || mDemoWindowClosed || DemoPlayedOut())
+        return false;
+    return mUpdateCount < mDemoJumpTarget || mDemoRunToEnd;
+}
+
 void QuorAppBase::HandleLoadingCompletion()
 {
     plat::SetThreadPriority(0);
@@ -262,7 +276,9 @@ bool QuorAppBase::RunUpdate()
             HandleLoadingCompletion();
         if (mLoadingCompletedHandled != mDemoLoadingComplete)
             return false;
-        if (!mDemoNeedsCommand && mUpdateCount == mLastDemoUpdateCnt)
+        // The playback step must first read the next record's header (a synchronised value
+        // read since it last ran took the one it had read), then play the record once due.
+        if (mDemoNeedsCommand ? !DemoPlayedOut() : mUpdateCount == mLastDemoUpdateCnt)
             return false;
     } else if (mLoadingThreadCompleted && !mLoadingCompletedHandled) {
         HandleLoadingCompletion();

@@ -112,7 +112,10 @@ void RecordedMousePoint(QuorAppBase& app, const DeferredMessage& m, int& x, int&
     y = std::clamp(y, 0, 0xFFF);
 }
 
-// Writes what the deferred processing is about to hand on, while a demo is recorded.
+// Writes what the deferred processing is about to hand on, while a demo is recorded. Key
+// presses and mouse messages are written where they reach the widgets (RecordKeyDown,
+// RecordMouseMove, RecordMouseButton), so that whatever the widgets record in answer follows
+// its cause in the stream.
 void RecordInput(QuorAppBase& app, const DeferredMessage& m)
 {
     Buffer& b = app.mDemoBuffer;
@@ -124,11 +127,6 @@ void RecordInput(QuorAppBase& app, const DeferredMessage& m)
     case plat::WM_SIZE:
         BeginDemoRecord(app, 2);
         b.WriteBoolean(m.mWParam == plat::SIZE_MINIMIZED);
-        return;
-    case plat::WM_KEYDOWN:
-    case plat::WM_SYSKEYDOWN:
-        BeginDemoRecord(app, 3);
-        b.WriteNumBits(static_cast<int>(m.mWParam & 0xFF), 8);
         return;
     case plat::WM_KEYUP:
     case plat::WM_SYSKEYUP:
@@ -150,33 +148,42 @@ void RecordInput(QuorAppBase& app, const DeferredMessage& m)
         return;
     }
     default:
-        break;
-    }
-    if (!IsMouseMessage(m.mMessage) || app.mWidgetManager == nullptr)
         return;
-    int x = 0;
-    int y = 0;
-    RecordedMousePoint(app, m, x, y);
-    int dx = x - app.mDemoMouseX;
-    int dy = y - app.mDemoMouseY;
-    if (dx != 0 || dy != 0 || m.mMessage == plat::WM_MOUSEMOVE) {
-        if (dx >= -32 && dx < 32 && dy >= -32 && dy < 32) {
-            BeginShortDemoRecord(app, 0);
-            b.WriteNumBits(dx & 0x3F, 6);
-            b.WriteNumBits(dy & 0x3F, 6);
-        } else {
-            BeginDemoRecord(app, 0);
-            b.WriteNumBits(x & 0xFFF, 12);
-            b.WriteNumBits(y & 0xFFF, 12);
-        }
-        app.mDemoMouseX = x;
-        app.mDemoMouseY = y;
     }
-    if (IsButtonDown(m.mMessage) || IsButtonUp(m.mMessage)) {
-        BeginShortDemoRecord(app, 1);
-        b.WriteNumBits(IsButtonDown(m.mMessage) ? 1 : 0, 1);
-        b.WriteNumBits(ClickCode(m.mMessage) & 0x7, 3);
+}
+
+void RecordKeyDown(QuorAppBase& app, int theKey)
+{
+    BeginDemoRecord(app, 3);
+    app.mDemoBuffer.WriteNumBits(theKey & 0xFF, 8);
+}
+
+// Every mouse message moves the mouse first, also one that did not move it: the move is
+// recorded even then, so that playback hands the widgets the same move (which drags whatever
+// holds the mouse) before the button.
+void RecordMouseMove(QuorAppBase& app, int x, int y)
+{
+    Buffer& b = app.mDemoBuffer;
+    const int dx = x - app.mDemoMouseX;
+    const int dy = y - app.mDemoMouseY;
+    if (dx >= -32 && dx < 32 && dy >= -32 && dy < 32) {
+        BeginShortDemoRecord(app, 0);
+        b.WriteNumBits(dx & 0x3F, 6);
+        b.WriteNumBits(dy & 0x3F, 6);
+    } else {
+        BeginDemoRecord(app, 0);
+        b.WriteNumBits(x & 0xFFF, 12);
+        b.WriteNumBits(y & 0xFFF, 12);
     }
+    app.mDemoMouseX = x;
+    app.mDemoMouseY = y;
+}
+
+void RecordMouseButton(QuorAppBase& app, bool down, int theClickCode)
+{
+    BeginShortDemoRecord(app, 1);
+    app.mDemoBuffer.WriteNumBits(down ? 1 : 0, 1);
+    app.mDemoBuffer.WriteNumBits(theClickCode & 0x7, 3);
 }
 
 // Queues an input message for the main loop (the window procedure's queue rules).
@@ -421,7 +428,8 @@ bool QuorAppBase::ProcessDeferredMessage()
     const DeferredMessage m = mDeferredMessages.front();
     mDeferredMessages.pop_front();
 
-    if (mRecordingDemo && !mShutdown)
+    const bool recording = mRecordingDemo && !mShutdown;
+    if (recording)
         RecordInput(*this, m);
 
     const plat::WindowId aWindow = IdOf(m.mWindow);
@@ -476,7 +484,11 @@ bool QuorAppBase::ProcessDeferredMessage()
             const int aKey = static_cast<int>(w);
             if (m.mMessage == plat::WM_SYSKEYDOWN && aKey == plat::VK_RETURN) {
                 // Alt+Enter switches between window and full screen, unless one of them failed.
+                // It is recorded as the Enter key that playback, seeing Alt held and Control
+                // not, takes as this switch: the key table is cleared there too.
                 if (!mForceFullscreen && !mForceWindowed) {
+                    if (recording)
+                        RecordKeyDown(*this, aKey);
                     SwitchScreenMode(!mWindowed);
                     ClearKeyStates();
                     break;
@@ -486,8 +498,11 @@ bool QuorAppBase::ProcessDeferredMessage()
                 // Toggles the debug keys. The system-sound file of another platform is not played.
                 mDebugKeysEnabled = !mDebugKeysEnabled;
             }
+            // A key the debug keys take never reaches the widgets, and is not recorded.
             if (mDebugKeysEnabled && DebugKeyDown(aKey))
                 break;
+            if (recording)
+                RecordKeyDown(*this, aKey);
             wm->KeyDown(aKey);
             break;
         }
@@ -547,6 +562,8 @@ bool QuorAppBase::ProcessDeferredMessage()
                 else
                     wm->MapMousePoint(x, y);
                 mLastUserInputTick = mLastTimerTime;
+                if (recording)
+                    RecordMouseMove(*this, x, y);
                 wm->MouseMove(x, y);
                 if (!mMouseIn) {
                     mMouseIn = true;
@@ -557,11 +574,15 @@ bool QuorAppBase::ProcessDeferredMessage()
                 const int aCode = ClickCode(m.mMessage);
                 if (IsButtonDown(m.mMessage)) {
                     plat::SetCapture(aWindow);
+                    if (recording)
+                        RecordMouseButton(*this, true, aCode);
                     wm->MouseDown(x, y, aCode);
                 } else if (IsButtonUp(m.mMessage)) {
                     const int aBit = aCode < 0 ? 2 : (aCode == 3 ? 4 : 1);
                     if ((wm->mDownButtons & ~aBit) == 0)
                         plat::ReleaseCapture();
+                    if (recording)
+                        RecordMouseButton(*this, false, aCode);
                     wm->MouseUp(x, y, aCode);
                 }
             }

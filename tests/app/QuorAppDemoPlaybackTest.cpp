@@ -8,11 +8,15 @@
 #include "platform/Files.h"
 #include "platform/Settings.h"
 #include "platform/Window.h"
+#include "graphics/MemoryImage.h"
+#include "widgets/Slider.h"
+#include "widgets/SliderListener.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -91,8 +95,9 @@ struct Input {
 void RunScript(ScriptApp& app, const std::vector<Input>& script)
 {
     size_t next = 0;
-    const auto window = static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(app.mHWnd));
     for (int guard = 0; guard < 200000 && !app.mShutdown; ++guard) {
+        // The window of this moment: Alt+Enter makes a new one.
+        const auto window = static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(app.mHWnd));
         while (next < script.size() && script[next].update <= app.mUpdateCount) {
             Quor::QuorAppBase::WindowProc(window, script[next].message, script[next].wParam,
                                           script[next].lParam);
@@ -164,6 +169,195 @@ TEST(DemoPlayback, RecordedRunReplaysTheSameEventsRandomNumbersAndEnd)
         EXPECT_TRUE(seen) << expected;
     }
     player.mPlayingDemo = false; // nothing of the playback is written back
+}
+
+namespace {
+
+// A slider that logs every call it gets into its application's log, and a listener that stores
+// each new value in the settings.
+class LogSlider : public Quor::Slider {
+public:
+    LogWidget* mLog;
+    LogSlider(LogWidget* log, Quor::SliderListener* listener) : Slider(1, listener), mLog(log) {}
+    void MouseMove(int x, int y) override
+    {
+        mLog->Add("slider move " + std::to_string(x) + "," + std::to_string(y));
+        Slider::MouseMove(x, y);
+    }
+    void MouseDrag(int x, int y) override
+    {
+        mLog->Add("slider drag " + std::to_string(x) + "," + std::to_string(y));
+        Slider::MouseDrag(x, y);
+    }
+    void MouseDown(int x, int y, int c) override
+    {
+        mLog->Add("slider down " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(c));
+        Slider::MouseDown(x, y, c);
+    }
+    void MouseUp(int x, int y, int c) override
+    {
+        mLog->Add("slider up " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(c));
+        Slider::MouseUp(x, y, c);
+    }
+};
+
+class SliderApp : public ScriptApp, public Quor::SliderListener {
+public:
+    Quor::MemoryImage mThumb{nullptr};
+    LogSlider mSlider{&mWidget, this};
+
+    void InitHook() override
+    {
+        ScriptApp::InitHook();
+        std::vector<uint32_t> bits(28 * 10, 0xFFFFFFFF);
+        mThumb.SetBits(bits.data(), 28, 10);
+        mSlider.mThumbImage = &mThumb;
+        mSlider.Resize(20, 80, 200, 20);
+        mSlider.SetValue(0.85);
+        mWidgetManager->AddWidget(&mSlider);
+    }
+    ~SliderApp() override
+    {
+        if (mWidgetManager != nullptr)
+            mWidgetManager->RemoveWidget(&mSlider);
+    }
+    void SliderValueChanged(int, double value) override
+    {
+        bool stored = RegistryWriteInteger("SliderValue", int(value * 1000000));
+        mWidget.Add("value " + std::to_string(value) + (stored ? " stored" : " not stored"));
+    }
+    bool DebugKeyDown(int key) override
+    {
+        if (key != 0x78) // F9, taken by the debug keys
+            return QuorAppBase::DebugKeyDown(key);
+        mWidget.Add("debug key");
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(DemoPlayback, LiveAndReplayedWidgetCallsAgree)
+{
+    quortest::TempDir dir;
+    const std::string demo = dir.File("exact.dmo");
+    const int thumbX = 20 + int(172 * 0.85) + 14; // the thumb's middle
+    const std::vector<Input> script = {
+        {3, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(thumbX, 90)},
+        // Pressed and released on the thumb without moving: the release drags it first.
+        {5, plat::WM_LBUTTONDOWN, 1, plat::MakeLParam(thumbX, 90)},
+        {7, plat::WM_LBUTTONUP, 0, plat::MakeLParam(thumbX, 90)},
+        // Pressed on the thumb, dragged, released where the drag ended.
+        {9, plat::WM_LBUTTONDOWN, 1, plat::MakeLParam(thumbX, 90)},
+        {11, plat::WM_MOUSEMOVE, 1, plat::MakeLParam(thumbX - 40, 91)},
+        {11, plat::WM_MOUSEMOVE, 1, plat::MakeLParam(thumbX - 40, 91)}, // no movement
+        {13, plat::WM_LBUTTONUP, 0, plat::MakeLParam(thumbX - 40, 91)},
+        // Debug keys on (Ctrl+Alt+D), then a key they take and its release.
+        {15, plat::WM_KEYDOWN, plat::VK_CONTROL, 0},
+        {15, plat::WM_KEYDOWN, plat::VK_MENU, 0},
+        {15, plat::WM_KEYDOWN, 'D', 0},
+        {16, plat::WM_KEYUP, 'D', 0},
+        {16, plat::WM_KEYUP, plat::VK_MENU, 0},
+        {16, plat::WM_KEYUP, plat::VK_CONTROL, 0},
+        {18, plat::WM_KEYDOWN, 0x78, 0},
+        {19, plat::WM_KEYUP, 0x78, 0},
+        // Alt+Enter twice (full screen and back); the releases are lost with the window.
+        {21, plat::WM_SYSKEYDOWN, plat::VK_MENU, 0},
+        {21, plat::WM_SYSKEYDOWN, plat::VK_RETURN, 0},
+        {23, plat::WM_SYSKEYDOWN, plat::VK_MENU, 0},
+        {23, plat::WM_SYSKEYDOWN, plat::VK_RETURN, 0},
+        {25, plat::WM_KEYDOWN, 'Q', 0},
+        {27, plat::WM_CLOSE, 0, 0},
+    };
+
+    std::vector<std::string> live;
+    double liveValue = 0;
+    std::vector<bool> liveKeys;
+    {
+        SliderApp recorder;
+        Prepare(recorder, demo, 31337);
+        recorder.mRecordingDemo = true;
+        recorder.Init();
+        ASSERT_TRUE(recorder.mInitialized);
+        recorder.mRegistryKey = "QuorTest\\DemoExact"; // settings written from here on
+        RunScript(recorder, script);
+        ASSERT_TRUE(recorder.mShutdown);
+        live = recorder.mWidget.mLog;
+        liveValue = recorder.mSlider.mVal;
+        liveKeys.assign(recorder.mWidgetManager->mKeyDown, recorder.mWidgetManager->mKeyDown + 255);
+    }
+    // What the script is about: the release without movement dragged the thumb.
+    EXPECT_NE(std::count(live.begin(), live.end(), "7 slider drag " + std::to_string(thumbX - 20) + ",10"), 0);
+    EXPECT_NE(std::find(live.begin(), live.end(), "18 debug key"), live.end());
+
+    SliderApp player;
+    Prepare(player, demo, 1);
+    player.mPlayingDemo = true;
+    player.Init();
+    ASSERT_TRUE(player.mInitialized);
+    player.mRegistryKey = "QuorTest\\DemoExact";
+    RunScript(player, {});
+    EXPECT_TRUE(player.mShutdown);
+    std::vector<std::string> replayed = player.mWidget.mLog;
+    // The debug key was the live run's own: playback does not take it again.
+    live.erase(std::remove(live.begin(), live.end(), "18 debug key"), live.end());
+    EXPECT_EQ(replayed, live);
+    EXPECT_EQ(player.mSlider.mVal, liveValue);
+    EXPECT_EQ(std::vector<bool>(player.mWidgetManager->mKeyDown, player.mWidgetManager->mKeyDown + 255),
+              liveKeys);
+    player.mPlayingDemo = false;
+}
+
+TEST(DemoPlayback, FastForwardKeysAndJumpsReachTheRecordedEnd)
+{
+    // Long frames (200 ms) make the keys' time spans land inside a short recording: key 4 jumps
+    // to 600 updates before the end, key 9 to 25 before it.
+    const int kFrameTime = 200;
+    const char kRegistryKey[] = "QuorTest\\DemoFastForward";
+    quortest::TempDir dir;
+    const std::string demo = dir.File("long.dmo");
+    std::vector<Input> script;
+    for (int update = 5; update < 650; update += 37)
+        script.push_back({update, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(update % 300, update % 190)});
+    script.push_back({655, plat::WM_CLOSE, 0, 0});
+
+    std::vector<std::string> recorded;
+    int recordedUpdates = 0;
+    uint64_t recordedSlept = 0;
+    {
+        ScriptApp recorder;
+        Prepare(recorder, demo, 4242);
+        recorder.mFrameTime = kFrameTime;
+        recorder.mRecordingDemo = true;
+        recorder.Init();
+        ASSERT_TRUE(recorder.mInitialized);
+        RunScript(recorder, script);
+        ASSERT_TRUE(recorder.mShutdown);
+        recorded = recorder.mWidget.mLog;
+        recordedUpdates = recorder.mUpdateCount;
+        recordedSlept = recorder.mFakeClock.mSlept;
+    }
+
+    // "J" jumps to the time stored for the jump dialog: 30 seconds before the end.
+    ASSERT_TRUE(plat::SettingsWrite(std::string("SOFTWARE\\") + kRegistryKey, "DemoJumpTime",
+                                    plat::SETTING_STRING, "0:30", 4));
+    for (char key : std::string("M0456789J")) {
+        ScriptApp player;
+        Prepare(player, demo, 99);
+        player.mFrameTime = kFrameTime;
+        player.mPlayingDemo = true;
+        player.Init();
+        ASSERT_TRUE(player.mInitialized);
+        player.mRegistryKey = kRegistryKey; // where the jump dialog keeps its text
+        RunScript(player, {{3, plat::WM_CHAR, uint32_t(key), 0}});
+        EXPECT_TRUE(player.mShutdown) << key << " stopped at update " << player.mUpdateCount;
+        EXPECT_FALSE(player.mDemoWindowClosed) << key;
+        EXPECT_EQ(player.mUpdateCount, recordedUpdates) << key;
+        EXPECT_EQ(player.mWidget.mLog, recorded) << key;
+        // The skipped stretch ran without waiting.
+        EXPECT_LT(player.mFakeClock.mSlept, recordedSlept) << key;
+        player.mPlayingDemo = false;
+    }
 }
 
 TEST(DemoPlayback, PlaybackKeys)
@@ -276,6 +470,56 @@ TEST(DemoPlayback, RecordedLengthsAreBoundedByTheBytesLeft)
         EXPECT_EQ(app.DemoBytesLeft(), 0) << c.command;
         app.mPlayingDemo = false;
     }
+}
+
+TEST(DemoPlayback, UnreadRecordsAreSkippedWholeAndTheLastRecordPlays)
+{
+    Quor::Buffer s;
+    auto header = [&s](int delta, int command) {
+        s.WriteNumBits(delta, 4);
+        s.WriteNumBits(0, 1);
+        s.WriteNumBits(command, 5);
+    };
+    header(0, 17); // an HTTP result for a transfer that no longer asks
+    s.WriteLong(7);
+    s.WriteByte(0);
+    s.WriteString("abc");
+    header(0, 18); // synchronised data
+    s.WriteLong(2);
+    s.WriteByte(0xFF);
+    s.WriteByte(0xFF);
+    header(0, 11); // a registry value read
+    s.WriteNumBits(1, 1);
+    s.WriteLong(4);
+    s.WriteLong(1);
+    s.WriteByte(0xFF);
+    header(0, 3); // the key after them
+    s.WriteNumBits('K', 8);
+    if (s.GetDataBitSize() % 2 != 0) {
+        header(0, 12); // a registry write's result
+        s.WriteNumBits(1, 1);
+    }
+    while ((s.GetDataBitSize() + 10) % 8 != 0)
+        header(0, 31);
+    header(2, 6); // the close, its header ending on the stream's last byte
+    ASSERT_EQ(s.GetDataBitSize() % 8, 0);
+
+    TestApp app;
+    LogWidget widget;
+    widget.mApp = &app;
+    widget.Resize(0, 0, 100, 100);
+    app.mWidgetManager->AddWidget(&widget);
+    app.mWidgetManager->SetFocus(&widget);
+    app.mPlayingDemo = true;
+    app.mDemoBuffer.SetData(s.GetDataPtr(), s.GetDataLen()); // as read from a file
+    for (int guard = 0; guard < 10000 && !app.mShutdown; ++guard)
+        app.UpdateAppStep(nullptr);
+    EXPECT_TRUE(app.mShutdown);
+    EXPECT_EQ(app.mUpdateCount, 2);
+    EXPECT_NE(std::find(widget.mLog.begin(), widget.mLog.end(), "0 keydown 75"), widget.mLog.end());
+    EXPECT_EQ(widget.mLog.size(), 3u); // the key and two updates, nothing read from the payloads
+    app.mWidgetManager->RemoveWidget(&widget);
+    app.mPlayingDemo = false;
 }
 
 TEST(DemoPlayback, ClosingTheWindowAbandonsPlayback)
