@@ -39,6 +39,9 @@ int CrashCatcher::mSubmitTicks = 0;
 
 namespace {
 
+// How long the crash windows may stay open before the crashed program ends anyway.
+constexpr unsigned kCrashWindowSeconds = 15 * 60;
+
 const struct {
     uint32_t code;
     const char* name;
@@ -550,7 +553,9 @@ void CrashCatcher::ShowCrashWindow(const std::string& title, const std::string& 
     mErrorText = text;
     // The windows run in a child process: the crashed process has only this thread left in a
     // usable state, and a fault in the window code cannot take the report with it.
-    plat::CrashRunInChild(CrashWindowProcess, nullptr);
+    // The user gets a generous time in them, but a window that hangs cannot keep the crashed
+    // program from ending.
+    plat::CrashRunInChild(CrashWindowProcess, nullptr, kCrashWindowSeconds);
 }
 
 void CrashCatcher::ShowSubmitInfoWindow()

@@ -238,7 +238,8 @@ bool QuorAppBase::ReadDemoFile(std::string& error)
         int count = markers.ReadLong();
         int read = 0;
         mDemoMarkers.clear();
-        while (!markers.AtEnd() && read < count) {
+        // Every pair up to the end of the block is a marker, whatever the count says.
+        while (!markers.AtEnd()) {
             std::string markerName = markers.ReadString();
             uint32_t update = uint32_t(markers.ReadLong());
             mDemoMarkers.emplace_back(markerName, update);

@@ -58,8 +58,9 @@ void QuorAppBase::Start()
     std::snprintf(line, sizeof(line), "Screen Blt    = %d\r\n", mScreenBltTime);
     plat::DebugOutput(line);
     if (mDrawTime + mScreenBltTime > 0) {
-        std::snprintf(line, sizeof(line), "Avg FPS       = %d\r\n",
-                      mDrawCount * 1000 / (mDrawTime + mScreenBltTime));
+        // In 64 bits: the product passes the int range after about 2.1 million frames.
+        const int64_t fps = int64_t(mDrawCount) * 1000 / (int64_t(mDrawTime) + mScreenBltTime);
+        std::snprintf(line, sizeof(line), "Avg FPS       = %d\r\n", int(fps));
         plat::DebugOutput(line);
     }
 

@@ -143,7 +143,8 @@ private:
     void BuildFormatTables(const plat::SurfaceDesc& theDesc);
     // Draws the cursor image with its top-left corner at (theX, theY) on the surface, blended
     // by its alpha and cut to the surface.
-    void DrawCursorImage(plat::Surface* theSurface, int theX, int theY);
+    // Blends the cursor image onto a surface at (x, y), within theClip when one is given.
+    void DrawCursorImage(plat::Surface* theSurface, int theX, int theY, const Rect* theClip = nullptr);
     Rect CursorArea(int theX, int theY) const;
     bool SaveUnder(plat::Surface* theArea, plat::Surface* theSurface, Rect& theDest, Rect& theSource);
 };

@@ -84,7 +84,7 @@ void DDInterface::SetCursorPos(int theX, int theY)
     }
 }
 
-void DDInterface::DrawCursorImage(plat::Surface* theSurface, int theX, int theY)
+void DDInterface::DrawCursorImage(plat::Surface* theSurface, int theX, int theY, const Rect* theClip)
 {
     auto* anImage = dynamic_cast<MemoryImage*>(mCursorImage);
     if (anImage == nullptr || theSurface == nullptr)
@@ -100,9 +100,15 @@ void DDInterface::DrawCursorImage(plat::Surface* theSurface, int theX, int theY)
         const uint32_t aMask[3] = {aDesc.format.redMask, aDesc.format.greenMask, aDesc.format.blueMask};
         const uint32_t aShift[3] = {mRedShift, mGreenShift, mBlueShift};
         const uint32_t aBits3[3] = {mRedBits, mGreenBits, mBlueBits};
-        const int aLeft = std::max(0, theX), aTop = std::max(0, theY);
-        const int aRight = std::min<int>(static_cast<int>(aDesc.width), theX + anImage->mWidth);
-        const int aBottom = std::min<int>(static_cast<int>(aDesc.height), theY + anImage->mHeight);
+        int aLeft = std::max(0, theX), aTop = std::max(0, theY);
+        int aRight = std::min<int>(static_cast<int>(aDesc.width), theX + anImage->mWidth);
+        int aBottom = std::min<int>(static_cast<int>(aDesc.height), theY + anImage->mHeight);
+        if (theClip != nullptr) {
+            aLeft = std::max(aLeft, theClip->mX);
+            aTop = std::max(aTop, theClip->mY);
+            aRight = std::min(aRight, theClip->mX + theClip->mWidth);
+            aBottom = std::min(aBottom, theClip->mY + theClip->mHeight);
+        }
         for (int y = aTop; y < aBottom; y++) {
             uint8_t* aRow = static_cast<uint8_t*>(aDesc.pixels) + static_cast<ptrdiff_t>(y) * aDesc.pitch;
             const uint32_t* aSrc = aBits + static_cast<size_t>(y - theY) * anImage->mWidth;
@@ -178,7 +184,9 @@ void DDInterface::DrawCursorTo(plat::Surface* theSurface, bool screenCoordinates
     const int anImageX = (mCursorWidth - mCursorImage->mWidth) / 2;
     const int anImageY = (mCursorHeight - mCursorImage->mHeight) / 2;
     if (theSurface == mDrawSurface && !mIs3D) {
-        DrawCursorImage(mDrawSurface, anArea.mX + anImageX, anArea.mY + anImageY);
+        // Only the saved area is put back after the frame: an image larger than the area is
+        // cut to it, or its outer ring would stay in the draw buffer.
+        DrawCursorImage(mDrawSurface, anArea.mX + anImageX, anArea.mY + anImageY, &aDest);
         if (mScreenImage != nullptr && mScreenImage->mSurface == mDrawSurface)
             mScreenImage->DeleteMemoryData();
         return;

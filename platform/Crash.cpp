@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <cxxabi.h>
 #include <dlfcn.h>
 #include <exception>
@@ -471,7 +472,7 @@ void CrashSetAlarm(unsigned seconds)
 
 unsigned long CrashThreadId() { return static_cast<unsigned long>(syscall(SYS_gettid)); }
 
-int CrashRunInChild(int (*body)(void*), void* arg)
+int CrashRunInChild(int (*body)(void*), void* arg, unsigned timeoutSeconds)
 {
     pid_t pid = fork();
     if (pid < 0)
@@ -483,10 +484,28 @@ int CrashRunInChild(int (*body)(void*), void* arg)
             ResetToDefault(sig);
         _exit(body(arg));
     }
+    // Polled in steps of 20 ms (waitpid, nanosleep and clock_gettime are signal-safe); past the
+    // limit the child is ended, so a child that hangs cannot keep the crashed process waiting.
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
+    for (;;) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            break;
+        if (done < 0 && errno != EINTR)
             return -1;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long elapsedMs = (now.tv_sec - start.tv_sec) * 1000LL + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (elapsedMs >= timeoutSeconds * 1000LL) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return -1;
+        }
+        timespec step{0, 20 * 1000 * 1000};
+        nanosleep(&step, nullptr);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -109,8 +109,9 @@ void CrashSetAlarm(unsigned seconds);
 // The calling thread's id (signal-safe).
 unsigned long CrashThreadId();
 
-// Runs body(arg) in a child process and waits for it; the child's exit code, or -1.
-int CrashRunInChild(int (*body)(void*), void* arg);
+// Runs body(arg) in a child process and waits for it, at most timeoutSeconds: a child still
+// running then is killed. The child's exit code, or -1 (killed, ended by a signal, or no child).
+int CrashRunInChild(int (*body)(void*), void* arg, unsigned timeoutSeconds);
 // A modal box with buttons; the index of the chosen one, or -1 when it was closed. Without a
 // display it logs the title and message and returns defaultButton.
 int CrashMessageBox(const std::string& title, const std::string& message,

@@ -153,7 +153,7 @@ size_t EditWidget::RoomFor(const std::string& candidates)
         at = static_cast<size_t>(start);
     }
     size_t count = candidates.size();
-    if (mMaxChars != -1) {
+    if (mMaxChars >= 0) { // any negative limit is no limit
         const size_t room = base.size() < static_cast<size_t>(mMaxChars)
                                 ? static_cast<size_t>(mMaxChars) - base.size()
                                 : 0;
@@ -337,7 +337,7 @@ void EditWidget::HandleKey(int keyCode, char character)
         }
     }
 
-    if (mMaxChars != -1 && static_cast<int>(mString.size()) > mMaxChars)
+    if (mMaxChars >= 0 && static_cast<int>(mString.size()) > mMaxChars)
         mString.resize(static_cast<size_t>(mMaxChars));
     TrimToPixelLimit();
 

@@ -454,6 +454,10 @@ void WidgetManager::RemoveBaseModal(Widget* widget)
 
 void WidgetManager::ForgetModalWidget(Widget* widget)
 {
+    // The default tab widget is forgotten with it too: a removed widget may be freed, and
+    // Control+Tab would reach it.
+    if (mDefaultTab == widget)
+        mDefaultTab = nullptr;
     for (PreModalInfo& info : mPreModalInfoList) {
         if (info.mPrevBaseModalWidget == widget)
             info.mPrevBaseModalWidget = nullptr;

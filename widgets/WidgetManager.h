@@ -71,7 +71,8 @@ public:
     void AddBaseModal(Widget* widget);
     void RemoveBaseModal(Widget* widget);
     void SetBaseModal(Widget* widget, const FlagsMod& belowFlags);
-    // A removed widget is forgotten as the saved modal widget and saved focus of every entry.
+    // A removed widget is forgotten as the saved modal widget and saved focus of every entry,
+    // and as the default tab widget.
     void ForgetModalWidget(Widget* widget);
 
     // ---- Per frame ----

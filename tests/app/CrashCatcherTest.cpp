@@ -366,7 +366,34 @@ TEST(CrashCatcher, SubmitReportSendsTheMultipartRequest)
                            "Content-Length: " + std::to_string(body.size()) + "\r\n"
                            "Connection: close\r\n\r\n" + body;
     EXPECT_EQ(server.Request(), expected);
-    EXPECT_EQ(expected.find("demofile"), std::string::npos);
+    EXPECT_EQ(server.Request().find("demofile"), std::string::npos); // nothing to attach
+}
+
+TEST(CrashCatcher, SubmitReportAttachesTheRecordedDemo)
+{
+    quortest::TempDir dir;
+    const std::string demo = std::string("\x78\xEF\xBE\x42", 4) + std::string("\0\r\n--x", 5);
+    quortest::WriteFile(dir.File("run.dmo"), demo);
+    quortest::TestApp app; // the attachment is read through the application
+    app.mProductName = "Crashy";
+    for (bool attach : {true, false}) {
+        quortest::LoopbackServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}});
+        ReportHost = "127.0.0.1:" + std::to_string(server.Port());
+        CrashCatcher::mAttach = attach;
+        CrashCatcher::mAttachmentFile = dir.File("run.dmo");
+        CrashCatcher::mClosed = false;
+        CrashCatcher::SubmitReport();
+        CrashCatcher::ShowProgressWindow();
+        ReportHost.clear();
+        const std::string part = "\r\nContent-Disposition: form-data; name=\"demofile\"; "
+                                 "filename=\"ondrel.dmo\"\r\nContent-Type: application/octet-stream"
+                                 "\r\n\r\n" + demo + "\r\n-----------------------------7d3e1f30eec--\r\n";
+        const std::string request = server.Request();
+        ASSERT_GE(request.size(), part.size()) << attach;
+        EXPECT_EQ(request.compare(request.size() - part.size(), part.size(), part) == 0, attach) << request;
+        EXPECT_EQ(request.find("demofile") != std::string::npos, attach) << attach;
+    }
+    CrashCatcher::mAttach = false;
 }
 
 TEST(CrashCatcher, FailedSubmissionOffersRetryAndCancel)

@@ -113,6 +113,45 @@ TEST(DemoFile, RecordingWrittenAtTheEndPlaysBack)
     EXPECT_TRUE(flag);
 }
 
+TEST(DemoFile, MarkersAreReadToTheEndOfTheirBlock)
+{
+    quortest::TempDir dir;
+    struct Case {
+        int count; // the count the block states; it always holds two pairs
+        size_t markers; // 0: refused
+    } cases[] = {{2, 2}, {1, 2}, {0, 2}, {3, 0}};
+    for (const Case& c : cases) {
+        Quor::Buffer block;
+        block.WriteLong(c.count);
+        block.WriteString("start");
+        block.WriteLong(10);
+        block.WriteString("boss");
+        block.WriteLong(300);
+        std::vector<uint8_t> bytes = DemoBytes("Product", 0);
+        // The block goes where the empty one (length 0, count 0) stood.
+        const size_t at = bytes.size() - 13;
+        std::vector<uint8_t> head(bytes.begin(), bytes.begin() + long(at));
+        PutU32(head, uint32_t(block.GetDataLen()));
+        head.insert(head.end(), block.GetDataPtr(), block.GetDataPtr() + block.GetDataLen());
+        head.insert(head.end(), bytes.end() - 5, bytes.end()); // demo end and stream
+        std::string name = dir.File("markers" + std::to_string(c.count) + ".dmo");
+        quortest::WriteFile(name, head);
+        TestApp app;
+        app.mProductName = "Product";
+        app.mDemoFileName = name;
+        std::string error;
+        EXPECT_EQ(app.ReadDemoFile(error), c.markers != 0) << c.count << " " << error;
+        if (c.markers == 0) {
+            EXPECT_EQ(error, "Invalid demo file.");
+            continue;
+        }
+        ASSERT_EQ(app.mDemoMarkers.size(), c.markers) << c.count;
+        EXPECT_EQ(app.mDemoMarkers.back().first, "boss");
+        EXPECT_EQ(app.mDemoMarkers.back().second, 300u);
+        EXPECT_EQ(app.mDemoLength, 50);
+    }
+}
+
 TEST(DemoFileDeathTest, UnreadableDemoEndsStartUpWithFailure)
 {
     EXPECT_EXIT(

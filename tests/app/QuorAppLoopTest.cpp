@@ -1,5 +1,6 @@
 // The main loop's fixed-step timing, driven by a clock that moves only when the loop sleeps.
 #include "tests/app/AppTestSupport.h"
+#include "platform/Sys.h"
 #include "widgets/Widget.h"
 
 #include <gtest/gtest.h>
@@ -195,4 +196,35 @@ TEST(MainLoop, HeadlessRunStartsRunsAndShutsDown)
     EXPECT_EQ(app.mCompleted, 1);
     ASSERT_TRUE(app.RegistryReadInteger("InProgress", &inProgress));
     EXPECT_EQ(inProgress, 0);
+}
+
+namespace {
+std::vector<std::string> gDebugLines;
+void KeepDebugLine(const char* text)
+{
+    gDebugLines.emplace_back(text);
+}
+} // namespace
+
+TEST(MainLoop, AverageFrameRateOfALongRunIsWrittenWhole)
+{
+    // Three million frames in 1000 s: the frame count times 1000 passes the int range.
+    struct LongRunApp : TestApp {
+        void UpdateFrames() override
+        {
+            TestApp::UpdateFrames();
+            mDrawCount = 3000000;
+            mDrawTime = 999000;
+            mScreenBltTime = 1000;
+        }
+    };
+    LongRunApp app;
+    app.mLoadingThreadWanted = false;
+    app.mShutdownAfterUpdates = 1;
+    gDebugLines.clear();
+    plat::SetDebugOutputSink(KeepDebugLine);
+    app.Start();
+    plat::SetDebugOutputSink(nullptr);
+    EXPECT_NE(std::find(gDebugLines.begin(), gDebugLines.end(), "Avg FPS       = 3000\r\n"),
+              gDebugLines.end());
 }

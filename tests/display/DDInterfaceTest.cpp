@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -103,10 +105,27 @@ protected:
     plat::VideoTestSettings mSettings;
 };
 
+// A cursor image that runs a hook (once) when its pixels are next taken, as the display does
+// while it draws the cursor.
+class HookCursor : public MemoryImage {
+public:
+    HookCursor() : MemoryImage(nullptr) {}
+    std::function<void()> mHook;
+    uint32_t* GetBits() override
+    {
+        if (mHook) {
+            std::function<void()> hook;
+            hook.swap(mHook);
+            hook();
+        }
+        return MemoryImage::GetBits();
+    }
+};
+
 // A cursor image: opaque red with a transparent corner and a half-transparent row.
-std::unique_ptr<MemoryImage> MakeCursor(int w, int h)
+std::unique_ptr<HookCursor> MakeCursor(int w, int h)
 {
-    auto image = std::make_unique<MemoryImage>(nullptr);
+    auto image = std::make_unique<HookCursor>();
     std::vector<uint32_t> bits(static_cast<size_t>(w * h), 0xFFFF0000);
     bits[0] = 0;
     for (int x = 0; x < w; x++)
@@ -363,11 +382,37 @@ TEST_F(Display, CursorSaveRestoreAndMoveAreByteExact)
     mDisplay->SetCursorPos(10, 10);
     EXPECT_EQ(Primary(), at10);
 
-    // A position found while a frame is presented is drawn by the frame.
-    mDisplay->mInRedraw = true;
+    // A position found while a frame is presented is drawn by the frame, once it is presented.
     mDisplay->SetCursorPos(30, 30);
-    EXPECT_EQ(Primary(), at10);
-    mDisplay->mInRedraw = false;
+    const std::vector<uint8_t> at30 = Primary();
+    EXPECT_NE(at30, at10);
+    mDisplay->SetCursorPos(10, 10);
+    cursor->mHook = [this, &at10] {
+        mDisplay->SetCursorPos(30, 30); // in the middle of the frame: only noted
+        EXPECT_EQ(Primary(), at10);
+    };
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+    EXPECT_FALSE(cursor->mHook); // it ran
+    EXPECT_EQ(Primary(), at30);
+    EXPECT_EQ(Bytes(mDisplay->mDrawSurface), drawBuffer);
+}
+
+TEST_F(Display, CursorLargerThanItsAreaLeavesNothingInTheDrawBuffer)
+{
+    ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
+    PatternDrawSurface();
+    const std::vector<uint8_t> drawBuffer = Bytes(mDisplay->mDrawSurface);
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+    const std::vector<uint8_t> bare = Primary();
+    auto cursor = MakeCursor(80, 80); // the saved area is 64 x 64
+    mDisplay->SetCursorImage(cursor.get());
+    for (const auto& p : {std::array<int, 2>{10, 10}, {32, 24}, {60, 40}}) {
+        mDisplay->mCursorX = p[0];
+        mDisplay->mCursorY = p[1];
+        ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+        EXPECT_EQ(Bytes(mDisplay->mDrawSurface), drawBuffer) << p[0] << "," << p[1];
+        EXPECT_NE(Primary(), bare); // the cursor was shown
+    }
 }
 
 TEST_F(Display, SurfaceLifecycleOfDisplayImages)

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(Crash, CodesOfSignals)
@@ -80,4 +82,24 @@ TEST(Crash, WriteFileReplacesWhole)
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "a\r\nb\r\n");
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     EXPECT_FALSE(plat::CrashWriteFile(dir.File("missing/crash.txt").c_str(), "x", 1));
+}
+
+namespace {
+int ExitWithSeven(void*) { return 7; }
+int HangForEver(void*)
+{
+    for (;;)
+        pause();
+}
+} // namespace
+
+TEST(Crash, ChildRunsAndIsEndedPastItsTimeLimit)
+{
+    EXPECT_EQ(plat::CrashRunInChild(ExitWithSeven, nullptr, 60), 7);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(plat::CrashRunInChild(HangForEver, nullptr, 1), -1);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(900));
+    EXPECT_LT(waited, std::chrono::seconds(60)); // ended, not waited for
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1); // and reaped: no child is left
 }

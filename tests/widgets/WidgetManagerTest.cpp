@@ -234,6 +234,17 @@ TEST_F(ManagerFixture, ControlTabGoesToTheDefaultTabWidget)
     manager.MouseWheel(-2);
     EXPECT_EQ(Take(), "B1 gotfocus; B1 keydown 17; B2 char 9; B1 char 97; B1 keyup 17; "
                       "B1 wheel -2");
+
+    // Disabled it stays the default tab widget; removed it is forgotten (it may be freed).
+    b2.SetDisabled(true);
+    b2.SetDisabled(false);
+    EXPECT_EQ(manager.mDefaultTab, &b2);
+    screen.RemoveWidget(&b2);
+    EXPECT_EQ(manager.mDefaultTab, nullptr);
+    Take();
+    manager.KeyDown(17);
+    manager.KeyChar(9);
+    EXPECT_EQ(Take(), "B1 keydown 17");
 }
 
 TEST_F(ManagerFixture, HoverFollowsWidgetsThatAppearMoveOrChangeState)
