@@ -248,6 +248,9 @@ void QuorAppBase::Init()
         plat::SetWindowUserData(invisible, this);
     }
     MakeSystemCursors();
+    // The end of the session (the desktop's, or SIGTERM and SIGHUP) reaches the windows as
+    // WM_ENDSESSION, which shuts the program down normally.
+    plat::WatchSessionEnd();
 
     InitHook();
 

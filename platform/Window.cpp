@@ -10,6 +10,8 @@
 #include <array>
 #include <atomic>
 #include <cmath>
+#include <csignal>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -81,6 +83,15 @@ std::atomic<int32_t> gMouseX{0};
 std::atomic<int32_t> gMouseY{0};
 
 std::atomic<uint64_t> gMainThread{0};
+
+// Set by the session-end signals (a lock-free flag is safe to set in a signal handler).
+std::atomic<bool> gSessionEnding{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnSessionEndSignal(int)
+{
+    gSessionEnding.store(true);
+}
 
 uint64_t ThisThread()
 {
@@ -367,6 +378,9 @@ void TranslateEvent(const SDL_Event& e)
         }
         return;
     }
+    case SDL_APP_TERMINATING:
+        gSessionEnding.store(true);
+        return;
     case SDL_DISPLAYEVENT:
         for (auto& [id, w] : s.windows) {
             if (w.sdl)
@@ -399,6 +413,10 @@ void Pump()
         for (const Message& m : gPosted)
             s.queue.push_back(m);
         gPosted.clear();
+    }
+    if (!s.windows.empty() && gSessionEnding.exchange(false)) {
+        for (const auto& [id, w] : s.windows)
+            Push(id, WM_ENDSESSION, 1, 0);
     }
     // Timer messages come when nothing else waits, and at most one per timer.
     if (s.queue.empty()) {
@@ -775,6 +793,18 @@ bool PostMessage(WindowId window, uint32_t message, uint32_t wParam, uint32_t lP
     std::lock_guard lock(gPostMutex);
     gPosted.push_back(Message{window, message, wParam, lParam});
     return true;
+}
+
+void WatchSessionEnd()
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof(action));
+    action.sa_handler = OnSessionEndSignal;
+    sigemptyset(&action.sa_mask);
+    // SA_RESETHAND: the first signal asks the program to end; a second one ends it by force.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 intptr_t DefWindowProc(WindowId window, uint32_t message, uint32_t wParam, uint32_t lParam)

@@ -177,6 +177,11 @@ intptr_t DispatchMessage(const Message& message);
 intptr_t SendMessage(WindowId window, uint32_t message, uint32_t wParam, uint32_t lParam);
 // Any thread.
 bool PostMessage(WindowId window, uint32_t message, uint32_t wParam, uint32_t lParam);
+// From this call on, the end of the session (SIGTERM or SIGHUP, or the desktop ending the
+// application) reaches every window as WM_ENDSESSION with wParam 1, through the message queue
+// at its next pump; it waits there while no window exists. A second such signal ends the
+// process at once. Call it on the main thread.
+void WatchSessionEnd();
 intptr_t DefWindowProc(WindowId window, uint32_t message, uint32_t wParam, uint32_t lParam);
 
 // Timers: WM_TIMER with wParam = id every periodMs; at most one is waiting per timer.
