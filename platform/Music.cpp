@@ -364,10 +364,11 @@ private:
 class DeviceStream : public AudioStream {
 public:
     explicit DeviceStream(Engine* engine) : mEngine(engine) {}
-    void Mix(float* accumulator, uint32_t frames) override;
+    void Mix(float* left, float* right, uint32_t frames) override;
 
 private:
     Engine* mEngine;
+    std::vector<float> mInterleaved; // the engine mixes interleaved frames
 };
 
 class Engine : public MusicEngine {
@@ -811,9 +812,14 @@ private:
     std::thread mDecoderThread;
 };
 
-void DeviceStream::Mix(float* accumulator, uint32_t frames)
+void DeviceStream::Mix(float* left, float* right, uint32_t frames)
 {
-    mEngine->Mix(accumulator, frames);
+    mInterleaved.assign(size_t(frames) * 2, 0.0f);
+    mEngine->Mix(mInterleaved.data(), frames);
+    for (uint32_t i = 0; i < frames; ++i) {
+        left[i] += mInterleaved[2 * i];
+        right[i] += mInterleaved[2 * i + 1];
+    }
 }
 
 NullOutput::NullOutput(Engine* engine) : mEngine(engine)
