@@ -265,44 +265,6 @@ void GameApp::TakeScreenshot()
     QuorAppBase::TakeScreenshot();
 }
 
-void GameApp::CreateDefaultProfile(const std::string& name)
-{
-    PlayerProfile profile;
-    profile.versionStamp = ProfileVersionStamp;
-    profile.tutorialStep = 0;
-    profile.slotIndex = int32_t(profiles.size());
-    profile.name = name;
-    profiles.push_back(profile);
-}
-
-void GameApp::ValidateProfileVersions()
-{
-    for (const PlayerProfile& profile : profiles) {
-        if (profile.versionStamp != ProfileVersionStamp) {
-            profiles.clear();
-            for (int i = 0; i < 5; ++i)
-                CreateDefaultProfile("");
-            currentProfile = 0;
-            return;
-        }
-    }
-}
-
-bool GameApp::LoadPlayerProfile(int slot)
-{
-    // The profile save files are not read yet: every slot keeps its blank profile.
-    (void)slot;
-    return false;
-}
-
-bool GameApp::AnyProfileNamed() const
-{
-    for (const PlayerProfile& profile : profiles)
-        if (!profile.name.empty())
-            return true;
-    return false;
-}
-
 bool GameApp::LoadGameData()
 {
     if (!xmlParser)

@@ -92,12 +92,19 @@ public:
     void PlayMusicFile(const std::string& fileName);
     void PlayCountryMusic(int country);
 
+    // The profile of the current slot; the index must lie inside the list.
     PlayerProfile& GetCurrentProfile() { return profiles[size_t(currentProfile)]; }
-    // Appends a blank profile with the name, in the next slot.
+    // Appends a new profile built on the game data, with the name, and makes it current.
     void CreateDefaultProfile(const std::string& name);
-    // Resets all five profiles when one of them carries another version stamp.
+    // When one of the first five profiles carries another version stamp: keeps a backup of each
+    // save file (P<n>.dat.bak, an existing backup kept), then resets all five to blank profiles,
+    // slot 0 current. Nothing else is written.
     void ValidateProfileVersions();
-    // Reads the save file of a slot into its profile; false when there is none.
+    // Writes the profile of a slot to its save file, replacing the old one atomically; a failure
+    // leaves the old file, is logged and shown in a message box: false.
+    bool SavePlayerProfile(int slot);
+    // Reads the save file of a slot into its profile (the current slot follows the file's flag);
+    // false, with the profile unchanged, when there is no readable file.
     bool LoadPlayerProfile(int slot);
     bool AnyProfileNamed() const;
     // Reads the nine game-data files into the tables (again after the data editor has written
