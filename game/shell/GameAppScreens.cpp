@@ -2,6 +2,7 @@
 #include "game/shell/GameApp.h"
 
 #include "game/shell/PlaceholderScreen.h"
+#include "game/shell/PopupAccount.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -27,6 +28,8 @@ Widget* GameApp::MakeScreen(int& id, int mode)
     switch (id) {
     case SCREEN_MAIN_MENU:
         return new PlaceholderScreen(this);
+    case SCREEN_ACCOUNT:
+        return new PopupAccount(this);
     default:
         break;
     }

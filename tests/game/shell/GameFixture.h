@@ -45,8 +45,8 @@ struct GameArchiveOptions {
     std::set<std::string> omitManifests;  // manifests left out of the archive
 };
 
-// Writes "main.pak" into the folder and returns its path.
-inline std::string WriteGameArchive(const std::string& folder, const GameArchiveOptions& options = {})
+// The files of the fixture archive: manifests, pictures, font, sound and game data.
+inline std::vector<paktool::PakEntry> GameArchiveEntries(const GameArchiveOptions& options = {})
 {
     std::map<std::string, std::string> manifests;
     for (const char* path : Quor::GameApp::kResourceManifests)
@@ -91,7 +91,13 @@ inline std::string WriteGameArchive(const std::string& folder, const GameArchive
     for (const GameDataFile& file : MinimalGameData())
         if (!options.omit.count(file.name))
             entries.push_back({std::string("properties\\") + file.name, Bytes(file.body), 0});
+    return entries;
+}
 
+// Writes "main.pak" into the folder and returns its path.
+inline std::string WriteGameArchive(const std::string& folder, const GameArchiveOptions& options = {})
+{
+    std::vector<paktool::PakEntry> entries = GameArchiveEntries(options);
     std::vector<uint8_t> archive;
     std::string error;
     if (!paktool::BuildPak(entries, Quor::GameApp::kArchivePassword, archive, error))
