@@ -151,8 +151,9 @@ TEST_F(PopupAccountTest, DeletingASlotMovesTheOthersUpAndSavesOnClose)
     EXPECT_EQ(app->profiles[1].money, 77);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(app->profiles[size_t(i)].slotIndex, i);
-        if (i >= 2)
+        if (i >= 2) {
             EXPECT_EQ(app->profiles[size_t(i)].name, "");
+        }
     }
     EXPECT_EQ(app->currentProfile, 0);
     EXPECT_FALSE(std::filesystem::exists(PlayerProfilePath(1)));
