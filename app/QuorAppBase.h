@@ -529,6 +529,8 @@ public:
     bool mEnableFlipping = true;     // page flipping allowed (not on a tablet PC)
     bool mAutoEnable3D = false;
     bool mTest3D = false;
+    uint32_t mMinVidMemory3D = 6;          // MB the 3-D test requires
+    uint32_t mRecommendedVidMemory3D = 14; // MB below which it warns
     bool m3DRequested = false;       // registry "Is3D" asked for 3-D
 
     // Threads of the main loop.

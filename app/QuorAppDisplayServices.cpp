@@ -4,6 +4,7 @@
 
 #include "app/Buffer.h"
 #include "app/Common.h"
+#include "display/D3DTester.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "graphics/Graphics.h"
@@ -67,13 +68,12 @@ bool QuorAppBase::Is3DAccelerated()
 
 bool QuorAppBase::Is3DAccelerationSupported()
 {
-    // The display's 3-D test is part of the Direct3D back-end; without it there is no verdict.
-    return false;
+    return mDdInterface && mDdInterface->mD3DTester && mDdInterface->mD3DTester->mFailureReason.empty();
 }
 
 bool QuorAppBase::Is3DAccelerationRecommended()
 {
-    return false;
+    return Is3DAccelerationSupported() && mDdInterface->mD3DTester->mWarning.empty();
 }
 
 void QuorAppBase::Set3DAccelerated(bool is3D, bool reinit)

@@ -6,6 +6,7 @@
 #include "app/Common.h"
 #include "app/Debug.h"
 #include "display/DDImage.h"
+#include "display/D3DTester.h"
 #include "display/DDInterface.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Time.h"
@@ -715,11 +716,13 @@ void QuorAppBase::MakeWindow()
             mAutoEnable3D = false;
             mTest3D = true;
             m3DRequested = anIs3D;
-            // The display draws without 3-D: the request is kept but not applied.
+            mDdInterface->mIs3D = anIs3D;
         }
     }
 
     const int r = InitDisplayInterface();
+    if (mDdInterface->mD3DTester != nullptr && !mDdInterface->mD3DTester->mFailureReason.empty())
+        RegistryEraseValue("Is3D");
 
     if (mPhysWindowed && r == DDInterface::RESULT_INVALID_COLORDEPTH) {
         if (mForceWindowed) {

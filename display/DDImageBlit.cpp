@@ -1,6 +1,7 @@
 // The display image's fills, lines and one-to-one blits: the choice between the 3-D screen,
 // the locked surface and the 32-bit pixels, and the software loops that draw into 16- and
 // 32-bit surfaces of any channel layout.
+#include "display/D3DInterface.h"
 #include "display/DDImage.h"
 
 #include "display/DDImageSurface.h"
@@ -586,16 +587,22 @@ bool DDImage::DrawsIntoBits() const
     return mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D;
 }
 
-bool DDImage::PolyFill(const Point*, int, const Rect*, const Color&, int, int, int, int)
+bool DDImage::PolyFill(const Point* theVertexList, int theNumVertices, const Rect* theClipRect,
+                       const Color& theColor, int theDrawMode, int tx, int ty, int)
 {
-    // Polygons are drawn only by the 3-D renderer, which this build does not have.
-    return false;
+    // Polygons are drawn only by the 3-D renderer.
+    if (!Is3D())
+        return false;
+    mDDInterface->mD3DInterface->FillPoly(theVertexList, theNumVertices, theClipRect, theColor, theDrawMode, tx, ty);
+    return true;
 }
 
 void DDImage::FillRect(const Rect& theRect, const Color& theColor, int theDrawMode)
 {
-    if (Is3D())
-        return; // the 3-D renderer draws the screen image; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->FillRect(theRect, theColor, theDrawMode);
+        return;
+    }
     RescanAlphaFlags();
     if (!DrawsIntoBits()) {
         DrawByMode(this, theDrawMode, [&] { return NormalFillRect(theRect, theColor); },
@@ -608,8 +615,10 @@ void DDImage::FillRect(const Rect& theRect, const Color& theColor, int theDrawMo
 void DDImage::DrawLine(double theStartX, double theStartY, double theEndX, double theEndY,
                        const Color& theColor, int theDrawMode)
 {
-    if (Is3D())
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
         return;
+    }
     if (DrawsIntoBits()) {
         MemoryImage::DrawLine(theStartX, theStartY, theEndX, theEndY, theColor, theDrawMode);
         return;
@@ -663,7 +672,9 @@ void DDImage::Blt(Image* theImage, int theX, int theY, const Rect& theSrcRect,
         if (aSrc != nullptr && aSrc->mSurface != nullptr && theDrawMode == 0 &&
             theColor == Color::White && !aSrc->mHasAlpha)
             SurfaceBlt(aSrc, theX, theY, theSrcRect);
-        // Everything else on the 3-D screen belongs to the renderer, not part of this build.
+        else
+            mDDInterface->mD3DInterface->Blt(theImage, static_cast<float>(theX), static_cast<float>(theY), theSrcRect,
+                                             theColor, theDrawMode, false);
         return;
     }
     const bool cursorArea = mDDInterface != nullptr && (this == mDDInterface->mOldCursorAreaImage ||
@@ -680,8 +691,11 @@ void DDImage::BltMirror(Image* theImage, int theX, int theY, const Rect& theSrcR
                         const Color& theColor, int theDrawMode)
 {
     RescanAlphaFlags();
-    if (Is3D())
-        return; // the renderer's mirrored blit; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->BltMirror(theImage, static_cast<float>(theX), static_cast<float>(theY),
+                                               theSrcRect, theColor, theDrawMode);
+        return;
+    }
     DrawByMode(this, theDrawMode, [&] { return NormalBltMirror(theImage, theX, theY, theSrcRect, theColor); },
                [&] { return AdditiveBltMirror(theImage, theX, theY, theSrcRect, theColor); });
 }

@@ -1,6 +1,7 @@
 // The display image's transformed blits: float position, rotation, fast and smooth stretches
 // with their mirrored forms, matrix and triangle blits through the rasterizer, and the
 // coverage-weighted span fill, each into the locked surface or into the 32-bit pixels.
+#include "display/D3DInterface.h"
 #include "display/DDImage.h"
 
 #include "display/DDImageSurface.h"
@@ -298,8 +299,15 @@ void DDImage::BltF(Image* theImage, float theX, float theY, const Rect& theSrcRe
 {
     if (theImage != nullptr)
         theImage->mDrawn = true;
-    if (Is3D())
-        return; // the renderer's float-position blit; not part of this build
+    if (Is3D()) {
+        const RectD aDest = RectD(theX, theY, theSrcRect.mWidth, theSrcRect.mHeight)
+                                .Intersection(RectD(theClipRect.mX, theClipRect.mY, theClipRect.mWidth, theClipRect.mHeight));
+        if (aDest.mWidth == theSrcRect.mWidth && aDest.mHeight == theSrcRect.mHeight)
+            mDDInterface->mD3DInterface->Blt(theImage, theX, theY, theSrcRect, theColor, theDrawMode, true);
+        else if (aDest.mWidth > 0 && aDest.mHeight > 0)
+            mDDInterface->mD3DInterface->BltF(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode);
+        return;
+    }
     BltRotated(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode, 0.0, 0.0f, 0.0f);
 }
 
@@ -312,8 +320,11 @@ void DDImage::BltRotated(Image* theImage, float theX, float theY, const Rect& th
     if (mNoLock)
         return;
     RescanAlphaFlags();
-    if (Is3D())
-        return; // the renderer's rotated blit; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->BltRotated(theImage, theX, theY, theSrcRect, theClipRect, theColor, theDrawMode,
+                                                theRot, theRotCenterX, theRotCenterY);
+        return;
+    }
     if (!mHasAlpha && !mHasTrans && mDDInterface != nullptr && !mDDInterface->mIs3D) {
         if (RotatedToSurface(dynamic_cast<MemoryImage*>(theImage), theX, theY, theSrcRect, theClipRect,
                              theColor, theDrawMode, theRot, theRotCenterX, theRotCenterY))
@@ -368,8 +379,11 @@ void DDImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rect& t
     if (theImage != nullptr)
         theImage->mDrawn = true;
     RescanAlphaFlags();
-    if (Is3D())
-        return; // the renderer's stretch; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->StretchBlt(theImage, theDestRect, theSrcRect, theClipRect, theColor, theDrawMode,
+                                                fastStretch, false);
+        return;
+    }
     const bool memoryPath = mHasAlpha || mHasTrans || mDDInterface == nullptr || mDDInterface->mIs3D;
     Rect aDest;
     RectD aSrc;
@@ -404,13 +418,16 @@ void DDImage::StretchBlt(Image* theImage, const Rect& theDestRect, const Rect& t
 
 void DDImage::StretchBltMirror(Image* theImage, const Rect& theDestRect, const Rect& theSrcRect,
                                const Rect& theClipRect, const Color& theColor, int theDrawMode,
-                               bool /*fastStretch*/)
+                               bool fastStretch)
 {
     if (theImage != nullptr)
         theImage->mDrawn = true;
     RescanAlphaFlags();
-    if (Is3D())
-        return; // the renderer's mirrored stretch; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->StretchBlt(theImage, theDestRect, theSrcRect, theClipRect, theColor, theDrawMode,
+                                                fastStretch, true);
+        return;
+    }
     Rect aDest;
     RectD aSrc;
     if (!ClipStretchBltMirror(theDestRect, theClipRect.Intersection(Rect(0, 0, mWidth, mHeight)), theSrcRect, aDest, aSrc))
@@ -468,8 +485,11 @@ void DDImage::BltMatrix(Image* theImage, float x, float y, const Matrix3& theMat
 {
     if (theImage != nullptr)
         theImage->mDrawn = true;
-    if (Is3D())
-        return; // the renderer's transformed blit; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->BltTransformed(theImage, &theClipRect, theColor, theDrawMode, theSrcRect, theMatrix,
+                                                    blend, x, y, true);
+        return;
+    }
     RescanAlphaFlags();
     // An image that can have no surface (translucent pixels) draws into its own pixels.
     if (mHasAlpha || mDDInterface == nullptr) {
@@ -489,8 +509,11 @@ void DDImage::BltTriangles(Image* theImage, const TriVertex theVertices[][3], in
 {
     if (theImage != nullptr)
         theImage->mDrawn = true;
-    if (Is3D())
-        return; // the renderer's triangles; not part of this build
+    if (Is3D()) {
+        mDDInterface->mD3DInterface->BltTriangles(theImage, theVertices, theNumTriangles, theColor, theDrawMode, tx, ty,
+                                                  blend);
+        return;
+    }
     RescanAlphaFlags();
     if (mHasAlpha || mDDInterface == nullptr) {
         MemoryImage::BltTriangles(theImage, theVertices, theNumTriangles, theClipRect, theColor, theDrawMode,

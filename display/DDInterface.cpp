@@ -5,6 +5,8 @@
 #include "app/Debug.h"
 #include "app/DirectXErrorString.h"
 #include "app/QuorAppBase.h"
+#include "display/D3DInterface.h"
+#include "display/D3DTester.h"
 #include "display/DDImage.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
@@ -55,7 +57,7 @@ int* MakeAddTable(uint32_t theBits)
 
 DDInterface::DDInterface(QuorAppBase* theApp) : mApp(theApp)
 {
-    // The 3-D renderer is not part of this display; 3-D stays off.
+    mD3DInterface = new D3DInterface();
 }
 
 DDInterface::~DDInterface()
@@ -65,6 +67,10 @@ DDInterface::~DDInterface()
     delete[] mBlueAddTable;
     mRedAddTable = mGreenAddTable = mBlueAddTable = nullptr;
     Cleanup();
+    delete mD3DInterface;
+    mD3DInterface = nullptr;
+    delete mD3DTester;
+    mD3DTester = nullptr;
 }
 
 std::string DDInterface::ResultToString(int theResult)
@@ -137,21 +143,34 @@ void DDInterface::RemoveImage(DDImage* theImage)
 
 void DDInterface::RemoveImageTextures(MemoryImage* theImage)
 {
-    // Texture data is made only by the 3-D renderer, which this display does not run.
-    (void)theImage;
+    if (mD3DInterface != nullptr)
+        mD3DInterface->RemoveImageTexture(theImage);
 }
 
 bool DDInterface::Do3DTest(void* theWindow)
 {
-    // The 3-D test needs the 3-D renderer; without it the display stays 2-D and no test runs.
-    (void)theWindow;
-    return false;
+    if (mD3DTester != nullptr || (!mApp->mAutoEnable3D && !mApp->mTest3D))
+        return false;
+    mD3DTester = new D3DTester(mApp);
+    mD3DTester->SetVidMemoryLimits(mApp->mMinVidMemory3D, mApp->mRecommendedVidMemory3D);
+    mD3DTester->TestD3D(theWindow, mDD);
+    const bool aFailure = !mD3DTester->mFailureReason.empty();
+    const bool aWarning = !mD3DTester->mWarning.empty();
+    if (mApp->mAutoEnable3D && !aFailure && !aWarning)
+        mIs3D = true;
+    if (aFailure)
+        mIs3D = false;
+    if (mD3DTester->mResultsChanged && (aFailure || aWarning))
+        mIs3D = false;
+    return true;
 }
 
 void DDInterface::Cleanup()
 {
     AutoLock aLock(mCritSect);
     mInitialized = false;
+    if (mD3DInterface != nullptr)
+        mD3DInterface->RemoveAllTextures();
     delete mOldCursorAreaImage;
     mOldCursorAreaImage = nullptr;
     delete mNewCursorAreaImage;
@@ -227,7 +246,7 @@ int DDInterface::InitDisplayLocked(void* theWindow, bool isWindowed)
         aDraw.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
         aDraw.width = static_cast<uint32_t>(mWidth);
         aDraw.height = static_cast<uint32_t>(mHeight);
-        aDraw.caps = plat::kCapsOffscreen | plat::kCapsSystemMemory;
+        aDraw.caps = DrawSurfaceCaps();
         if (CheckResult(CreateSurface(aDraw, &mDrawSurface), "CreateSurface Windowed DrawSurface"))
             return RESULT_SURFACE_FAIL;
 
@@ -275,7 +294,7 @@ int DDInterface::InitDisplayLocked(void* theWindow, bool isWindowed)
         aDraw.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
         aDraw.width = static_cast<uint32_t>(mWidth);
         aDraw.height = static_cast<uint32_t>(mHeight);
-        aDraw.caps = plat::kCapsOffscreen | plat::kCapsSystemMemory;
+        aDraw.caps = DrawSurfaceCaps();
         if (CheckResult(CreateSurface(aDraw, &mDrawSurface), "CreateSurface FullScreen DrawSurface"))
             return RESULT_SURFACE_FAIL;
 
@@ -328,11 +347,20 @@ int DDInterface::InitDisplayLocked(void* theWindow, bool isWindowed)
 
     SetVideoMemoryDraw(mVideoOnlyDraw);
 
-    // With 3-D on the renderer would be set up here; this display runs without it.
+    if (mIs3D && !mD3DInterface->Init(this)) {
+        mErrorString = "3D init error: " + GetD3DLastError();
+        return RESULT_3D_FAIL;
+    }
 
     mInitCount++;
     mInitialized = true;
     return RESULT_OK;
+}
+
+uint32_t DDInterface::DrawSurfaceCaps() const
+{
+    return mIs3D ? static_cast<uint32_t>(plat::kCapsOffscreen | plat::kCapsVideoMemory | plat::kCaps3DDevice)
+                 : static_cast<uint32_t>(plat::kCapsOffscreen | plat::kCapsSystemMemory);
 }
 
 void DDInterface::BuildFormatTables(const plat::SurfaceDesc& theDesc)

@@ -140,6 +140,7 @@ public:
 
 private:
     int InitDisplayLocked(void* theWindow, bool isWindowed);
+    uint32_t DrawSurfaceCaps() const;
     void BuildFormatTables(const plat::SurfaceDesc& theDesc);
     // Draws the cursor image with its top-left corner at (theX, theY) on the surface, blended
     // by its alpha and cut to the surface.

@@ -1,6 +1,7 @@
 // Presenting a frame and the software cursor: the cursor is drawn over a saved copy of what lies
 // beneath it, so that it can move between frames without a redraw.
 #include "app/QuorAppBase.h"
+#include "display/D3DInterface.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "graphics/MemoryImage.h"
@@ -272,6 +273,16 @@ bool DDInterface::RedrawScreen(const Rect* theDirtyRect)
     if (!mInitialized || mPrimarySurface == nullptr || mDrawSurface == nullptr)
         return false;
     mInRedraw = true;
+
+    if (mIs3D) {
+        // A failed 3-D call during the frame: give up 3-D; the next frame draws in software.
+        if (!GetD3DLastError().empty()) {
+            mInRedraw = false;
+            mIs3D = false;
+            return false;
+        }
+        mD3DInterface->Flush();
+    }
 
     Rect aSource;
     Rect aDest;

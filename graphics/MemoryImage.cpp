@@ -169,6 +169,9 @@ MemoryImage::MemoryImage(const MemoryImage& theMemoryImage)
 
 MemoryImage::~MemoryImage()
 {
+    // The renderer keeps a set of the images that have texture data: leave it first.
+    if (mTextureData != nullptr)
+        host::DisplayRemoveImage(mApp, this);
     host::RemoveMemoryImage(mApp, this);
     FreeArray(mBits);
     FreeArray(mNativeAlphaData);

@@ -4,6 +4,7 @@
 #include "graphics/MemoryImage.h"
 
 #include "app/QuorAppBase.h"
+#include "display/D3DInterface.h"
 #include "display/DDInterface.h"
 #include "display/NativeDisplay.h"
 
@@ -54,6 +55,10 @@ void RemoveMemoryImage(QuorAppBase* theApp, MemoryImage* theImage)
 
 void DisplayRemoveImage(QuorAppBase* theApp, MemoryImage* theImage)
 {
+    // Texture data is made by the program's display even for an image made without an
+    // application: it must never outlive the image.
+    if (theApp == nullptr && theImage->mTextureData != nullptr)
+        theApp = gQuorAppBase;
     if (theApp != nullptr)
         theApp->DisplayRemoveImage(theImage);
 }
@@ -65,9 +70,10 @@ bool Is3DAccelerated(QuorAppBase* theApp)
 
 bool ReadBackTexture(MemoryImage* theImage)
 {
-    // Texture data is made only by the 3-D renderer, which this build does not have.
-    (void)theImage;
-    return false;
+    QuorAppBase* anApp = theImage->mApp != nullptr ? theImage->mApp : gQuorAppBase;
+    if (anApp == nullptr || anApp->mDdInterface == nullptr || anApp->mDdInterface->mD3DInterface == nullptr)
+        return false;
+    return anApp->mDdInterface->mD3DInterface->ReadBackTexture(theImage);
 }
 
 void SetCleanSharedImages()

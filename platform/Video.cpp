@@ -2,6 +2,7 @@
 // texture per primary surface.
 #include "platform/Video.h"
 
+#include "platform/Render3D.h"
 #include "platform/VideoShared.h"
 #include "platform/Window.h"
 
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -332,6 +334,7 @@ HResult Surface::GetDesc(SurfaceDesc& desc) const
 
 HResult Surface::Lock(SurfaceDesc& desc)
 {
+    FinishRendering();
     std::lock_guard lock(mDevice->mMutex);
     if (mLost)
         return DDERR_SURFACELOST;
@@ -437,6 +440,8 @@ HResult Surface::Blt(const VRect* dstRect, Surface* src, const VRect* srcRect, u
 {
     if (!src)
         return DDERR_INVALIDPARAMS;
+    FinishRendering();
+    src->FinishRendering();
     std::lock_guard lock(mDevice->mMutex);
     if (mLost || src->mLost)
         return DDERR_SURFACELOST;
@@ -816,10 +821,29 @@ HResult VideoDevice::FlipToGDISurface()
 
 HResult VideoDevice::GetAvailableVidMem(uint32_t* total, uint32_t* free)
 {
+    bool have = false;
+    VideoTestSettings s = Settings(have);
+    const uint32_t amount = have && s.videoMemoryBytes != 0 ? s.videoMemoryBytes : 256u << 20;
     if (total)
-        *total = 256u << 20;
+        *total = amount;
     if (free)
-        *free = 256u << 20;
+        *free = amount;
+    return DD_OK;
+}
+
+HResult VideoDevice::GetDeviceIdentifier(DeviceIdentifier& id)
+{
+    id = DeviceIdentifier{};
+    const char* name = Renderer3DName();
+    std::snprintf(id.description, sizeof(id.description), "Quor SDL renderer: %s", name);
+    // A stable GUID from the renderer's name (FNV-1a over the name, spread over 16 bytes).
+    uint64_t h = 1469598103934665603ull;
+    for (const char* p = name; *p != 0; ++p)
+        h = (h ^ static_cast<uint8_t>(*p)) * 1099511628211ull;
+    for (int i = 0; i < 16; i++) {
+        h = (h ^ static_cast<uint64_t>(i)) * 1099511628211ull;
+        id.guid[i] = static_cast<uint8_t>(h >> 56);
+    }
     return DD_OK;
 }
 

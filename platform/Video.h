@@ -94,6 +94,15 @@ enum : uint32_t {
 
 class VideoDevice;
 class Clipper;
+class Direct3D;
+struct RenderBinding; // a 3-D device drawing into a surface (Render3D.cpp)
+
+// What identifies the display adapter.
+struct DeviceIdentifier {
+    char driver[512] = {};
+    char description[512] = {};
+    uint8_t guid[16] = {};
+};
 
 // A block of pixels in one pixel format, reference counted (created with one reference).
 class Surface {
@@ -124,9 +133,12 @@ public:
 private:
     friend class VideoDevice;
     friend struct VideoAccess;
+    friend struct Render3DAccess;
     Surface() = default;
     ~Surface();
     void RefreshOrigin();
+    // Lets a 3-D device drawing into this surface finish its queued drawing.
+    void FinishRendering();
 
     std::atomic<uint32_t> mRefs{1};
     VideoDevice* mDevice = nullptr; // holds one reference while the surface lives
@@ -144,6 +156,7 @@ private:
     Clipper* mClipper = nullptr;
     Surface* mBack = nullptr; // flipping primary: its back buffer
     Surface* mFront = nullptr; // back buffer: its primary (not counted)
+    RenderBinding* mRender = nullptr; // the 3-D device drawing into it, or null
     // Primary only: where its visible pixels lie in its own coordinates.
     int32_t mOriginX = 0;
     int32_t mOriginY = 0;
@@ -175,6 +188,7 @@ struct VideoTestSettings {
     bool refuseExclusive = false;   // full-screen cooperative level refused
     bool refuseModeChange = false;  // display mode refused
     bool refuseCreate = false;      // the device cannot be made
+    uint32_t videoMemoryBytes = 0;  // total video memory reported (0: the layer's default)
 };
 void SetVideoTestSettings(const VideoTestSettings* settings);
 
@@ -202,6 +216,10 @@ public:
     HResult WaitForVerticalBlank();
     HResult FlipToGDISurface();
     HResult GetAvailableVidMem(uint32_t* total, uint32_t* free);
+    HResult GetDeviceIdentifier(DeviceIdentifier& id);
+    // The 3-D object of this device; fails when no 3-D device can be made here (the
+    // environment switch of Render3D.h turns it off).
+    HResult QueryDirect3D(Direct3D** out);
 
     // The format of the primary surface in the current mode.
     PixelFormat DisplayFormat() const;

@@ -88,7 +88,7 @@ std::string ReadText(const std::string& path)
     return s.str();
 }
 
-bool WaitFor(const std::string& path, const std::string& line, std::chrono::milliseconds limit = 4000ms)
+bool WaitFor(const std::string& path, const std::string& line, std::chrono::milliseconds limit = 30000ms)
 {
     auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
@@ -244,10 +244,14 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
         full = WindowGeometry(display);
     EXPECT_EQ(full.w, 800);
     EXPECT_EQ(full.h, 600);
-    // The 320 x 240 picture fills the 800 x 600 desktop: a click is mapped back to it.
-    std::this_thread::sleep_for(200ms);
-    XRun(display, "xdotool mousemove 400 300 click 1");
-    EXPECT_TRUE(WaitFor(log, "down 160 120 1"));
+    // The 320 x 240 picture fills the 800 x 600 desktop: a click is mapped back to it. The
+    // program may still be setting up its full-screen display: click until it answers.
+    bool mapped = false;
+    for (auto end = std::chrono::steady_clock::now() + 30s; !mapped && std::chrono::steady_clock::now() < end;) {
+        XRun(display, "xdotool mousemove 400 300 click 1");
+        mapped = WaitFor(log, "down 160 120 1", 1000ms);
+    }
+    EXPECT_TRUE(mapped);
     XRun(display, "xdotool key alt+Return");
     Geometry back;
     for (int i = 0; i < 100 && back.w != 320; i++, std::this_thread::sleep_for(20ms))

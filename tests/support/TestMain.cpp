@@ -40,6 +40,8 @@ int main(int argc, char** argv)
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // Pixel-exact pictures come from the software path: no 3-D device unless a test asks.
+    setenv("QUOR_NO_3D", "1", 0);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
