@@ -732,4 +732,12 @@ HResult PresentWindowDevice3D(Device3D* device)
     return DD_OK;
 }
 
+bool IsWindowDevice3DAccelerated(Device3D* device)
+{
+    auto* d = dynamic_cast<SdlDevice3D*>(device);
+    SDL_RendererInfo info;
+    return d != nullptr && SDL_GetRendererInfo(d->CoreRef().renderer, &info) == 0 &&
+           (info.flags & SDL_RENDERER_SOFTWARE) == 0;
+}
+
 } // namespace plat

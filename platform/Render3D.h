@@ -280,6 +280,8 @@ private:
 HResult CreateWindowDevice3D(WindowId window, uint32_t width, uint32_t height, Device3D** out);
 // Shows the window device's target in its window.
 HResult PresentWindowDevice3D(Device3D* device);
+// True when the window device draws with an accelerated renderer.
+bool IsWindowDevice3DAccelerated(Device3D* device);
 // The name of the renderer a device of this layer draws with ("software" on a surface).
 const char* Renderer3DName();
 

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using quortest::TestApp;
 
 namespace {
@@ -121,6 +123,10 @@ TEST(DisplayServices, ImagesFromFilesBlanksAndCopies)
 TEST(DisplayServices, ThreeDSwitchAndTheQuestionAtTheEnd)
 {
     const std::string key = "QuorTest\\ThreeD";
+    setenv("QUOR_NO_3D", "0", 1); // this test wants the 3-D device
+    struct Restore {
+        ~Restore() { setenv("QUOR_NO_3D", "1", 1); }
+    } restore;
     {
         DisplayApp app;
         app.mRegistryKey = key;

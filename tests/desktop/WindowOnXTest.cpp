@@ -261,7 +261,7 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
     // Closing ends the program normally and clears "InProgress".
     XRun(display, "xdotool key alt+F4");
     int status = -1;
-    for (int i = 0; i < 250 && waitpid(app, &status, WNOHANG) == 0; i++)
+    for (int i = 0; i < 1500 && waitpid(app, &status, WNOHANG) == 0; i++) // up to 30 s on a loaded machine
         std::this_thread::sleep_for(20ms);
     reaper.pid = -1;
     ASSERT_TRUE(WIFEXITED(status));
