@@ -7,6 +7,7 @@
 #include "app/Common.h"
 #include "app/CrashCatcher.h"
 #include "app/MTRand.h"
+#include "display/D3DInterface.h"
 #include "graphics/Image.h"
 #include "graphics/SharedImage.h"
 #include "platform/Dialogs.h"
@@ -112,6 +113,7 @@ QuorAppBase::~QuorAppBase()
     Shutdown();
 
     // Hardware-acceleration confirmation, when 3-D drawing was switched during this run.
+    bool asked = false;
     if (mUserChanged3DSetting) {
         bool stored = false;
         if (RegistryReadBoolean("Is3D", &stored) || Is3DAccelerationRecommended()) {
@@ -130,7 +132,20 @@ QuorAppBase::~QuorAppBase()
             Set3DAccelerated(keep, false);
             if (keep)
                 RegistryWriteBoolean("Is3D", true);
+            asked = true;
         }
+    }
+    // A 3-D call failed during the run: offer to turn 3-D off for the next one.
+    if (!asked && gD3DMayNotHaveWorked && !mIsScreenSaver) {
+        std::string caption =
+            mCompanyName + " " + GetString("HARDWARE_ACCEL_CONFIRMATION", "Hardware Acceleration Confirmation");
+        std::string text = GetString(
+            "HARDWARE_ACCEL_NOT_WORKING",
+            "Hardware Acceleration may not have been working correctly during this session.\r\n"
+            "If you noticed graphics problems, you may want to turn off Hardware Acceleration.\r\n"
+            "Would you like to keep Hardware Acceleration switched on?");
+        if (plat::MessageBox(text, caption, plat::MB_YESNO | plat::MB_ICONQUESTION) == plat::IDNO)
+            RegistryWriteBoolean("Is3D", false);
     }
 
     for (auto& [id, dialog] : mDialogMap) {

@@ -20,6 +20,7 @@ TextureLimits gTextureLimits;
 std::atomic<uint32_t> gSupportedPixelFormats{0};
 std::atomic<bool> gRenderTargetLost{false};
 bool gLinearFilter = false;
+std::atomic<bool> gD3DMayNotHaveWorked{false};
 
 namespace {
 
@@ -191,6 +192,7 @@ bool D3DInterface::CheckDirectXResult(const char* theLabel, plat::HResult theRes
         return false;
     const std::string aText = std::string(theLabel) + ": " + GetDirectXErrorString(theResult);
     SetD3DLastError(aText);
+    gD3DMayNotHaveWorked = true;
     if (mDDInterface != nullptr && mDDInterface->mApp != nullptr)
         mDDInterface->mApp->RegistryWriteString("Test3D\\RuntimeError", aText);
     return true;

@@ -34,6 +34,8 @@ extern TextureLimits gTextureLimits;
 extern std::atomic<uint32_t> gSupportedPixelFormats; // texture format bits 1, 2, 4, 8
 extern std::atomic<bool> gRenderTargetLost;
 extern bool gLinearFilter; // the current filter of stage 0
+// Set when a 3-D call failed during the run: 3-D may not have worked.
+extern std::atomic<bool> gD3DMayNotHaveWorked;
 // The last failed 3-D call: label, ": " and the error's name; empty when none since the last
 // Flush or Init.
 std::string GetD3DLastError();
