@@ -7,6 +7,7 @@
 #include "display/D3DInterface.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
+#include "display/ImageTextureSet.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "graphics/SysFont.h"
