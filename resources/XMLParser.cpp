@@ -208,11 +208,12 @@ int XMLParser::NextChar() {
     return END_OF_INPUT;
 }
 
-bool XMLParser::AddPendingAttribute(XMLElement* element, std::wstring& name, std::wstring& value) {
+bool XMLParser::AddPendingAttribute(XMLElement* element, std::wstring& name, std::wstring& value,
+                                    bool atTagClose) {
     bool emptyTag = false;
     if (!name.empty()) {
         std::string narrowName = WStringToString(Decoded(name));
-        if (!value.empty() && value.back() == L'/') {
+        if (atTagClose && !value.empty() && value.back() == L'/') {
             // <tag name=value/> : the '/' closes the tag, it is not part of the value.
             value.pop_back();
             emptyTag = true;
@@ -312,7 +313,7 @@ bool XMLParser::NextElement(XMLElement* element) {
                     if (attrName == L"/") {
                         emptyTag = true;
                     } else if (!attrName.empty()) {
-                        emptyTag = AddPendingAttribute(element, attrName, attrValue);
+                        emptyTag = AddPendingAttribute(element, attrName, attrValue, true);
                     } else if (!value.empty() && value.back() == '/') {
                         value.pop_back();
                         emptyTag = true;

@@ -71,7 +71,10 @@ private:
     int ReadUTF8();
     int ReadUTF16();
     void CloseFile();
-    bool AddPendingAttribute(XMLElement* element, std::wstring& name, std::wstring& value);
+    // Adds the attribute being read and empties it. Only at the '>' closing a start tag does a
+    // trailing '/' of the value close the tag rather than belong to the value; then true.
+    bool AddPendingAttribute(XMLElement* element, std::wstring& name, std::wstring& value,
+                             bool atTagClose = false);
 
     std::string mFileName;
     std::string mErrorText;
