@@ -107,7 +107,7 @@ inline void WriteJpeg(const std::string& path, int width, int height, J_COLOR_SP
 }
 
 // An uncompressed 32-bit TGA as the loader accepts it, with knobs for the refused variants.
-struct TgaSpec {
+struct TgaFixture {
     int width = 1;
     int height = 1;
     std::vector<uint32_t> pixels;  // 0xAARRGGBB
@@ -119,7 +119,7 @@ struct TgaSpec {
     size_t cutBytes = 0;           // bytes taken off the end
 };
 
-inline std::vector<uint8_t> TgaBytes(const TgaSpec& desc)
+inline std::vector<uint8_t> TgaBytes(const TgaFixture& desc)
 {
     std::vector<uint8_t> out = {uint8_t(desc.imageId.size()), uint8_t(desc.colorMapEntries ? 1 : 0),
                                 uint8_t(desc.imageType), 0, 0,

@@ -49,7 +49,7 @@ TEST(ImageLibTest, ReaderByExtensionAndSearchOrder)
                                         .GlobalTable(0, {0xFF00FF00, 0})
                                         .Picture(1, 1, 2, LiteralCodes(2, {0})));
     std::filesystem::create_directories(dir.Path() / "old.maps");
-    TgaSpec tga;
+    TgaFixture tga;
     tga.pixels = {0x80112233};
     quortest::WriteFile(dir.File("old.maps/ship.tga"), TgaBytes(tga));
     quortest::WriteFile(dir.File("SHIP2.png"), quortest::ReadFile(dir.File("ship.png")));
@@ -120,7 +120,7 @@ TEST(ImageLibTest, ReadsThroughTheArchive)
 {
     quortest::TempDir dir;
     WriteArgbPng(dir.File("pic.png"), 1, 1, {0xFF445566});
-    TgaSpec tga;
+    TgaFixture tga;
     tga.pixels = {0xFF778899};
     std::vector<uint8_t> pak;
     std::string error;
@@ -149,11 +149,11 @@ TEST(ImageLibTest, TgaLayoutsAndRefusals)
                                           0xFFFFFFFF, 0x00000000};
     struct Case {
         const char* name;
-        TgaSpec desc;
+        TgaFixture desc;
         bool loads;
     };
     auto desc = [&](auto change) {
-        TgaSpec s;
+        TgaFixture s;
         s.width = 3;
         s.height = 2;
         s.pixels = pixels;
@@ -161,17 +161,17 @@ TEST(ImageLibTest, TgaLayoutsAndRefusals)
         return s;
     };
     const Case cases[] = {
-        {"plain", desc([](TgaSpec&) {}), true},
-        {"image ID skipped", desc([](TgaSpec& s) { s.imageId = "made by hand"; }), true},
-        {"colour map skipped", desc([](TgaSpec& s) { s.colorMapEntries = 5; }), true},
-        {"24-bit", desc([](TgaSpec& s) { s.depth = 24; }), false},
-        {"bottom-left origin", desc([](TgaSpec& s) { s.descriptor = 0x08; }), false},
-        {"run-length compressed", desc([](TgaSpec& s) { s.imageType = 10; }), false},
-        {"short by one byte", desc([](TgaSpec& s) { s.cutBytes = 1; }), false},
-        {"header only", desc([](TgaSpec& s) { s.cutBytes = 24; }), false},
-        {"zero width", desc([](TgaSpec& s) { s.width = 0; }), false},
+        {"plain", desc([](TgaFixture&) {}), true},
+        {"image ID skipped", desc([](TgaFixture& s) { s.imageId = "made by hand"; }), true},
+        {"colour map skipped", desc([](TgaFixture& s) { s.colorMapEntries = 5; }), true},
+        {"24-bit", desc([](TgaFixture& s) { s.depth = 24; }), false},
+        {"bottom-left origin", desc([](TgaFixture& s) { s.descriptor = 0x08; }), false},
+        {"run-length compressed", desc([](TgaFixture& s) { s.imageType = 10; }), false},
+        {"short by one byte", desc([](TgaFixture& s) { s.cutBytes = 1; }), false},
+        {"header only", desc([](TgaFixture& s) { s.cutBytes = 24; }), false},
+        {"zero width", desc([](TgaFixture& s) { s.width = 0; }), false},
         {"beyond the size cap",
-         desc([](TgaSpec& s) {
+         desc([](TgaFixture& s) {
              s.width = 20000;
              s.height = 1;
          }),
