@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/QuorAppBase.h"
+#include "tests/support/TestSupport.h"
 #include "sound/MusicInterface.h"
 #include "sound/SoundInstance.h"
 #include "sound/SoundManager.h"
@@ -111,7 +112,12 @@ public:
     int mBringToFront = 0;
     int mShutdownAfterUpdates = -1;
 
-    TestApp() { SetClock(&mFakeClock); }
+    TestApp()
+    {
+        SetClock(&mFakeClock);
+        // Init makes this folder current; files named without a folder stay in the scratch folder.
+        mChangeDirTo = RunDir().string();
+    }
 
     void ButtonPress(int id) override { mPressed.push_back(id); }
     void ButtonDepress(int id) override { mDepressed.push_back(id); }

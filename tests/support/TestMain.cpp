@@ -38,6 +38,8 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+    // A file named without a folder lands in the scratch folder, never in the work tree.
+    fs::current_path(dir);
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     // Pixel-exact pictures come from the software path: no 3-D device unless a test asks.
