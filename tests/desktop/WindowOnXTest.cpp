@@ -88,15 +88,34 @@ std::string ReadText(const std::string& path)
     return s.str();
 }
 
-bool WaitFor(const std::string& path, const std::string& line, std::chrono::milliseconds limit = 30000ms)
+// Every wait below is for an event, with a limit that only a hung program reaches.
+constexpr std::chrono::milliseconds kLimit = 60s;
+
+// Waits for the line to appear in the log, past its first `from` bytes.
+bool WaitFor(const std::string& path, const std::string& line, size_t from = 0,
+             std::chrono::milliseconds limit = kLimit)
 {
     auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (ReadText(path).find(line + "\n") != std::string::npos)
+    do {
+        std::string text = ReadText(path);
+        if (text.size() > from && text.find(line + "\n", from) != std::string::npos)
             return true;
         std::this_thread::sleep_for(20ms);
-    }
+    } while (std::chrono::steady_clock::now() < end);
     return false;
+}
+
+// Retries the check every 20 ms until it holds or the limit passes.
+template <typename Check>
+bool Eventually(Check check, std::chrono::milliseconds limit = kLimit)
+{
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!check()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
 }
 
 // The check application's pattern.
@@ -135,14 +154,39 @@ Geometry WindowGeometry(const std::string& display)
     return g;
 }
 
+// Puts the pointer at the screen point and waits until the program reports the move there as
+// the given picture point: from then on the window takes the pointer's events. A window just
+// made may miss the first ones, so the pointer is nudged until one arrives.
+bool PointAt(const std::string& display, const std::string& log, int sx, int sy, int px, int py)
+{
+    const std::string line = "move " + std::to_string(px) + " " + std::to_string(py);
+    size_t from = ReadText(log).size();
+    return Eventually([&] {
+        XRun(display, "xdotool mousemove " + std::to_string(sx + 1) + " " + std::to_string(sy));
+        XRun(display, "xdotool mousemove " + std::to_string(sx) + " " + std::to_string(sy));
+        return WaitFor(log, line, from, 200ms);
+    });
+}
+
+// The window's geometry once it has the wanted width.
+Geometry WaitForWidth(const std::string& display, int width)
+{
+    Geometry g;
+    Eventually([&] {
+        g = WindowGeometry(display);
+        return g.w == width;
+    });
+    return g;
+}
+
 class XServer {
 public:
     explicit XServer(int number) : mDisplay(":" + std::to_string(number))
     {
         mSocket = "/tmp/.X11-unix/X" + std::to_string(number);
         mPid = Spawn({"Xvfb", mDisplay, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {}, "/dev/null");
-        for (int i = 0; i < 250 && mPid > 0 && !fs::exists(mSocket); i++)
-            std::this_thread::sleep_for(20ms);
+        if (mPid > 0)
+            Eventually([&] { return fs::exists(mSocket); });
     }
     ~XServer()
     {
@@ -190,41 +234,52 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
     } reaper{app};
     ASSERT_TRUE(WaitFor(log, "ready"));
 
-    Geometry g = WindowGeometry(display);
+    Geometry g = WaitForWidth(display, 320);
     ASSERT_EQ(g.w, 320);
     ASSERT_EQ(g.h, 240);
     // Centred on the work area, its top at 38.2 % of the free height.
     EXPECT_EQ(g.x, (800 - 320) / 2);
     EXPECT_EQ(g.y, static_cast<int>((600 - 240) * 0.382));
 
-    // The pattern with the cursor drawn at the mouse, pixel for pixel.
+    // The pattern with the cursor drawn at the mouse, pixel for pixel, once the next frames have
+    // drawn the cursor there.
     const int mx = 100, my = 80;
-    XRun(display, "xdotool mousemove " + std::to_string(g.x + mx) + " " + std::to_string(g.y + my));
-    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(PointAt(display, log, g.x + mx, g.y + my, mx, my)) << ReadText(log);
     const std::string shot = dir.File("shot.rgb");
-    XRun(display, "import -window root -depth 8 rgb:" + shot);
-    std::vector<uint8_t> rgb = quortest::ReadFile(shot);
-    ASSERT_EQ(rgb.size(), 800u * 600u * 3u);
     const int cx = mx - 32 + (64 - 15) / 2, cy = my - 32 + (64 - 15) / 2; // the image's corner
-    int wrong = 0;
-    for (int y = 0; y < 240; y++) {
-        for (int xx = 0; xx < 320; xx++) {
-            uint32_t expect = Pattern(xx, y);
-            if (xx >= cx && xx < cx + 15 && y >= cy && y < cy + 15 && CursorPixel(xx - cx, y - cy) != 0xFFFFFFFF)
-                expect = CursorPixel(xx - cx, y - cy);
-            size_t i = (static_cast<size_t>(g.y + y) * 800 + static_cast<size_t>(g.x + xx)) * 3;
-            uint32_t got = static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2];
-            if (got != expect && wrong++ < 5)
-                ADD_FAILURE() << "pixel " << xx << "," << y << ": " << std::hex << got << " != " << expect;
+    std::vector<std::string> wrong;
+    Eventually([&] {
+        wrong.clear();
+        XRun(display, "import -window root -depth 8 rgb:" + shot);
+        std::vector<uint8_t> rgb = quortest::ReadFile(shot);
+        if (rgb.size() != 800u * 600u * 3u) {
+            wrong.push_back("screenshot of " + std::to_string(rgb.size()) + " bytes");
+            return false;
         }
-    }
-    EXPECT_EQ(wrong, 0);
+        for (int y = 0; y < 240; y++) {
+            for (int xx = 0; xx < 320; xx++) {
+                uint32_t expect = Pattern(xx, y);
+                if (xx >= cx && xx < cx + 15 && y >= cy && y < cy + 15 && CursorPixel(xx - cx, y - cy) != 0xFFFFFFFF)
+                    expect = CursorPixel(xx - cx, y - cy);
+                size_t i = (static_cast<size_t>(g.y + y) * 800 + static_cast<size_t>(g.x + xx)) * 3;
+                uint32_t got = static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2];
+                if (got != expect && wrong.size() < 5) {
+                    std::ostringstream what;
+                    what << "pixel " << xx << "," << y << ": " << std::hex << got << " != " << expect;
+                    wrong.push_back(what.str());
+                }
+            }
+        }
+        return wrong.empty();
+    });
+    for (const std::string& w : wrong)
+        ADD_FAILURE() << w;
 
     // Mouse, wheel and keys.
     XRun(display, "xdotool click 1");
     EXPECT_TRUE(WaitFor(log, "down 100 80 1"));
     EXPECT_TRUE(WaitFor(log, "up 100 80 1"));
-    std::this_thread::sleep_for(600ms); // past the double-click time
+    std::this_thread::sleep_for(600ms); // past the double-click time (a longer pause changes nothing)
     XRun(display, "xdotool click --repeat 2 --delay 60 1");
     EXPECT_TRUE(WaitFor(log, "down 100 80 2"));
     XRun(display, "xdotool click 3");
@@ -239,34 +294,26 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
 
     // Alt+Enter: full screen over the whole desktop, and back to the window.
     XRun(display, "xdotool key alt+Return");
-    Geometry full;
-    for (int i = 0; i < 100 && full.w != 800; i++, std::this_thread::sleep_for(20ms))
-        full = WindowGeometry(display);
+    Geometry full = WaitForWidth(display, 800);
     EXPECT_EQ(full.w, 800);
     EXPECT_EQ(full.h, 600);
-    // The 320 x 240 picture fills the 800 x 600 desktop: a click is mapped back to it. The
-    // program may still be setting up its full-screen display: click until it answers.
-    bool mapped = false;
-    for (auto end = std::chrono::steady_clock::now() + 30s; !mapped && std::chrono::steady_clock::now() < end;) {
-        XRun(display, "xdotool mousemove 400 300 click 1");
-        mapped = WaitFor(log, "down 160 120 1", 1000ms);
-    }
-    EXPECT_TRUE(mapped);
+    // The 320 x 240 picture fills the 800 x 600 desktop: the pointer and a click are mapped back.
+    ASSERT_TRUE(PointAt(display, log, 400, 300, 160, 120)) << ReadText(log);
+    XRun(display, "xdotool click 1");
+    EXPECT_TRUE(WaitFor(log, "down 160 120 1")) << ReadText(log);
     XRun(display, "xdotool key alt+Return");
-    Geometry back;
-    for (int i = 0; i < 100 && back.w != 320; i++, std::this_thread::sleep_for(20ms))
-        back = WindowGeometry(display);
+    Geometry back = WaitForWidth(display, 320);
     EXPECT_EQ(back.w, 320);
 
     // Closing ends the program normally and clears "InProgress".
     XRun(display, "xdotool key alt+F4");
     int status = -1;
-    for (int i = 0; i < 1500 && waitpid(app, &status, WNOHANG) == 0; i++) // up to 30 s on a loaded machine
-        std::this_thread::sleep_for(20ms);
+    bool ended = Eventually([&] { return waitpid(app, &status, WNOHANG) != 0; });
+    ASSERT_TRUE(ended) << ReadText(log);
     reaper.pid = -1;
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << ReadText(log + ".err");
-    EXPECT_TRUE(WaitFor(log, "exit", 100ms));
+    EXPECT_TRUE(WaitFor(log, "exit"));
     uint32_t type = 0;
     std::vector<uint8_t> data;
     ASSERT_TRUE(plat::SettingsRead("SOFTWARE\\QuorTest\\WindowCheck", "InProgress", &type, &data));

@@ -20,6 +20,7 @@ class InputLog : public Quor::Widget {
 public:
     void MouseDown(int x, int y, int clickCount) override { Print("down %d %d %d", x, y, clickCount); }
     void MouseUp(int x, int y, int clickCount) override { Print("up %d %d %d", x, y, clickCount); }
+    void MouseMove(int x, int y) override { Print("move %d %d", x, y); }
     void MouseWheel(int delta) override { Print("wheel %d", delta); }
     void KeyDown(int key) override { Print("key %d", key); }
     void KeyChar(char c) override { Print("char %d", static_cast<unsigned char>(c)); }
