@@ -126,7 +126,7 @@ CrashRun RunCrash(void (*fault)(), const quortest::TempDir& dir)
     }
     CrashRun run;
     int status = 0;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (waitpid(pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > end) {
             kill(pid, SIGKILL);

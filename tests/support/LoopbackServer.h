@@ -101,14 +101,14 @@ private:
 
     void Serve()
     {
-        if (!WaitFor(mListen, POLLIN, 5000))
+        if (!WaitFor(mListen, POLLIN, 60000))
             return;
         int c = ::accept4(mListen, nullptr, nullptr, SOCK_CLOEXEC);
         if (c < 0)
             return;
         if (mReadRequest) {
             std::string got;
-            while (!RequestComplete(got) && WaitFor(c, POLLIN, 3000)) {
+            while (!RequestComplete(got) && WaitFor(c, POLLIN, 60000)) {
                 char buf[4096];
                 ssize_t n = ::recv(c, buf, sizeof buf, 0);
                 if (n <= 0)
