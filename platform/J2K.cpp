@@ -33,8 +33,14 @@ namespace {
 
 constexpr size_t kMaxStreamBytes = size_t(256) << 20;
 // Decoded samples over all components; OpenJPEG keeps 4 bytes for each.
+// The fuzz build keeps pictures smaller, so that each input is decoded within its time limit.
+#ifdef QUOR_FUZZING
+constexpr uint64_t kMaxSamples = uint64_t(1) << 25;
+constexpr uint32_t kMaxDimension = 4096;
+#else
 constexpr uint64_t kMaxSamples = uint64_t(1) << 27;
 constexpr uint32_t kMaxDimension = 16384;
+#endif
 
 enum J2KError {
     J2K_OK = 0,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # run-fuzz.sh BUILD_DIR SECONDS [NAME...]: runs each fuzz target (or the named ones) for the
 # given time on a scratch copy of its seed corpus, so the repository's corpus stays as it is.
+# An input taking over a minute counts as a hang (the fuzz build caps picture sizes well below).
 set -euo pipefail
 build=$1; seconds=$2; shift 2
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ for name in "${names[@]}"; do
   scratch=$(mktemp -d)
   seeds=fuzz/corpus/$name
   [ -d "$seeds" ] || seeds=""
-  if "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \
+  if "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=4096 \
       -print_final_stats=0 "$scratch" $seeds >"$scratch.log" 2>&1; then
     echo "fuzz $name: ok"; passed=$((passed + 1))
   else
