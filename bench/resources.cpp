@@ -84,28 +84,6 @@ struct Fixture {
     }
 };
 
-// Pictures loaded into display images by the application's own loader and shared by
-// upper-cased name and variant (without the waits for other loading threads).
-class BenchApp : public Quor::QuorAppBase {
-public:
-    Quor::SharedImageHandle GetSharedImage(const std::string& fileName, const std::string& variant,
-                                           bool* created) override
-    {
-        Quor::SharedImageKey key{Quor::StringToUpper(fileName), Quor::StringToUpper(variant)};
-        std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
-        auto it = mSharedImageMap.find(key);
-        bool isNew = it == mSharedImageMap.end();
-        if (isNew) {
-            it = mSharedImageMap.emplace(key, std::make_unique<Quor::SharedImage>()).first;
-            it->second->mImage = LoadImageFile(fileName, false);
-        }
-        if (created)
-            *created = isNew;
-        Quor::SharedImageHandle handle;
-        handle = it->second.get();
-        return handle;
-    }
-};
 
 Fixture& TheFixture()
 {
@@ -116,7 +94,7 @@ Fixture& TheFixture()
 void LoadGroupThroughResourceManager(benchmark::State& state)
 {
     Fixture& fixture = TheFixture();
-    BenchApp app;
+    Quor::QuorAppBase app;
     Quor::ResourceManager manager(&app);
     if (!manager.ParseResourcesFile(fixture.mManifest)) {
         state.SkipWithError(manager.GetErrorText().c_str());

@@ -69,6 +69,21 @@ inline void AddAlphaScaledSse2(uint32_t* d, const uint32_t* s, int n)
 // The same with 8 pixels a step; only where the processor has AVX2.
 void AddAlphaScaledAvx2(uint32_t* d, const uint32_t* s, int n);
 
+#if defined(__SSE2__)
+// Two pixels as 16-bit channels over an opaque destination: red and green
+// (d * (256 - a) + s * a) >> 8, blue with each product shifted on its own.
+inline __m128i OverHalfSse2(__m128i sw, __m128i dw)
+{
+    const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
+    __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, 0xFF), 0xFF);
+    __m128i p = _mm_mullo_epi16(dw, _mm_sub_epi16(_mm_set1_epi16(256), a));
+    __m128i q = _mm_mullo_epi16(sw, a);
+    __m128i joint = _mm_srli_epi16(_mm_add_epi16(p, q), 8);
+    __m128i apart = _mm_add_epi16(_mm_srli_epi16(p, 8), _mm_srli_epi16(q, 8));
+    return _mm_or_si128(_mm_and_si128(blue, apart), _mm_andnot_si128(blue, joint));
+}
+#endif
+
 // Over an opaque destination, as the word arithmetic of the normal blit gives it: red and green
 // (d.c * (256 - s.a) + s.c * s.a) >> 8, blue ((d.b * (256 - s.a)) >> 8) + ((s.b * s.a) >> 8);
 // the result is opaque.
@@ -77,22 +92,12 @@ inline void BlendOverOpaque(uint32_t* d, const uint32_t* s, int n)
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128i k256 = _mm_set1_epi16(256);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-    auto half = [&](__m128i sw, __m128i dw) {
-        __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, 0xFF), 0xFF);
-        __m128i p = _mm_mullo_epi16(dw, _mm_sub_epi16(k256, a));
-        __m128i q = _mm_mullo_epi16(sw, a);
-        __m128i joint = _mm_srli_epi16(_mm_add_epi16(p, q), 8);
-        __m128i apart = _mm_add_epi16(_mm_srli_epi16(p, 8), _mm_srli_epi16(q, 8));
-        return _mm_or_si128(_mm_and_si128(blue, apart), _mm_andnot_si128(blue, joint));
-    };
     auto four = [&](const uint32_t* sp, uint32_t* dp) {
         __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(sp));
         __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dp));
-        __m128i lo = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
-        __m128i hi = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
+        __m128i lo = OverHalfSse2(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
+        __m128i hi = OverHalfSse2(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), _mm_or_si128(_mm_packus_epi16(lo, hi), opaque));
     };
     for (; i + 4 <= n; i += 4)
@@ -116,17 +121,7 @@ inline void OverOpaqueRowSse2(uint32_t* d, const uint32_t* s, int n)
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128i k256 = _mm_set1_epi16(256);
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    const __m128i blue = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
-    auto half = [&](__m128i sw, __m128i dw) {
-        __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sw, 0xFF), 0xFF);
-        __m128i p = _mm_mullo_epi16(dw, _mm_sub_epi16(k256, a));
-        __m128i q = _mm_mullo_epi16(sw, a);
-        __m128i joint = _mm_srli_epi16(_mm_add_epi16(p, q), 8);
-        __m128i apart = _mm_add_epi16(_mm_srli_epi16(p, 8), _mm_srli_epi16(q, 8));
-        return _mm_or_si128(_mm_and_si128(blue, apart), _mm_andnot_si128(blue, joint));
-    };
     for (; i + 4 <= n; i += 4) {
         __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         __m128i top = _mm_and_si128(sv, opaque);
@@ -139,8 +134,8 @@ inline void OverOpaqueRowSse2(uint32_t* d, const uint32_t* s, int n)
             continue;
         }
         __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        __m128i lo = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
-        __m128i hi = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
+        __m128i lo = OverHalfSse2(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
+        __m128i hi = OverHalfSse2(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
         __m128i mixed = _mm_or_si128(_mm_packus_epi16(lo, hi), opaque);
         // Clear pixels come out as d (an opaque d), opaque ones take s.
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
