@@ -136,19 +136,19 @@ TEST_F(ContentLoadTest, FontsMeasureEveryCharacter)
     ASSERT_TRUE(mManager->LoadResources("Init")) << mManager->GetErrorText();
     std::string all;
     for (int c = 32; c <= 126; ++c) all += static_cast<char>(c);
-    for (const mkcontent::FontSpec& spec : sContent->fonts) {
-        Font* font = mManager->GetFontThrow(spec.id);
-        ASSERT_NE(font, nullptr) << spec.id;
-        EXPECT_GT(font->GetAscent(), 0) << spec.id;
-        EXPECT_GE(font->GetHeight(), spec.size) << spec.id;
+    for (const mkcontent::FontSpec& row : sContent->fonts) {
+        Font* font = mManager->GetFontThrow(row.id);
+        ASSERT_NE(font, nullptr) << row.id;
+        EXPECT_GT(font->GetAscent(), 0) << row.id;
+        EXPECT_GE(font->GetHeight(), row.size) << row.id;
         int sum = 0;
         for (char c : all) {
             int w = font->CharWidth(c);
-            EXPECT_GT(w, 0) << spec.id << " '" << c << "'";
+            EXPECT_GT(w, 0) << row.id << " '" << c << "'";
             sum += w;
         }
-        EXPECT_EQ(font->StringWidth(all), sum) << spec.id;
-        EXPECT_GT(font->StringWidth("Tableware 1,250"), font->StringWidth("Tableware")) << spec.id;
+        EXPECT_EQ(font->StringWidth(all), sum) << row.id;
+        EXPECT_GT(font->StringWidth("Tableware 1,250"), font->StringWidth("Tableware")) << row.id;
     }
 }
 
@@ -157,14 +157,14 @@ TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
     ASSERT_TRUE(mManager->LoadResources("Init")) << mManager->GetErrorText();
     ASSERT_TRUE(mManager->LoadResources("Sound")) << mManager->GetErrorText();
     ASSERT_EQ(sContent->sounds.size(), 36u);
-    for (const mkcontent::SoundSpec& spec : sContent->sounds) {
-        int id = mManager->GetSoundThrow(spec.id);
-        EXPECT_EQ(mSound->GetBufferSize(id), static_cast<uint32_t>(spec.ms) * 22050 / 1000 * 2) << spec.id;
+    for (const mkcontent::SoundSpec& row : sContent->sounds) {
+        int id = mManager->GetSoundThrow(row.id);
+        EXPECT_EQ(mSound->GetBufferSize(id), static_cast<uint32_t>(row.ms) * 22050 / 1000 * 2) << row.id;
         SoundInstance* instance = mSound->GetSoundInstance(id);
-        ASSERT_NE(instance, nullptr) << spec.id;
+        ASSERT_NE(instance, nullptr) << row.id;
         instance->Release();
-        if (spec.id != "SE_CORVANTIS") {
-            EXPECT_LE(spec.ms, 1500) << spec.id;
+        if (row.id != "SE_CORVANTIS") {
+            EXPECT_LE(row.ms, 1500) << row.id;
         }
     }
 }
@@ -172,29 +172,29 @@ TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
 TEST_F(ContentLoadTest, ParticleFilesLoadRunAndDraw)
 {
     ASSERT_EQ(sContent->particles.size(), 6u);
-    for (const mkcontent::ParticleSpec& spec : sContent->particles) {
-        ParticleSystem ps(std::string(QUOR_BINARY_DIR) + "/particle/" + spec.file, 100);
-        EXPECT_EQ(ps.mHeader.mRate, spec.rate) << spec.file;
-        EXPECT_EQ(ps.mAdditive, spec.additive) << spec.file;
-        ASSERT_NE(ps.mImage, nullptr) << spec.file << " " << spec.image;
-        ASSERT_EQ(ps.mPath.size(), spec.path.size()) << spec.file;
-        if (spec.path.empty()) {
+    for (const mkcontent::ParticleSpec& row : sContent->particles) {
+        ParticleSystem ps(std::string(QUOR_BINARY_DIR) + "/particle/" + row.file, 100);
+        EXPECT_EQ(ps.mHeader.mRate, row.rate) << row.file;
+        EXPECT_EQ(ps.mAdditive, row.additive) << row.file;
+        ASSERT_NE(ps.mImage, nullptr) << row.file << " " << row.image;
+        ASSERT_EQ(ps.mPath.size(), row.path.size()) << row.file;
+        if (row.path.empty()) {
             ps.StartAt(512, 384);
         } else {
-            EXPECT_FLOAT_EQ(ps.mPathTime, spec.pathTime) << spec.file;
+            EXPECT_FLOAT_EQ(ps.mPathTime, row.pathTime) << row.file;
             ps.StartPath();
-            EXPECT_TRUE(ps.mMoving) << spec.file;
+            EXPECT_TRUE(ps.mMoving) << row.file;
         }
         int most = 0;
         for (int i = 0; i < 50; ++i) {
             ps.Step(0.01f);
             most = std::max(most, ps.mLiveCount);
         }
-        EXPECT_GT(most, 0) << spec.file;
+        EXPECT_GT(most, 0) << row.file;
         quortest::RecordingImage screen(1024, 768);
         Graphics g(&screen);
         ps.Draw(&g);
-        EXPECT_EQ(screen.calls.empty(), ps.mLiveCount == 0) << spec.file;
+        EXPECT_EQ(screen.calls.empty(), ps.mLiveCount == 0) << row.file;
     }
 }
 

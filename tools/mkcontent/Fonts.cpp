@@ -15,13 +15,13 @@ std::string QuoteChar(char c) {
     return std::string("'") + c + "'";
 }
 
-RenderedFont RenderFont(const FontSpec& spec) {
-    plat::TextFont* font = plat::CreateTextFont(spec.face, spec.size, spec.bold, false, false);
+RenderedFont RenderFont(const FontSpec& row) {
+    plat::TextFont* font = plat::CreateTextFont(row.face, row.size, row.bold, false, false);
     struct Release {
         plat::TextFont* f;
         ~Release() { plat::DestroyTextFont(f); }
     } release{font};
-    if (!plat::TextFontIsValid(font)) throw ContentError(spec.id + ": the face " + spec.face + " is not installed");
+    if (!plat::TextFontIsValid(font)) throw ContentError(row.id + ": the face " + row.face + " is not installed");
 
     RenderedFont out;
     plat::TextFontMetrics metrics = plat::GetTextFontMetrics(font);
@@ -31,7 +31,7 @@ RenderedFont RenderFont(const FontSpec& spec) {
     for (int c = 32; c <= 126; ++c) {
         char ch = static_cast<char>(c);
         int w = plat::MeasureText(font, &ch, 1);
-        if (w <= 0) throw ContentError(spec.id + ": the face has no width for character " + std::to_string(c));
+        if (w <= 0) throw ContentError(row.id + ": the face has no width for character " + std::to_string(c));
         out.widths.push_back(w);
         total += w;
     }
@@ -53,7 +53,7 @@ RenderedFont RenderFont(const FontSpec& spec) {
     }
     out.png = canvas.EncodePng();
 
-    const std::string base = spec.descriptor.substr(0, spec.descriptor.rfind('.'));
+    const std::string base = row.descriptor.substr(0, row.descriptor.rfind('.'));
     out.pngPath = base + ".png";
     const std::string pngName = out.pngPath.substr(out.pngPath.rfind('/') + 1);
     std::ostringstream chars, widths;
@@ -62,10 +62,10 @@ RenderedFont RenderFont(const FontSpec& spec) {
         widths << (c > 32 ? ", " : "") << out.widths[static_cast<size_t>(c - 32)];
     }
     std::ostringstream d;
-    d << "SetDefaultPointSize " << spec.size << ";\n"
+    d << "SetDefaultPointSize " << row.size << ";\n"
       << "CreateLayer Main;\n"
       << "LayerSetImage Main '" << pngName << "';\n"
-      << "LayerSetPointSize Main " << spec.size << ";\n"
+      << "LayerSetPointSize Main " << row.size << ";\n"
       << "LayerSetAscent Main " << out.ascent << ";\n"
       << "Define Chars (" << chars.str() << ");\n"
       << "CreateHorzSpanRectList Rects (0, 0, 0, " << out.height << ") (" << widths.str() << ");\n"
