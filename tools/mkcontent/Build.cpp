@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "tools/mkcontent/Content.h"
 #include "tools/mkcontent/Fonts.h"
+#include "tools/mkcontent/GameData.h"
 #include "tools/mkcontent/Manifests.h"
 #include "tools/mkcontent/Music.h"
 #include "tools/mkcontent/Names.h"
@@ -58,7 +59,8 @@ void ForEachParallel(size_t count, int threads, Work work) {
     if (failure) std::rethrow_exception(failure);
 }
 
-// The XML files of the content's properties folder, by name.
+// The XML files of the content's properties folder, by name; the recipes of the series table
+// join the hand-written ones.
 std::vector<MadeFile> ReadProperties(const std::string& source) {
     std::vector<MadeFile> files;
     for (const plat::FindData& found : plat::FindFiles(source + "/properties/*.xml")) {
@@ -66,6 +68,8 @@ std::vector<MadeFile> ReadProperties(const std::string& source) {
         MadeFile file{"properties/" + found.name, {}};
         if (!plat::ReadWholeFile(source + "/properties/" + found.name, &file.data))
             throw ContentError(source + "/properties/" + found.name + ": cannot be read");
+        if (found.name == "DataBluePrint.xml")
+            file.data = Bytes(MergeRecipes(std::string(file.data.begin(), file.data.end()), SeriesRecipes(source)));
         files.push_back(std::move(file));
     }
     return files;

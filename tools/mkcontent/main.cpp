@@ -1,7 +1,10 @@
 // mkcontent: makes the game's sample content from the tables of the content folder.
 //   mkcontent build CONTENT_DIR NAMES_FILE OUT_DIR [--developer] [--loose-music] [--threads N]
 // writes OUT_DIR/main.pak (manifests, pictures, fonts, sounds, music, the XML of
-// CONTENT_DIR/properties) and the loose particle files OUT_DIR/particle/*.psi.
+// CONTENT_DIR/properties with the series recipes added) and the loose particle files
+// OUT_DIR/particle/*.psi.
+//   mkcontent lint CONTENT_DIR NAMES_FILE
+// checks the game data's cross-references and prints one line per fault (exit status 1).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "tools/mkcontent/Build.h"
+#include "tools/mkcontent/GameData.h"
 #include "tools/mkcontent/Table.h"
 
 namespace {
@@ -16,6 +20,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: mkcontent build CONTENT_DIR NAMES_FILE OUT_DIR [--developer] [--loose-music] [--threads N]\n"
+                 "       mkcontent lint CONTENT_DIR NAMES_FILE\n"
                  "  --developer    leave the nine game-data files loose in OUT_DIR/properties\n"
                  "  --loose-music  also write the music loose into OUT_DIR/music\n");
     return 2;
@@ -34,6 +39,16 @@ int main(int argc, char** argv) {
         else if (arg == "--threads" && i + 1 < argc) options.threads = std::atoi(argv[++i]);
         else if (arg.compare(0, 2, "--") == 0) return Usage();
         else args.push_back(arg);
+    }
+    if (args.size() == 3 && args[0] == "lint") {
+        try {
+            std::vector<std::string> faults = mkcontent::LintGameData(args[1], args[2]);
+            for (const std::string& fault : faults) std::printf("%s\n", fault.c_str());
+            return faults.empty() ? 0 : 1;
+        } catch (const mkcontent::ContentError& e) {
+            std::fprintf(stderr, "mkcontent: %s\n", e.what());
+            return 1;
+        }
     }
     if (args.size() != 4 || args[0] != "build") return Usage();
     options.source = args[1];
