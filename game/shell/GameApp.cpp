@@ -270,6 +270,7 @@ bool GameApp::LoadGameData()
     if (!xmlParser)
         xmlParser = new XMLParser();
     GameDataLoader loader(*xmlParser, *this, this);
+    editedTables = 0;
     if (loader.LoadGameData())
         return true;
     // The error box has been shown and the shutdown requested: the program ends with a failure.

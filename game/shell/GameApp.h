@@ -62,6 +62,18 @@ public:
     std::vector<PlayerProfile> profiles;      // slots 0-4 after Init
     int32_t currentProfile = 0;
 
+    // Tables the data editor has changed in memory since the game data was last read (bits of
+    // EditedTable); reading the game data clears them.
+    enum EditedTable : unsigned {
+        EDITED_SOURCES = 1,
+        EDITED_QUESTS = 2,
+        EDITED_CHARACTERS = 4,
+        EDITED_BLUEPRINTS = 8,
+    };
+    unsigned editedTables = 0;
+    // Set by a screen whose own resource load failed (besides reporting it).
+    bool loadingFailed = false;
+
     // The program's exit status: non-zero after a fatal error that ended the main loop.
     std::atomic<int> exitStatus{0};
 
@@ -108,8 +120,8 @@ public:
     bool LoadPlayerProfile(int slot);
     bool AnyProfileNamed() const;
     // Reads the nine game-data files into the tables (again after the data editor has written
-    // them). A file that cannot be opened shows an error box and ends the program with status 1:
-    // false.
+    // them; the editor's change marks are cleared). A file that cannot be opened shows an error
+    // box and ends the program with status 1: false.
     bool LoadGameData();
 
 protected:

@@ -1,6 +1,7 @@
 // GameApp: the screens by number.
 #include "game/shell/GameApp.h"
 
+#include "editor/DataEditor.h"
 #include "game/shell/PlaceholderScreen.h"
 #include "game/shell/PopupAccount.h"
 #include "platform/Sys.h"
@@ -22,7 +23,6 @@ const char* const kScreenNames[SCREEN_SLOTS] = {
 
 Widget* GameApp::MakeScreen(int& id, int mode)
 {
-    (void)mode;
     if (id < 1 || id >= SCREEN_SLOTS)
         return nullptr;
     switch (id) {
@@ -30,6 +30,9 @@ Widget* GameApp::MakeScreen(int& id, int mode)
         return new PlaceholderScreen(this);
     case SCREEN_ACCOUNT:
         return new PopupAccount(this);
+    case SCREEN_EDITOR:
+    case SCREEN_EDITOR2:
+        return new DataEditor(this, mode);
     default:
         break;
     }

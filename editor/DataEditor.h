@@ -1,0 +1,128 @@
+// The data editor: a full-screen developer screen that shows one of the game-data tables the game
+// has read, edits its records in memory and writes the table back under "properties/" with SAVE
+// (then reads all game data again). Mode 1 edits the materials, mode 4 the blueprints; any other
+// mode shows the frame only (SAVE, BACK and the base-name field).
+#pragma once
+
+#include "widgets/ButtonListener.h"
+#include "widgets/CheckboxListener.h"
+#include "widgets/EditListener.h"
+#include "widgets/Widget.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class ButtonWidget;
+class EditWidget;
+class EditorSelectList;
+class GameApp;
+struct BlueprintRecord;
+
+// The tables an editor mode shows and writes.
+enum EditorMode { EDITOR_MATERIALS = 1, EDITOR_QUESTS = 2, EDITOR_CHARACTERS = 3, EDITOR_BLUEPRINTS = 4 };
+
+class DataEditor : public Widget, public ButtonListener, public EditListener, public CheckboxListener {
+public:
+    // Ids of the frame: SAVE and BACK on the button side, the base-name field on the edit side.
+    enum { ID_SAVE = 998, ID_BACK = 999, ID_BASE_NAME = 999 };
+    // Ids of the material editor.
+    enum { ID_SOURCE_OK = 10001, ID_SOURCE_NAME = 10001, ID_SOURCE_IMG = 10002, ID_SOURCE_PRICE = 10003 };
+    // Ids of the blueprint editor.
+    enum {
+        ID_BP_BACK = 10001,
+        ID_BP_FORWARD = 10002,
+        ID_BP_OK = 10003,
+        ID_BP_ADD = 10004,
+        ID_BP_DEL = 10005,
+        ID_BP_CLOSE = 10006,
+        ID_BP_NAME = 20001,
+        ID_BP_IMG = 20002,
+        ID_BP_FIRST_MATERIAL = 20003,  // then 20004 its quantity, 20005 the next material...
+        ID_BP_CHOICE = 20000,          // + the material Id: its "C" button
+        BP_PAGE_SIZE = 18,
+        BP_MAX_MATERIALS = 5,
+    };
+
+    // Any mode is taken; outside 1-4 the screen has its frame only. Nothing is added before the
+    // screen is added to the widget manager.
+    DataEditor(GameApp* app, int mode);
+    ~DataEditor() override;
+
+    void AddedToManager(WidgetManager* manager) override;
+    void RemovedFromManager(WidgetManager* manager) override;
+    void Draw(Graphics* g) override;
+    void ButtonDepress(int id) override;
+
+    // A record chosen in the open pick list: passed to the mode, then the list closes.
+    void OnPickListChoice(int tag, int id);
+
+    // The record being edited (-1: none) and mode 4's page; a mode that built nothing reads
+    // -1 and 0.
+    int OpenId() const { return mState.empty() ? -1 : mState[0]; }
+    int Page() const { return mState.size() < 2 ? 0 : mState[1]; }
+
+    GameApp* mApp;
+    EditorSelectList* mPickList = nullptr;  // owned while open
+    int mMode;
+    // Working lists 1-12 of mode widgets (index 0 unused): 1 the open record's fields, 4 the
+    // row buttons, 5 the command buttons, 6 the blueprint's "C" buttons, 11 its colour boxes.
+    std::array<std::vector<Widget*>, 13> mLists;
+    // Working list 13: the open record's Id, then mode 4's page; empty while nothing is built.
+    std::vector<int> mState;
+    ButtonWidget* mSaveButton;
+    ButtonWidget* mBackButton;
+    EditWidget* mBaseNameField;
+    int mLineHeight = 18;
+    int mListX = 0;
+    int mListY;
+    Widget* mBackdrop;  // owned; for the modes that lay panels over the lists
+
+private:
+    void BuildMode();
+    void TeardownMode();
+    void ClosePickList();
+    // Removes the widgets of a working list and hands them to deferred deletion (a press may
+    // come from one of them), then empties the list.
+    void FreeList(int list);
+    // A frame field of the mode: framed, with its text and length limit, added and put on list 1.
+    EditWidget* AddField(int id, int x, int y, int width, int maxChars, const std::string& text);
+    // Loads "GameMain" one resource at a time; false when a shutdown began or the load failed
+    // (reported as fatal).
+    bool LoadGameMain();
+    // Moves the caret and the scroll position of a field back to the start of its text.
+    static void ResetCaret(EditWidget* field);
+
+    // SAVE: the checks, the write through a temporary file, the reload.
+    void Save();
+    // Why the file cannot be written, "" when it can.
+    std::string SaveProblem(const std::string& path) const;
+    void ReportSaveFailure(const std::string& path, const std::string& reason);
+    void ReloadAfterSave();
+    void Back();
+
+    // Mode 1: materials.
+    void BuildSourceEditor();
+    void ClearSourceEditor();
+    void DrawSourceEditor(Graphics* g);
+    void SourceEditorPress(int id);
+    void EditSource(int id);
+    void ApplySourceEdit();
+
+    // Mode 4: blueprints.
+    void BuildBluePrintEditor();
+    void BuildBluePrintPage();
+    void ClearBluePrintEditor();
+    void DrawBluePrintEditor(Graphics* g);
+    void BluePrintEditorPress(int id);
+    void EditBluePrint(int id);
+    void CloseBluePrintEdit();
+    void ApplyBluePrintEdit();
+    void ReplaceBluePrintSource(int tag, int id);
+    void RemoveBluePrintCommands();
+    BlueprintRecord* OpenBlueprint();
+};
+
+} // namespace Quor
