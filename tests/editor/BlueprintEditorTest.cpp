@@ -56,23 +56,9 @@ TEST_F(BlueprintEditorTest, PanelOfAnOpenBlueprint)
     EXPECT_EQ(editor->mLists[4][1]->GetRect(), Rect(0, 76, 40, 18));
     Press(editor, 2);
     EXPECT_EQ(editor->OpenId(), 2);
-    struct Expect {
-        int id;
-        Rect rect;
-        int maxChars;
-        const char* text;
-    };
-    const Expect fields[] = {{20001, Rect(750, 40, 200, 18), 50, "B2"}, {20002, Rect(750, 65, 200, 18), 50, "PD_2"},
-                             {20003, Rect(750, 140, 50, 18), 5, "3"},   {20004, Rect(830, 140, 50, 18), 5, "4"},
-                             {20005, Rect(750, 178, 50, 18), 5, "12"},  {20006, Rect(830, 178, 50, 18), 5, "13"}};
-    ASSERT_EQ(editor->mLists[1].size(), 6u);
-    for (size_t i = 0; i < 6; ++i) {
-        auto* field = static_cast<EditWidget*>(editor->mLists[1][i]);
-        EXPECT_EQ(field->mId, fields[i].id);
-        EXPECT_EQ(field->GetRect(), fields[i].rect);
-        EXPECT_EQ(field->mMaxChars, fields[i].maxChars);
-        EXPECT_EQ(field->mString, fields[i].text);
-    }
+    ExpectFields(editor, {{20001, Rect(750, 40, 200, 18), 50, "B2"}, {20002, Rect(750, 65, 200, 18), 50, "PD_2"},
+                          {20003, Rect(750, 140, 50, 18), 5, "3"},   {20004, Rect(830, 140, 50, 18), 5, "4"},
+                          {20005, Rect(750, 178, 50, 18), 5, "12"},  {20006, Rect(830, 178, 50, 18), 5, "13"}});
     ASSERT_EQ(editor->mLists[6].size(), 2u);
     EXPECT_EQ(static_cast<ButtonWidget*>(editor->mLists[6][1])->mId, 20012);
     EXPECT_EQ(editor->mLists[6][1]->GetRect(), Rect(800, 178, 20, 18));

@@ -152,6 +152,26 @@ protected:
                 return e;
         return nullptr;
     }
+    // How the open record's fields (working list 1) look, in order.
+    struct FieldLook {
+        int id;
+        Quor::Rect rect;
+        int maxChars;
+        const char* text;
+    };
+    static void ExpectFields(Quor::DataEditor* editor, const std::vector<FieldLook>& looks)
+    {
+        ASSERT_EQ(editor->mLists[1].size(), looks.size());
+        for (size_t i = 0; i < looks.size(); ++i) {
+            auto* field = static_cast<Quor::EditWidget*>(editor->mLists[1][i]);
+            EXPECT_EQ(field->mId, looks[i].id);
+            EXPECT_EQ(field->GetRect(), looks[i].rect) << looks[i].id;
+            EXPECT_EQ(field->mMaxChars, looks[i].maxChars) << looks[i].id;
+            EXPECT_EQ(field->mString, looks[i].text) << looks[i].id;
+            EXPECT_TRUE(field->mDrawFrame);
+        }
+    }
+
     // A press and release in the middle of the widget, through the widget manager.
     void Click(Quor::Widget* widget)
     {

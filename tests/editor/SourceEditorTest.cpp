@@ -24,24 +24,9 @@ TEST_F(SourceEditorTest, RowsAndOpenMaterial)
 
     Press(editor, 8);
     EXPECT_EQ(editor->OpenId(), 8);
-    struct Expect {
-        int id;
-        Rect rect;
-        int maxChars;
-        const char* text;
-    };
-    const Expect fields[] = {{DataEditor::ID_SOURCE_NAME, Rect(500, 60, 200, 18), 50, "M8"},
-                             {DataEditor::ID_SOURCE_IMG, Rect(500, 85, 200, 18), 50, "S_9"},
-                             {DataEditor::ID_SOURCE_PRICE, Rect(500, 110, 100, 18), 9, "80"}};
-    ASSERT_EQ(editor->mLists[1].size(), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        auto* field = static_cast<EditWidget*>(editor->mLists[1][i]);
-        EXPECT_EQ(field->mId, fields[i].id);
-        EXPECT_EQ(field->GetRect(), fields[i].rect);
-        EXPECT_EQ(field->mMaxChars, fields[i].maxChars);
-        EXPECT_EQ(field->mString, fields[i].text);
-        EXPECT_TRUE(field->mDrawFrame);
-    }
+    ExpectFields(editor, {{DataEditor::ID_SOURCE_NAME, Rect(500, 60, 200, 18), 50, "M8"},
+                          {DataEditor::ID_SOURCE_IMG, Rect(500, 85, 200, 18), 50, "S_9"},
+                          {DataEditor::ID_SOURCE_PRICE, Rect(500, 110, 100, 18), 9, "80"}});
     ButtonWidget* ok = Button(editor, DataEditor::ID_SOURCE_OK);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(editor->mWidgets.back(), ok);
