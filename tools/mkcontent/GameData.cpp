@@ -473,6 +473,7 @@ private:
     }
 
     void Slots() {
+        std::set<int> checked;  // characters whose speeches have been looked at
         for (const auto& [id, country] : mCountries) {
             for (int slot = 0; slot <= 2; ++slot) {
                 bool found = false;
@@ -484,11 +485,13 @@ private:
                                                                                std::to_string(character) + ", who is missing");
                         continue;
                     }
-                    for (const Speech& speech : it->second.speeches)
-                        if (speech.type != 1)
-                            Report("DataNPC.xml", speech.line, "slot", "character " + std::to_string(character) +
-                                   " stands in a mission-house slot, so idle talk may pick this speech of Type " +
-                                   std::to_string(speech.type) + "; listed characters speak only Type 1");
+                    if (checked.insert(character).second)
+                        for (const Speech& speech : it->second.speeches)
+                            if (speech.type != 1)
+                                Report("DataNPC.xml", speech.line, "slot", "character " + std::to_string(character) +
+                                       " is listed for slot " + std::to_string(slot) + " of country " + std::to_string(id) +
+                                       ", where idle talk may pick this speech of Type " + std::to_string(speech.type) +
+                                       "; listed characters speak only Type 1");
                     found = true;
                 }
                 if (!found)
