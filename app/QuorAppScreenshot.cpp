@@ -5,6 +5,7 @@
 #include "app/Common.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
+#include "display/ImageTextureSet.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Files.h"
 #include "platform/Time.h"
@@ -44,7 +45,8 @@ ImageUse MeasureImage(MemoryImage* image)
         use.palette = pixels + 1024;
     if (auto* display = dynamic_cast<DDImage*>(image); display != nullptr && display->mSurface)
         use.surface = pixels * 4;
-    // The 3-D texture data belongs to a back-end this program does not have: never present.
+    if (image->mTextureData != nullptr)
+        use.texture = image->mTextureData->mTexMemSize;
     if (image->mNativeAlphaData != nullptr)
         use.nativeAlpha = image->mPaletteColors != nullptr ? 1024 : pixels * 4;
     if (image->mRLAlphaData != nullptr)
@@ -75,6 +77,22 @@ std::string SizeCell(const char* label, int bytes)
     if (bytes < 0)
         return "<TD>&nbsp;</TD>";
     return std::string("<TD>") + label + "<BR>" + CommaSeparate(bytes) + "</TD>";
+}
+
+// The texture cell: its pixel format's name and its bytes.
+std::string TextureCell(const MemoryImage* image, int bytes)
+{
+    if (bytes < 0)
+        return "<TD>&nbsp;</TD>";
+    const char* name = "";
+    switch (image->mTextureData->mPixelFormat) {
+    case plat::kTexA8R8G8B8: name = "A8R8G8B8"; break;
+    case plat::kTexA4R4G4B4: name = "A4R4G4B4"; break;
+    case plat::kTexR5G6B5: name = "R5G6B5"; break;
+    case plat::kTexPalette8: name = "Palette8"; break;
+    default: break;
+    }
+    return std::string("<TD>Texture<BR>") + name + "<BR>" + CommaSeparate(bytes) + "</TD>";
 }
 
 std::string FlagCell(const char* word, bool set)
@@ -159,13 +177,14 @@ void QuorAppBase::DumpImages()
     std::stable_sort(uses.begin(), uses.end(),
                      [](const ImageUse& a, const ImageUse& b) { return a.total < b.total; });
     ImageUse sums;
-    sums.bits = sums.palette = sums.surface = sums.nativeAlpha = sums.rlAlpha = 0;
+    sums.bits = sums.palette = sums.surface = sums.texture = sums.nativeAlpha = sums.rlAlpha = 0;
     sums.rlAdditive = 0;
     for (const ImageUse& use : uses) {
         sums.total += use.total;
         sums.bits += std::max(use.bits, 0);
         sums.palette += std::max(use.palette, 0);
         sums.surface += std::max(use.surface, 0);
+        sums.texture += std::max(use.texture, 0);
         sums.nativeAlpha += std::max(use.nativeAlpha, 0);
         sums.rlAlpha += std::max(use.rlAlpha, 0);
         sums.rlAdditive += std::max(use.rlAdditive, 0);
@@ -198,7 +217,7 @@ void QuorAppBase::DumpImages()
         put(SizeCell("mBits", use.bits));
         put(SizeCell("Palletized", use.palette));
         put(SizeCell("DDSurface", use.surface));
-        put("<TD>&nbsp;</TD>"); // texture
+        put(TextureCell(image, use.texture));
         put(FlagCell("Volatile", image->mVolatile));
         put(FlagCell("Forced", image->mForced));
         put(FlagCell("HasAlpha", image->mHasAlpha));
@@ -225,7 +244,7 @@ void QuorAppBase::DumpImages()
 
     put("<TR><TD>Totals</TD><TD>" + CommaSeparate(sums.total) + "</TD><TD>" +
         CommaSeparate(sums.bits) + "</TD><TD>" + CommaSeparate(sums.palette) + "</TD><TD>" +
-        CommaSeparate(sums.surface) + "</TD><TD>0</TD>");
+        CommaSeparate(sums.surface) + "</TD><TD>" + CommaSeparate(sums.texture) + "</TD>");
     put("<TD>&nbsp;</TD><TD>&nbsp;</TD><TD>&nbsp;</TD><TD>&nbsp;</TD>");
     put("<TD>" + CommaSeparate(sums.nativeAlpha) + "</TD><TD>" + CommaSeparate(sums.rlAlpha) +
         "</TD><TD>" + CommaSeparate(sums.rlAdditive) + "</TD><TD>&nbsp;</TD></TR>");

@@ -60,8 +60,10 @@ void DDImage::ReleaseSurface()
 
 bool DDImage::Is3D() const
 {
+    // Only the screen image draws through the renderer; another image on the same surface (the
+    // screenshot's reader) reads the pixels the renderer left in it.
     return mDDInterface != nullptr && mDDInterface->mIs3D && mSurface != nullptr &&
-           mSurface == mDDInterface->mDrawSurface;
+           mSurface == mDDInterface->mDrawSurface && this == mDDInterface->mScreenImage;
 }
 
 bool DDImage::Check3D(Image* theImage)

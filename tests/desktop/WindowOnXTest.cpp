@@ -3,6 +3,7 @@
 // wheel, keys, Alt+Enter and closing reach the program as they should. Skipped where Xvfb,
 // xdotool or ImageMagick's import is missing.
 #include "platform/Settings.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,59 @@ Geometry WaitForWidth(const std::string& display, int width)
     return g;
 }
 
+// The differences (up to five) between the window's picture in an X screenshot and the pattern
+// with the cursor drawn with its centre at (mx, my); empty when they agree pixel for pixel.
+std::vector<std::string> PictureDifferences(const std::string& display, const std::string& shot, const Geometry& g,
+                                            int mx, int my)
+{
+    std::vector<std::string> wrong;
+    XRun(display, "import -window root -depth 8 rgb:" + shot);
+    std::vector<uint8_t> rgb = quortest::ReadFile(shot);
+    if (rgb.size() != 800u * 600u * 3u)
+        return {"screenshot of " + std::to_string(rgb.size()) + " bytes"};
+    const int cx = mx - 32 + (64 - 15) / 2, cy = my - 32 + (64 - 15) / 2; // the image's corner
+    for (int y = 0; y < 240; y++) {
+        for (int xx = 0; xx < 320; xx++) {
+            uint32_t expect = Pattern(xx, y);
+            if (xx >= cx && xx < cx + 15 && y >= cy && y < cy + 15 && CursorPixel(xx - cx, y - cy) != 0xFFFFFFFF)
+                expect = CursorPixel(xx - cx, y - cy);
+            size_t i = (static_cast<size_t>(g.y + y) * 800 + static_cast<size_t>(g.x + xx)) * 3;
+            uint32_t got = static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2];
+            if (got != expect && wrong.size() < 5) {
+                std::ostringstream what;
+                what << "pixel " << xx << "," << y << ": " << std::hex << got << " != " << expect;
+                wrong.push_back(what.str());
+            }
+        }
+    }
+    return wrong;
+}
+
+// Starts the check application on the display, its output going to the log.
+pid_t StartCheck(const quortest::TempDir& dir, const std::string& display, const std::vector<std::string>& args,
+                 std::vector<std::string> env, const std::string& log)
+{
+    // The session-bus library that the X video driver loads keeps a buffer to the end.
+    const std::string suppressions = dir.File("lsan.supp");
+    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
+    std::vector<std::string> argv{WINDOWCHECK_TOOL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    env.insert(env.end(), {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "LSAN_OPTIONS=suppressions=" + suppressions});
+    return Spawn(argv, env, log);
+}
+
+// Kills the program when a test ends early.
+struct Reaper {
+    pid_t pid;
+    ~Reaper()
+    {
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
 class XServer {
 public:
     explicit XServer(int number) : mDisplay(":" + std::to_string(number))
@@ -216,22 +270,9 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
 
     quortest::TempDir dir;
     const std::string log = dir.File("log.txt");
-    // The session-bus library that the X video driver loads keeps a buffer to the end.
-    const std::string suppressions = dir.File("lsan.supp");
-    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
-    pid_t app = Spawn({WINDOWCHECK_TOOL},
-                      {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "LSAN_OPTIONS=suppressions=" + suppressions}, log);
+    pid_t app = StartCheck(dir, display, {}, {}, log);
     ASSERT_GT(app, 0);
-    struct Reaper {
-        pid_t pid;
-        ~Reaper()
-        {
-            if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-            }
-        }
-    } reaper{app};
+    Reaper reaper{app};
     ASSERT_TRUE(WaitFor(log, "ready"));
 
     Geometry g = WaitForWidth(display, 320);
@@ -246,30 +287,9 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
     const int mx = 100, my = 80;
     ASSERT_TRUE(PointAt(display, log, g.x + mx, g.y + my, mx, my)) << ReadText(log);
     const std::string shot = dir.File("shot.rgb");
-    const int cx = mx - 32 + (64 - 15) / 2, cy = my - 32 + (64 - 15) / 2; // the image's corner
     std::vector<std::string> wrong;
     Eventually([&] {
-        wrong.clear();
-        XRun(display, "import -window root -depth 8 rgb:" + shot);
-        std::vector<uint8_t> rgb = quortest::ReadFile(shot);
-        if (rgb.size() != 800u * 600u * 3u) {
-            wrong.push_back("screenshot of " + std::to_string(rgb.size()) + " bytes");
-            return false;
-        }
-        for (int y = 0; y < 240; y++) {
-            for (int xx = 0; xx < 320; xx++) {
-                uint32_t expect = Pattern(xx, y);
-                if (xx >= cx && xx < cx + 15 && y >= cy && y < cy + 15 && CursorPixel(xx - cx, y - cy) != 0xFFFFFFFF)
-                    expect = CursorPixel(xx - cx, y - cy);
-                size_t i = (static_cast<size_t>(g.y + y) * 800 + static_cast<size_t>(g.x + xx)) * 3;
-                uint32_t got = static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2];
-                if (got != expect && wrong.size() < 5) {
-                    std::ostringstream what;
-                    what << "pixel " << xx << "," << y << ": " << std::hex << got << " != " << expect;
-                    wrong.push_back(what.str());
-                }
-            }
-        }
+        wrong = PictureDifferences(display, shot, g, mx, my);
         return wrong.empty();
     });
     for (const std::string& w : wrong)
@@ -319,4 +339,60 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
     ASSERT_TRUE(plat::SettingsRead("SOFTWARE\\QuorTest\\WindowCheck", "InProgress", &type, &data));
     ASSERT_EQ(data.size(), 4u);
     EXPECT_EQ(data[0] | data[1] | data[2] | data[3], 0);
+}
+
+// The same window with 3-D on: the pattern goes through the renderer as a texture, the window
+// shows it with the cursor pixel for pixel, and the program's own screenshot holds what the
+// renderer drew.
+TEST(WindowOnX, ThreeDPathDrawsTheWindowAndItsScreenshot)
+{
+    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
+        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    XServer x(700 + static_cast<int>(getpid() % 500));
+    ASSERT_TRUE(x.Up());
+    const std::string& display = x.Display();
+
+    quortest::TempDir dir;
+    const std::string log = dir.File("log.txt");
+    fs::create_directories(dir.File("data"));
+    pid_t app = StartCheck(dir, display, {"--3d"}, {"QUOR_NO_3D=0", "XDG_DATA_HOME=" + dir.File("data")}, log);
+    ASSERT_GT(app, 0);
+    Reaper reaper{app};
+    ASSERT_TRUE(WaitFor(log, "ready")) << ReadText(log) << ReadText(log + ".err");
+
+    // The screenshot the program took of its first frame.
+    const std::string text = ReadText(log);
+    const size_t at = text.find("3d shot ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const std::string folder = text.substr(at + 8, text.find('\n', at) - at - 8);
+    std::vector<uint32_t> png;
+    int w = 0, h = 0;
+    ASSERT_TRUE(quortest::ReadPng(folder + "image1.png", png, w, h)) << folder;
+    ASSERT_EQ(w, 320);
+    ASSERT_EQ(h, 240);
+    int differ = 0;
+    for (int y = 0; y < 240; y++)
+        for (int xx = 0; xx < 320; xx++)
+            differ += png[static_cast<size_t>(y) * 320 + xx] != (0xFF000000u | Pattern(xx, y)) ? 1 : 0;
+    EXPECT_EQ(differ, 0);
+
+    // The window, with the cursor where the pointer is.
+    Geometry g = WaitForWidth(display, 320);
+    ASSERT_EQ(g.w, 320);
+    const int mx = 200, my = 150;
+    ASSERT_TRUE(PointAt(display, log, g.x + mx, g.y + my, mx, my)) << ReadText(log);
+    std::vector<std::string> wrong;
+    Eventually([&] {
+        wrong = PictureDifferences(display, dir.File("shot.rgb"), g, mx, my);
+        return wrong.empty();
+    });
+    for (const std::string& what : wrong)
+        ADD_FAILURE() << what;
+
+    XRun(display, "xdotool key alt+F4");
+    int status = -1;
+    ASSERT_TRUE(Eventually([&] { return waitpid(app, &status, WNOHANG) != 0; })) << ReadText(log);
+    reaper.pid = -1;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadText(log + ".err");
 }

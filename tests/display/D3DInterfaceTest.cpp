@@ -194,6 +194,33 @@ TEST_F(Renderer, UploadConvertsExactlyAndRepeatsTheLastColumnAndRow)
     EXPECT_EQ(image->mBits[8], 0xFFF0E0D0u);
 }
 
+// A row long enough for the several-pixels-a-step conversion and its tail: every pixel keeps
+// the top bits of each channel.
+TEST_F(Renderer, WideRowsConvertEveryPixelToTheChannelsTopBits)
+{
+    gSupportedPixelFormats = 7;
+    for (const bool translucent : {true, false}) {
+        MemoryImage* image = Image(21, 1, 0);
+        for (int i = 0; i < 21; i++)
+            image->mBits[i] = (translucent ? 0x10000000u * static_cast<uint32_t>(i % 15 + 1) : 0xFF000000u) |
+                              ((static_cast<uint32_t>(i) * 2654435761u) & 0xFFFFFF);
+        image->BitsChanged();
+        image->mTextureFlags = translucent ? TextureFlag_UseA4R4G4B4 : 0;
+        ASSERT_TRUE(mRenderer->CreateImageTexture(image));
+        ASSERT_EQ(image->mTextureData->mPixelFormat, translucent ? plat::kTexA4R4G4B4 : plat::kTexR5G6B5);
+        const plat::Texture3D* t = image->mTextureData->mTextures[0].mTexture;
+        for (int i = 0; i < 21; i++) {
+            const uint32_t p = image->mBits[i];
+            const uint32_t a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            const uint32_t want = translucent ? (a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | b >> 4
+                                              : (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+            uint16_t got;
+            std::memcpy(&got, t->Pixels().data() + i * 2, 2);
+            EXPECT_EQ(got, want) << translucent << " " << i;
+        }
+    }
+}
+
 TEST_F(Renderer, EnsureUploadsAgainOnlyAfterTheBitsChanged)
 {
     MemoryImage* image = Image(2, 2, 0xFF000000);

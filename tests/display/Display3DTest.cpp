@@ -1,6 +1,7 @@
 // The 3-D path on SDL's software renderer over the display's memory surfaces: the hardware test
 // with its cached verdict and card lists, the display set up with 3-D, a frame drawn through
 // the renderer beside the same frame drawn in software, and 3-D given up after a failed call.
+#include "app/Common.h"
 #include "app/QuorAppBase.h"
 #include "display/D3DInterface.h"
 #include "display/D3DTester.h"
@@ -12,6 +13,7 @@
 #include "platform/Settings.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -322,6 +324,43 @@ TEST_F(Display3D, AFrameDrawnInThreeDAgreesWithTheSoftwareFrame)
     // The frame is really drawn: the sprite's opaque part and the line are there.
     EXPECT_EQ(hard[10 * 160 + 8 + 20] & 0xFF, soft[10 * 160 + 8 + 20] & 0xFF);
     EXPECT_EQ(hard[100 * 160 + 50], 0xFAFA00u);
+}
+
+// The screenshot and the image dump see what the renderer drew and the textures it made.
+TEST_F(Display3D, ScreenshotAndImageDumpReadWhatTheRendererMade)
+{
+    const std::string oldFolder = GetAppDataFolder();
+    SetAppDataFolder(mDir.Path().string() + "/");
+    MemoryImage sprite(mApp.get()), glow(mApp.get());
+    sprite.SetBits(quortest::SpritePixels16().data(), 16, 16);
+    std::vector<uint32_t> glowBits(16 * 16, 0xFF404020);
+    glow.SetBits(glowBits.data(), 16, 16);
+
+    ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
+    ASSERT_TRUE(mDisplay->GetScreenImage()->Is3D());
+    DrawFrame(mDisplay->GetScreenImage(), mApp.get(), sprite, glow);
+    mApp->TakeScreenshot();
+    EXPECT_TRUE(mDisplay->GetScreenImage()->Is3D()); // the screen image is back, still in 3-D
+    std::vector<uint32_t> shot;
+    int w = 0, h = 0;
+    ASSERT_TRUE(quortest::ReadPng(mDir.File("_screenshots/image1.png"), shot, w, h));
+    ASSERT_EQ(w, 160);
+    ASSERT_EQ(h, 120);
+    const std::vector<uint32_t> drawn = DrawPixels();
+    int differ = 0;
+    for (size_t i = 0; i < drawn.size(); i++)
+        differ += shot[i] != (0xFF000000u | drawn[i]) ? 1 : 0;
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(shot[100 * 160 + 50], 0xFFFAFA00u); // the line, drawn by the renderer
+
+    // Both images now have textures: the sprite's translucent pixels take A8R8G8B8, the opaque
+    // glow R5G6B5; a 16 x 16 image lies in one 16 x 16 texture.
+    mApp->DumpImages();
+    std::ifstream in(mDir.File("_dump/imagelist.html"));
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(page.find("<TD>Texture<BR>A8R8G8B8<BR>1,024</TD>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<TD>Texture<BR>R5G6B5<BR>512</TD>"), std::string::npos) << page;
+    SetAppDataFolder(oldFolder);
 }
 
 TEST_F(Display3D, AFailedCallDropsThreeDAtTheNextRedraw)

@@ -1,8 +1,13 @@
 // A small application for the desktop test of the window layer: it opens a 320 x 240 window,
 // shows a test pattern with a software cursor, and prints every input its widget receives.
+// With "--3d" it turns 3-D on and draws the pattern through the renderer as a texture, then
+// takes a screenshot of what the renderer drew and prints where it went.
+#include "app/Common.h"
 #include "app/QuorAppBase.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
+#include "display/ImageTextureSet.h"
+#include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
 #include "platform/Shell.h"
 #include "platform/Video.h"
@@ -11,6 +16,7 @@
 #include "widgets/WidgetManager.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -69,11 +75,34 @@ void DrawPattern(Quor::DDInterface* display)
     display->mDrawSurface->Unlock();
 }
 
+// The pattern as an opaque image drawn through the renderer, kept in 32-bit textures so that
+// it lands unchanged. True when it went that way.
+bool DrawPatternIn3D(Quor::QuorAppBase& app, Quor::MemoryImage& image)
+{
+    Quor::DDImage* screen = app.mDdInterface->GetScreenImage();
+    if (screen == nullptr || !screen->Is3D())
+        return false;
+    std::vector<uint32_t> bits(static_cast<size_t>(app.mWidth) * app.mHeight);
+    for (int y = 0; y < app.mHeight; y++)
+        for (int x = 0; x < app.mWidth; x++)
+            bits[static_cast<size_t>(y) * app.mWidth + x] = 0xFF000000u | Pattern(x, y);
+    image.SetBits(bits.data(), app.mWidth, app.mHeight);
+    image.mTextureFlags = Quor::TextureFlag_UseA8R8G8B8;
+    Quor::Graphics g(screen);
+    g.DrawImage(&image, 0, 0);
+    return image.mTextureData != nullptr && image.mTextureData->mPixelFormat == plat::kTexA8R8G8B8;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    plat::SetCommandLine(argc, argv);
+    // "--3d" is ours; the application sees the rest.
+    const bool want3D = argc > 1 && std::strcmp(argv[1], "--3d") == 0;
+    std::vector<char*> args(argv, argv + argc);
+    if (want3D)
+        args.erase(args.begin() + 1);
+    plat::SetCommandLine(static_cast<int>(args.size()), args.data());
     CheckApp app;
     app.mWindowed = true;
     app.Init();
@@ -102,8 +131,20 @@ int main(int argc, char** argv)
     app.SetCursorImage(12, &cursor);
     app.SetCursor(12);
 
-    DrawPattern(app.mDdInterface);
-    app.mDdInterface->RedrawScreen(nullptr);
+    Quor::MemoryImage pattern(&app);
+    if (want3D) {
+        app.Set3DAccelerated(true, true);
+        if (!DrawPatternIn3D(app, pattern)) {
+            std::printf("3d unavailable: %s\n", app.mDdInterface->mErrorString.c_str());
+            return 1;
+        }
+        app.mDdInterface->RedrawScreen(nullptr);
+        app.TakeScreenshot();
+        std::printf("3d shot %s_screenshots/\n", Quor::GetAppDataFolder().c_str());
+    } else {
+        DrawPattern(app.mDdInterface);
+        app.mDdInterface->RedrawScreen(nullptr);
+    }
     std::printf("ready\n");
     std::fflush(stdout);
 
