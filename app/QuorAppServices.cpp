@@ -176,20 +176,19 @@ SharedImageHandle QuorAppBase::GetSharedImage(const std::string& fileName,
 void QuorAppBase::CleanSharedImages()
 {
     std::lock_guard<std::recursive_mutex> lock(mImageSetLock);
-    if (!mCleanSharedImages)
+    // The flag is taken before the scan: a last release that lands behind the scan raises it
+    // again for the next upkeep.
+    if (!mCleanSharedImages.exchange(false))
         return;
-    {
-        std::lock_guard<std::mutex> loading(mSharedImageLoadMutex);
-        for (auto it = mSharedImageMap.begin(); it != mSharedImageMap.end();) {
-            if (it->second->mRefCount == 0 && mSharedImagesLoading.count(it->first) == 0) {
-                delete it->second->mImage;
-                it = mSharedImageMap.erase(it);
-            } else {
-                ++it;
-            }
+    std::lock_guard<std::mutex> loading(mSharedImageLoadMutex);
+    for (auto it = mSharedImageMap.begin(); it != mSharedImageMap.end();) {
+        if (it->second->mRefCount == 0 && mSharedImagesLoading.count(it->first) == 0) {
+            delete it->second->mImage;
+            it = mSharedImageMap.erase(it);
+        } else {
+            ++it;
         }
     }
-    mCleanSharedImages = false;
 }
 
 void QuorAppBase::CopyToClipboard(const std::string& text)

@@ -1,6 +1,8 @@
-// A shared image that one thread is loading is handed to a second asker only when complete.
+// A shared image that one thread is loading is handed to a second asker only when complete;
+// a last release that lands while the upkeep scans is freed by the next upkeep.
 #include "tests/app/AppTestSupport.h"
 
+#include "display/DDImage.h"
 #include "graphics/SharedImage.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +27,16 @@ struct SlowLoadApp : quortest::TestApp {
     }
 };
 
+// Every picture holds a handle of its own, which it lets go when it is freed.
+struct HoldingImage : Quor::DDImage {
+    HoldingImage() : Quor::DDImage(nullptr) {}
+    Quor::SharedImageHandle mHeld;
+};
+
+struct HoldingApp : quortest::TestApp {
+    Quor::DDImage* LoadImageFile(const std::string&, bool) override { return new HoldingImage(); }
+};
+
 } // namespace
 
 TEST(SharedImages, ASecondAskerWaitsForTheLoadInProgress)
@@ -40,4 +52,21 @@ TEST(SharedImages, ASecondAskerWaitsForTheLoadInProgress)
     loader.join();
     EXPECT_EQ(app.mLoads, 1);
     EXPECT_EQ(second.GetImage(), nullptr);
+}
+
+TEST(SharedImages, ALastReleaseDuringTheScanIsFreedAtTheNextUpkeep)
+{
+    HoldingApp app;
+    {
+        Quor::SharedImageHandle a = app.GetSharedImage("a.png");
+        Quor::SharedImageHandle b = app.GetSharedImage("b.png");
+        // "b" holds the only other handle on "a"; "a" comes first in the scan.
+        static_cast<HoldingImage*>(b.GetImage())->mHeld = a;
+    }
+    // The scan passes "a" while it is still held, then frees "b", which lets "a" go.
+    app.CleanSharedImages();
+    EXPECT_EQ(app.mSharedImageMap.size(), 1u);
+    EXPECT_TRUE(app.mCleanSharedImages);
+    app.CleanSharedImages();
+    EXPECT_TRUE(app.mSharedImageMap.empty());
 }
