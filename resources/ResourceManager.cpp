@@ -96,6 +96,10 @@ ResourceManager::~ResourceManager()
 // may already be gone when the records go.
 void ResourceManager::DeleteAllRecords()
 {
+    {
+        std::lock_guard<std::mutex> aLock(mStateLock);
+        mLoads.clear();
+    }
     mResGroupMap.clear();
     mCurResGroupList = nullptr;
     for (ResMap* aMap : {&mImageMap, &mSoundMap, &mFontMap}) {
@@ -106,30 +110,71 @@ void ResourceManager::DeleteAllRecords()
     mLoadedGroups.clear();
 }
 
+namespace {
+
+// A number of the calling thread that no other thread of the run ever gets (thread ids may be
+// reused once a thread has ended).
+uint64_t ThreadSerial()
+{
+    static std::atomic<uint64_t> sLastSerial{0};
+    thread_local const uint64_t tSerial = ++sLastSerial;
+    return tSerial;
+}
+
+} // namespace
+
+ResourceManager::LoadState& ResourceManager::ThreadState()
+{
+    return mLoads[ThreadSerial()];
+}
+
+void ResourceManager::BeginLoad(const std::string& theGroup)
+{
+    auto aGroup = mResGroupMap.find(theGroup);
+    std::lock_guard<std::mutex> aLock(mStateLock);
+    LoadState& aLoad = ThreadState();
+    aLoad = LoadState();
+    if (aGroup != mResGroupMap.end()) {
+        aLoad.mList = &aGroup->second;
+        aLoad.mNext = aLoad.mList->begin();
+    }
+}
+
 bool ResourceManager::Fail(const std::string& theErrorText)
 {
-    std::lock_guard<std::mutex> aLock(mErrorLock);
-    if (mHasFailed)
+    std::lock_guard<std::mutex> aLock(mStateLock);
+    LoadState& aState = ThreadState();
+    if (aState.mFailed)
         return false;
-    mHasFailed = true;
-    mError = theErrorText;
+    aState.mFailed = true;
+    aState.mFailureSerial = ++mFailureCount;
+    aState.mError = theErrorText;
     if (mXMLParser != nullptr && mXMLParser->GetCurrentLineNum() > 0) {
-        mError += StrFormat(" on Line %d", mXMLParser->GetCurrentLineNum());
+        aState.mError += StrFormat(" on Line %d", mXMLParser->GetCurrentLineNum());
         if (!mXMLParser->GetFileName().empty())
-            mError += " in File '" + mXMLParser->GetFileName() + "'";
+            aState.mError += " in File '" + mXMLParser->GetFileName() + "'";
     }
     return false;
 }
 
 std::string ResourceManager::GetErrorText()
 {
-    std::lock_guard<std::mutex> aLock(mErrorLock);
-    return mError;
+    std::lock_guard<std::mutex> aLock(mStateLock);
+    const LoadState& anOwn = ThreadState();
+    if (anOwn.mFailed)
+        return anOwn.mError;
+    const LoadState* aNewest = nullptr;
+    for (const auto& [aSerial, aState] : mLoads) {
+        if (aState.mFailed && (aNewest == nullptr || aState.mFailureSerial > aNewest->mFailureSerial))
+            aNewest = &aState;
+    }
+    return aNewest != nullptr ? aNewest->mError : std::string();
 }
 
 bool ResourceManager::HadError()
 {
-    return mHasFailed;
+    std::lock_guard<std::mutex> aLock(mStateLock);
+    return ThreadState().mFailed;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -162,7 +207,7 @@ bool ResourceManager::ParseResourcesFile(const std::string& theFilename)
             }
         }
 
-        while (haveManifest && !mHasFailed && !mXMLParser->HasFailed()) {
+        while (haveManifest && !HadError() && !mXMLParser->HasFailed()) {
             if (!mXMLParser->NextElement(&anElement))
                 break;
             if (anElement.mType == XMLElement::TYPE_START) {
@@ -190,7 +235,7 @@ bool ResourceManager::ParseResourcesFile(const std::string& theFilename)
         Fail(mXMLParser->GetErrorText());
     delete mXMLParser;
     mXMLParser = nullptr;
-    return !mHasFailed;
+    return !HadError();
 }
 
 // A section cut off by the end of the input is a failure of its own: the resources after the
@@ -272,9 +317,10 @@ T* ResourceManager::FileRecord(XMLElement& theElement, ResMap& theMap)
     }
     // The redefinition is allowed: the existing record takes the new path and attributes.
     {
-        std::lock_guard<std::mutex> aLock(mErrorLock);
-        mError.clear();
-        mHasFailed = false;
+        std::lock_guard<std::mutex> aLock(mStateLock);
+        LoadState& aState = ThreadState();
+        aState.mFailed = false;
+        aState.mError.clear();
     }
     T* anOld = static_cast<T*>(theMap[aRes->mId]);
     anOld->mPath = aRes->mPath;

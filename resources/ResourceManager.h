@@ -109,23 +109,20 @@ public:
     using ResList = std::list<BaseRes*>;
     using ResGroupMap = std::map<std::string, ResList>;
 
-    std::set<std::string> mLoadedGroups;
+    std::set<std::string> mLoadedGroups;  // added to under the state lock
     ResMap mImageMap;  // each map owns its records; the group lists only point to them
     ResMap mSoundMap;
     ResMap mFontMap;
     XMLParser* mXMLParser = nullptr;  // only while a manifest is read
-    std::string mError;
-    std::atomic<bool> mHasFailed{false};  // the loading thread and the main thread both record
     QuorAppBase* mApp = nullptr;
-    std::string mCurResGroup;
+    std::string mCurResGroup;  // the group whose records the manifest reader is filing
     std::string mDefaultPath;
     std::string mDefaultIdPrefix;
     bool mAllowMissingProgramResources = false;
     bool mAllowAlreadyDefinedResources = false;
     bool mHadAlreadyDefinedError = false;
     ResGroupMap mResGroupMap;
-    ResList* mCurResGroupList = nullptr;
-    ResList::iterator mCurResGroupListItr;
+    ResList* mCurResGroupList = nullptr;  // the manifest reader's current group
 
     explicit ResourceManager(QuorAppBase* theApp);
     ResourceManager(const ResourceManager&) = delete;
@@ -133,7 +130,11 @@ public:
 
     // Reads one manifest; true when no failure is recorded.
     bool ParseResourcesFile(const std::string& theFilename);
+    // The first failure this thread recorded since its last load began; when it recorded none,
+    // the newest failure another thread still holds (a load that failed on the loading thread
+    // is reported by the main thread).
     std::string GetErrorText();
+    // Whether this thread recorded a failure since its last load began.
     bool HadError();
 
     virtual bool ParseCommonResource(XMLElement& theElement, BaseRes* theRes, ResMap& theMap);
@@ -148,6 +149,9 @@ public:
     virtual bool DoLoadFont(FontRes* theRes);
     virtual bool DoLoadSound(SoundRes* theRes);
     virtual ~ResourceManager();
+    // A step-by-step load belongs to the thread that starts it: LoadNextResource goes on with
+    // the calling thread's load, so loads of other groups on other threads meanwhile neither
+    // move it nor stop it, and its failure stops only it.
     virtual bool LoadNextResource();
     virtual void ResourceLoaded(BaseRes* theRes);
     virtual void StartLoadResources(const std::string& theGroup);
@@ -176,8 +180,27 @@ private:
     template <typename T>
     T* FileRecord(XMLElement& theElement, ResMap& theMap);
 
-    // The loading thread records failures while the main thread may look a resource up.
-    std::mutex mErrorLock;
+    // One thread's load: where it stands in its group, and the first failure the thread
+    // recorded since the load began.
+    struct LoadState {
+        ResList* mList = nullptr;  // null: nothing to load
+        ResList::iterator mNext;
+        bool mFailed = false;
+        uint64_t mFailureSerial = 0;  // orders the failures of all threads
+        std::string mError;
+    };
+    // The calling thread's state, made on first use; call with mStateLock held.
+    LoadState& ThreadState();
+    // Forgets the calling thread's failure and points its load at the start of the group.
+    void BeginLoad(const std::string& theGroup);
+
+    // Guards the load states and the set of loaded groups: loads run on the loading thread
+    // and the main thread at once.
+    std::mutex mStateLock;
+    std::map<uint64_t, LoadState> mLoads;  // by thread serial
+    uint64_t mFailureCount = 0;
+    // Held from taking a free sound id until the sound is in it.
+    std::mutex mSoundIdLock;
 };
 
 } // namespace Quor

@@ -18,23 +18,21 @@ namespace Quor {
 
 void ResourceManager::StartLoadResources(const std::string& theGroup)
 {
-    {
-        std::lock_guard<std::mutex> aLock(mErrorLock);
-        mError.clear();
-        mHasFailed = false;
-    }
-    mCurResGroup = theGroup;
-    mCurResGroupList = &mResGroupMap[theGroup];
-    mCurResGroupListItr = mCurResGroupList->begin();
+    BeginLoad(theGroup);
 }
 
 bool ResourceManager::LoadNextResource()
 {
-    if (mHasFailed || mCurResGroupList == nullptr)
-        return false;
-
-    while (mCurResGroupListItr != mCurResGroupList->end()) {
-        BaseRes* aRes = *mCurResGroupListItr++;
+    LoadState* aLoad = nullptr;
+    {
+        std::lock_guard<std::mutex> aLock(mStateLock);
+        aLoad = &ThreadState();
+        if (aLoad->mFailed || aLoad->mList == nullptr)
+            return false;
+    }
+    // Only this thread moves its own load along.
+    while (aLoad->mNext != aLoad->mList->end()) {
+        BaseRes* aRes = *aLoad->mNext++;
         if (aRes->mFromProgram)
             continue;
         switch (aRes->mType) {
@@ -68,15 +66,11 @@ void ResourceManager::ResourceLoaded(BaseRes* theRes)
 
 bool ResourceManager::LoadResources(const std::string& theGroup)
 {
-    {
-        std::lock_guard<std::mutex> aLock(mErrorLock);
-        mError.clear();
-        mHasFailed = false;
-    }
     StartLoadResources(theGroup);
     while (LoadNextResource()) {
     }
-    if (mHasFailed)
+    std::lock_guard<std::mutex> aLock(mStateLock);
+    if (ThreadState().mFailed)
         return false;
     mLoadedGroups.insert(theGroup);
     return true;
@@ -96,6 +90,7 @@ void ResourceManager::DeleteResources(const std::string& theGroup)
     DeleteMapResources(mSoundMap, theGroup);
     DeleteMapResources(mFontMap, theGroup);
     // Every record freed: no group stays loaded.
+    std::lock_guard<std::mutex> aLock(mStateLock);
     if (theGroup.empty())
         mLoadedGroups.clear();
     else
@@ -219,12 +214,17 @@ bool ResourceManager::DoLoadImage(ImageRes* theRes)
 bool ResourceManager::DoLoadSound(SoundRes* theRes)
 {
     SoundManager* aManager = mApp != nullptr ? mApp->mSoundManager : nullptr;
-    int anId = aManager != nullptr ? aManager->GetFreeSoundId() : -1;
+    int anId = -1;
+    {
+        // A load of another group on another thread must not be handed the same free id
+        // before this one fills it.
+        std::lock_guard<std::mutex> aLock(mSoundIdLock);
+        anId = aManager != nullptr ? aManager->GetFreeSoundId() : -1;
+        if (anId >= 0 && !aManager->LoadSoundToId(anId, theRes->mPath))
+            return Fail(StrFormat("Failed to load sound: %s", theRes->mPath.c_str()));
+    }
     if (anId < 0)
         return Fail("Out of free sound ids");
-
-    if (!aManager->LoadSoundToId(anId, theRes->mPath))
-        return Fail(StrFormat("Failed to load sound: %s", theRes->mPath.c_str()));
 
     if (theRes->mVolume >= 0.0)
         aManager->SetBaseVolume(anId, theRes->mVolume);

@@ -20,10 +20,15 @@
 #include "tests/support/TestSupport.h"
 #include "tools/pak/PakFormat.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace Quor;
@@ -92,6 +97,12 @@ const char* kManifest = R"(<?xml version="1.0"?>
   <Resources id="RefTarget">
     <Font id="DESC2" path="fonts\desc.txt"/>
   </Resources>
+  <Resources id="ToneA">
+    <Sound id="TONE_A" path="snd\tone"/>
+  </Resources>
+  <Resources id="ToneB">
+    <Sound id="TONE_B" path="snd\click"/>
+  </Resources>
 </ResourceManifest>
 )";
 
@@ -103,6 +114,48 @@ LayerSetCharWidths Main ('A' 'B') (5 5);
 LayerSetAscent Main 5;
 SetDefaultPointSize 10;
 )";
+
+// Runs each task given to it on one thread of its own, one task at a time.
+class Worker {
+public:
+    ~Worker()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mLock);
+            mQuit = true;
+        }
+        mWake.notify_all();
+        mThread.join();
+    }
+    // Returns once the task has run.
+    void Run(const std::function<void()>& task)
+    {
+        std::unique_lock<std::mutex> lock(mLock);
+        mTask = &task;
+        mWake.notify_all();
+        mWake.wait(lock, [&] { return mTask == nullptr; });
+    }
+
+private:
+    void Loop()
+    {
+        std::unique_lock<std::mutex> lock(mLock);
+        for (;;) {
+            mWake.wait(lock, [&] { return mQuit || mTask != nullptr; });
+            if (mQuit)
+                return;
+            (*mTask)();
+            mTask = nullptr;
+            mWake.notify_all();
+        }
+    }
+
+    std::mutex mLock;
+    std::condition_variable mWake;
+    const std::function<void()>* mTask = nullptr;
+    bool mQuit = false;
+    std::thread mThread{[this] { Loop(); }};
+};
 
 class ResourceLoadTest : public ::testing::Test {
 protected:
@@ -275,6 +328,75 @@ TEST_F(ResourceLoadTest, StepByStepAndCounts)
     // A group that no manifest names loads nothing, successfully.
     EXPECT_TRUE(mManager.LoadResources("Nowhere"));
     EXPECT_EQ(mManager.mLoadedGroups.count("Nowhere"), 1u);
+}
+
+TEST_F(ResourceLoadTest, StepByStepLoadKeepsItsPlaceAndItsFailureWhileAnotherThreadLoads)
+{
+    Worker loader;
+    int steps = 0;
+    loader.Run([&] {
+        mManager.StartLoadResources("Main");
+        steps += mManager.LoadNextResource() ? 1 : 0;
+    });
+    // Meanwhile the main thread loads a group that fails and then one that loads.
+    EXPECT_FALSE(mManager.LoadResources("NoPicture"));
+    EXPECT_TRUE(mManager.LoadResources("ZeroGrid")) << mManager.GetErrorText();
+    bool failed = true;
+    loader.Run([&] {
+        while (mManager.LoadNextResource())
+            ++steps;
+        failed = mManager.HadError();
+    });
+    EXPECT_EQ(steps, 11);
+    EXPECT_FALSE(failed);
+
+    // The loader's failure is its own: the main thread's next load neither clears it nor
+    // fails with it, and the main thread can still report it.
+    std::string text;
+    loader.Run([&] {
+        mManager.StartLoadResources("NoPicture");
+        while (mManager.LoadNextResource()) {
+        }
+    });
+    mManager.StartLoadResources("Old");
+    EXPECT_TRUE(mManager.LoadNextResource());
+    EXPECT_FALSE(mManager.HadError());
+    loader.Run([&] {
+        failed = mManager.HadError();
+        text = mManager.GetErrorText();
+    });
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(text, "Failed to load image: rltest/img\\nothing.png");
+    EXPECT_EQ(mManager.GetErrorText(), text);
+}
+
+TEST_F(ResourceLoadTest, LoadsOnTwoThreadsTakeDistinctSoundIds)
+{
+    // Between handing out its first free id and filling it, the sound manager lets another
+    // thread load a sound of its own group (for a second at most, as a slow disk might).
+    struct RacingSounds : MemorySoundManager {
+        std::function<void()> mAfterFirstId;
+        int GetFreeSoundId() override
+        {
+            int anId = MemorySoundManager::GetFreeSoundId();
+            if (auto aHook = std::exchange(mAfterFirstId, nullptr))
+                aHook();
+            return anId;
+        }
+    };
+    auto* sounds = new RacingSounds();
+    delete mSound;
+    mSound = sounds;
+    mApp.mSoundManager = sounds;
+    std::future<bool> other;
+    sounds->mAfterFirstId = [&] {
+        other = std::async(std::launch::async, [&] { return mManager.LoadResources("ToneB"); });
+        other.wait_for(std::chrono::seconds(1));
+    };
+    ASSERT_TRUE(mManager.LoadResources("ToneA")) << mManager.GetErrorText();
+    ASSERT_TRUE(other.get());
+    EXPECT_NE(mManager.GetSoundThrow("TONE_A"), mManager.GetSoundThrow("TONE_B"));
+    EXPECT_EQ(sounds->GetNumSounds(), 2);
 }
 
 TEST_F(ResourceLoadTest, FailureTexts)
