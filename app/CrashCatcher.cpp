@@ -12,11 +12,13 @@
 #include "app/Common.h"
 #include "app/HTTPTransfer.h"
 #include "app/QuorAppBase.h"
+#include "display/DDInterface.h"
 #include "platform/Files.h"
 
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <optional>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -509,6 +511,10 @@ void CrashCatcher::HandleCrash(const plat::CrashInfo& info)
             mAttach = true;
         }
         mApp->mRecordingDemo = false;
+        // The cursor thread reads the flag under the display lock.
+        std::optional<DDInterface::AutoLock> aLock;
+        if (mApp->mDdInterface != nullptr)
+            aLock.emplace(mApp->mDdInterface->mCritSect);
         mApp->mPlayingDemo = false;
     }
 

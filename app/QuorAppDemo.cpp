@@ -5,6 +5,7 @@
 #include "app/Buffer.h"
 #include "app/Common.h"
 #include "app/MTRand.h"
+#include "display/DDInterface.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
@@ -14,6 +15,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -305,6 +307,21 @@ bool QuorAppBase::WriteDemoFile()
 
 namespace Quor {
 
+namespace {
+
+// The cursor thread draws the software cursor at the played-back mouse; it reads the position
+// under the display lock.
+void SetDemoMouse(QuorAppBase& theApp, int theX, int theY)
+{
+    std::optional<DDInterface::AutoLock> aLock;
+    if (theApp.mDdInterface != nullptr)
+        aLock.emplace(theApp.mDdInterface->mCritSect);
+    theApp.mDemoMouseX = theX;
+    theApp.mDemoMouseY = theY;
+}
+
+} // namespace
+
 void QuorAppBase::ProcessDemo()
 {
     if (!mPlayingDemo || mDemoWindowClosed)
@@ -317,8 +334,9 @@ void QuorAppBase::ProcessDemo()
         mDemoNeedsCommand = true;
         if (mDemoIsShortCmd) {
             if (mDemoCmdOrder == 0) {
-                mDemoMouseX += mDemoBuffer.ReadNumBits(6, true);
-                mDemoMouseY += mDemoBuffer.ReadNumBits(6, true);
+                const int dx = mDemoBuffer.ReadNumBits(6, true);
+                const int dy = mDemoBuffer.ReadNumBits(6, true);
+                SetDemoMouse(*this, mDemoMouseX + dx, mDemoMouseY + dy);
                 mWidgetManager->MouseMove(mDemoMouseX, mDemoMouseY);
             } else {
                 bool down = mDemoBuffer.ReadNumBits(1, false) != 0;
@@ -332,9 +350,12 @@ void QuorAppBase::ProcessDemo()
         }
         switch (mDemoCmdOrder) {
         case 0:
-            mDemoMouseX = mDemoBuffer.ReadNumBits(12, false);
-            mDemoMouseY = mDemoBuffer.ReadNumBits(12, false);
+        {
+            const int x = mDemoBuffer.ReadNumBits(12, false);
+            const int y = mDemoBuffer.ReadNumBits(12, false);
+            SetDemoMouse(*this, x, y);
             mWidgetManager->MouseMove(mDemoMouseX, mDemoMouseY);
+        }
             break;
         case 1:
             mActive = mDemoBuffer.ReadNumBits(1, false) != 0;

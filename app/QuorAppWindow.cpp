@@ -656,6 +656,21 @@ bool QuorAppBase::IsWindowEnabled()
 // ---------------------------------------------------------------------------------------------
 // Main window and screen modes
 
+namespace {
+
+// The cursor thread reads the window handle under the display lock (once there is a display).
+void SetWindowHandle(QuorAppBase& theApp, WindowHandle theWindow)
+{
+    if (theApp.mDdInterface == nullptr) {
+        theApp.mHWnd = theWindow;
+        return;
+    }
+    DDInterface::AutoLock aLock(theApp.mDdInterface->mCritSect);
+    theApp.mHWnd = theWindow;
+}
+
+} // namespace
+
 void QuorAppBase::MakeWindow()
 {
     // The window classes are registered by start-up; registering again changes nothing.
@@ -665,7 +680,7 @@ void QuorAppBase::MakeWindow()
     if (mHWnd != nullptr) {
         plat::SetWindowUserData(IdOf(mHWnd), nullptr);
         plat::DestroyWindow(IdOf(mHWnd));
-        mHWnd = nullptr;
+        SetWindowHandle(*this, nullptr);
         if (mWidgetManager != nullptr)
             mWidgetManager->mImage = nullptr;
     }
@@ -707,7 +722,7 @@ void QuorAppBase::MakeWindow()
         return;
     }
     plat::SetWindowUserData(aWindow, this);
-    mHWnd = HandleOf(aWindow);
+    SetWindowHandle(*this, HandleOf(aWindow));
 
     if (mDdInterface == nullptr) {
         mDdInterface = new DDInterface(this);
@@ -1024,7 +1039,19 @@ void QuorAppBase::SetCursorImage(int cursorNum, Image* image)
 void QuorAppBase::CursorThreadStep()
 {
     DDInterface* aDisplay = mDdInterface;
-    if (aDisplay == nullptr || mHWnd == nullptr || aDisplay->mCursorImage == nullptr)
+    if (aDisplay == nullptr)
+        return;
+    // The main thread changes what is read here under the display lock: the window (a new one
+    // on Alt+Enter), the cursor image, the frame period of the display mode, the demo flag and
+    // the played-back mouse. While a frame holds the lock this poll is skipped, so the thread
+    // never waits for a whole frame; the next poll comes 10 ms later.
+    if (!aDisplay->mCritSect.TryEnter())
+        return;
+    struct Release {
+        plat::CriticalSection& mLock;
+        ~Release() { mLock.Leave(); }
+    } aRelease{aDisplay->mCritSect};
+    if (mHWnd == nullptr || aDisplay->mCursorImage == nullptr)
         return;
     int x = 0;
     int y = 0;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,17 @@ namespace {
 plat::WindowId Id(void* h)
 {
     return static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(h));
+}
+
+// Waits up to 30 s for the condition, looking every millisecond.
+bool Eventually(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 30000; i++) {
+        if (condition())
+            return true;
+        plat::Sleep(1);
+    }
+    return condition();
 }
 
 class WindowApp : public QuorAppBase {
@@ -40,6 +52,7 @@ public:
         QuorAppBase::SwitchScreenMode(wantWindowed, is3D, force);
     }
     using QuorAppBase::SwitchScreenMode;
+    using QuorAppBase::StartCursorThread;
 };
 
 class AppWindow : public ::testing::Test {
@@ -401,6 +414,38 @@ TEST_F(AppWindow, CursorThreadAsksForAFrameWhenItOnlyStores)
     mApp->CursorThreadStep();
     EXPECT_NE(mApp->mDdInterface->mCursorX, -999);
     EXPECT_TRUE(mApp->mCustomDrawRequested);
+    mApp->mDdInterface->SetCursorImage(nullptr);
+}
+
+// The cursor thread keeps polling while the main thread switches to full screen and back (a new
+// window and display mode each time) and changes the cursor image. The ThreadSanitizer build
+// checks that what the two share is handed over safely.
+TEST_F(AppWindow, CursorThreadPollsThroughScreenSwitches)
+{
+    mApp->MakeWindow();
+    std::vector<uint32_t> px(4, 0xFFFFFFFF);
+    MemoryImage first(nullptr);
+    MemoryImage second(nullptr);
+    first.SetBits(px.data(), 2, 2);
+    second.SetBits(px.data(), 2, 2);
+    mApp->mDdInterface->SetCursorImage(&first);
+    mApp->StartCursorThread();
+    // A position no mouse has: the thread puts the cursor where the mouse is on its next poll.
+    auto polled = [&] {
+        mApp->mDdInterface->mCursorX = -9999;
+        return Eventually([&] { return mApp->mDdInterface->mCursorX != -9999; });
+    };
+    EXPECT_TRUE(polled());
+    for (int i = 0; i < 4; i++) {
+        void* before = mApp->mHWnd;
+        mApp->SwitchScreenMode(!mApp->mWindowed);
+        mApp->mDdInterface->SetCursorImage(i % 2 == 0 ? &second : &first);
+        EXPECT_NE(mApp->mHWnd, before);
+        EXPECT_TRUE(polled()) << i;
+    }
+    EXPECT_TRUE(mApp->mWindowed);
+    mApp->mShutdown = true;
+    EXPECT_TRUE(Eventually([&] { return !mApp->mCursorThreadRunning; }));
     mApp->mDdInterface->SetCursorImage(nullptr);
 }
 
