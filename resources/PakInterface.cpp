@@ -162,8 +162,18 @@ long PakInterface::FTell(PakFile* file) {
 
 namespace {
 
+// A function with target clones is picked by a resolver that runs while the program is being
+// relocated, before ThreadSanitizer has set itself up; such a build takes the plain version.
+#if defined(__SANITIZE_THREAD__)
+#define QUOR_NO_TARGET_CLONES 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define QUOR_NO_TARGET_CLONES 1
+#endif
+#endif
+
 // d = s XOR k over n bytes, a cache line at a time where it can.
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(QUOR_NO_TARGET_CLONES)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void XorRun(uint8_t* __restrict d, const uint8_t* __restrict s, const uint8_t* __restrict k, size_t n) {
