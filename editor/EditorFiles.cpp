@@ -57,8 +57,10 @@ std::string DataSourceBytes(const std::map<int32_t, SourceRecord>& materials)
 
 void PruneColorSources(std::map<int32_t, BlueprintRecord>& blueprints)
 {
-    for (auto& [id, bp] : blueprints)
+    for (auto& record : blueprints) {
+        BlueprintRecord& bp = record.second;  // a named reference: lambdas cannot take bindings in clang 14
         std::erase_if(bp.colorSources, [&bp](const auto& entry) { return !bp.materialQty.count(entry.first); });
+    }
 }
 
 std::string DataBluePrintBytes(const std::map<int32_t, BlueprintRecord>& blueprints)
