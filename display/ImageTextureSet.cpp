@@ -96,8 +96,8 @@ void ConvertRow(uint8_t* theRow, const uint32_t* theSrc, int theCount, int theFo
     const bool a4 = theFormat == plat::kTexA4R4G4B4;
     int i = 0;
 #if defined(__SSE2__)
-    // Eight pixels a step: each lane converted in its low half, sign-extended so that the
-    // saturating pack keeps the 16 bits as they are.
+    // Eight pixels a step: each lane converted in its low half and moved down by 0x8000 so that
+    // the signed saturating pack keeps it as it is; the pack's lanes are moved back up.
     auto lanes = [a4](__m128i p) {
         auto field = [&p](int shift, int mask) {
             return _mm_and_si128(_mm_srli_epi32(p, shift), _mm_set1_epi32(mask));
@@ -112,12 +112,13 @@ void ConvertRow(uint8_t* theRow, const uint32_t* theSrc, int theCount, int theFo
         } else {
             v = _mm_or_si128(_mm_or_si128(field(8, 0xF800), field(5, 0x07E0)), field(3, 0x001F));
         }
-        return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+        return _mm_sub_epi32(v, _mm_set1_epi32(0x8000));
     };
     for (; i + 8 <= theCount; i += 8) {
         const __m128i lo = lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(theSrc + i)));
         const __m128i hi = lanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(theSrc + i + 4)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(aDst + i), _mm_packs_epi32(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(aDst + i),
+                         _mm_xor_si128(_mm_packs_epi32(lo, hi), _mm_set1_epi16(static_cast<short>(0x8000))));
     }
 #endif
     for (; i < theCount; i++)
