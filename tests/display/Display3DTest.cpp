@@ -24,6 +24,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Quor;
@@ -361,6 +362,32 @@ TEST_F(Display3D, ScreenshotAndImageDumpReadWhatTheRendererMade)
     EXPECT_NE(page.find("<TD>Texture<BR>A8R8G8B8<BR>1,024</TD>"), std::string::npos) << page;
     EXPECT_NE(page.find("<TD>Texture<BR>R5G6B5<BR>512</TD>"), std::string::npos) << page;
     SetAppDataFolder(oldFolder);
+}
+
+// The cursor thread moves the cursor over a 3-D frame with surface blits alone: every kind of
+// device call is set to fail at its next use, and none is used up.
+TEST_F(Display3D, TheCursorThreadNeverCallsTheRenderer)
+{
+    ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
+    mApp->mDrawSoftwareCursor = true;
+    MemoryImage cursor(mApp.get());
+    std::vector<uint32_t> bits(8 * 8, 0xFFFF00FF);
+    cursor.SetBits(bits.data(), 8, 8);
+    mDisplay->SetCursorImage(&cursor);
+    mDisplay->GetScreenImage()->FillRect(Rect(0, 0, 160, 120), Color(0, 0, 200), 0);
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+    mDisplay->GetScreenImage()->FillRect(Rect(10, 10, 50, 50), Color(0, 200, 0), 0); // the next frame begun
+    for (int k = 0; k < static_cast<int>(plat::Call3D::kCount); k++)
+        plat::InjectFault3D(static_cast<plat::Call3D>(k), 1);
+    std::thread([&] {
+        for (int i = 0; i < 40; i++)
+            mDisplay->SetCursorPos(20 + i * 3, 30 + i);
+    }).join();
+    for (int k = 0; k < static_cast<int>(plat::Call3D::kCount); k++)
+        EXPECT_TRUE(plat::Fault3D(static_cast<plat::Call3D>(k))) << "call kind " << k << " was made";
+    EXPECT_TRUE(mDisplay->mHasOldCursorArea); // drawn on the primary, where the thread moved it
+    EXPECT_EQ(mDisplay->mCursorDrawnX, 20 + 39 * 3);
+    mDisplay->SetCursorImage(nullptr);
 }
 
 TEST_F(Display3D, AFailedCallDropsThreeDAtTheNextRedraw)
