@@ -20,6 +20,7 @@
 #include "platform/Window.h"
 #include "resources/ResourceManager.h"
 #include "sound/BassMusicInterface.h"
+#include "sound/FModMusicInterface.h"
 #include "sound/MusicInterface.h"
 #include "sound/DSoundManager.h"
 #include "sound/SoundManager.h"
@@ -412,7 +413,10 @@ MusicInterface* QuorAppBase::CreateMusicInterface(WindowHandle window)
     if (mNoSoundNeeded)
         return new MusicInterface();
     auto* sound = dynamic_cast<DSoundManager*>(mSoundManager);
-    return new BassMusicInterface(window, sound != nullptr ? sound->GetDevice() : nullptr);
+    plat::AudioDevice* device = sound != nullptr ? sound->GetDevice() : nullptr;
+    if (mWantFMod)
+        return new FModMusicInterface(device);
+    return new BassMusicInterface(window, device);
 }
 
 bool QuorAppBase::ChangeDirHook(const std::string& path)

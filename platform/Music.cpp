@@ -1,5 +1,5 @@
 // The music engine: decoders for Ogg Vorbis (Tremor), MP3 (mpg123), WAV and tracker modules
-// (libopenmpt), a decoder thread that keeps each playing channel about half a second ahead, and
+// (libopenmpt), samples decoded whole into memory, a decoder thread that keeps each playing channel about half a second ahead, and
 // the mix, which only copies decoded frames.
 #include "platform/Music.h"
 
@@ -26,6 +26,7 @@ namespace {
 constexpr uint32_t kAheadFrames = kMixRate / 2;      // decoded ahead of the mix
 constexpr uint32_t kRingFrames = kAheadFrames + 8192; // room for one more block
 constexpr uint32_t kBlockFrames = 4096;              // source frames decoded at a time
+constexpr uint64_t kMaxSampleFrames = uint64_t(kMixRate) * 60 * 20; // longest sample kept in memory
 
 // ---- Decoders: source frames of 16-bit samples at the file's own rate and channels
 
@@ -36,6 +37,8 @@ public:
     virtual long Read(int16_t* out, uint32_t frames) = 0;
     virtual bool Seek(uint64_t frame) = 0;
     virtual void SetLoop(bool loop) { (void)loop; }
+    // Where a looping stream goes on from after its end.
+    virtual uint64_t LoopStart() const { return 0; }
     uint32_t rate = kMixRate;
     uint32_t channels = 2;
 };
@@ -318,6 +321,66 @@ private:
     openmpt_module* mModule = nullptr;
 };
 
+// A song decoded whole into memory.
+struct Sample {
+    uint32_t rate = kMixRate;
+    uint32_t channels = 2;
+    std::vector<int16_t> pcm;
+    uint64_t loopStart = 0;
+    uint64_t loopEnd = 0;
+    uint64_t Frames() const { return pcm.size() / channels; }
+};
+
+// Plays a sample that no one changes any more; looping, it ends at the loop end and goes on
+// from the loop start.
+class SampleDecoder : public Decoder {
+public:
+    explicit SampleDecoder(std::shared_ptr<const Sample> sample) : mSample(std::move(sample))
+    {
+        rate = mSample->rate;
+        channels = mSample->channels;
+    }
+    long Read(int16_t* out, uint32_t frames) override
+    {
+        uint64_t end = mLoop ? mSample->loopEnd : mSample->Frames();
+        if (mPos >= end)
+            return 0;
+        uint64_t n = std::min<uint64_t>(frames, end - mPos);
+        std::memcpy(out, mSample->pcm.data() + mPos * channels, size_t(n) * channels * sizeof(int16_t));
+        mPos += n;
+        return long(n);
+    }
+    bool Seek(uint64_t frame) override
+    {
+        if (frame > mSample->Frames())
+            return false;
+        mPos = frame;
+        return true;
+    }
+    void SetLoop(bool loop) override { mLoop = loop; }
+    uint64_t LoopStart() const override { return mSample->loopStart; }
+
+private:
+    std::shared_ptr<const Sample> mSample;
+    uint64_t mPos = 0;
+    bool mLoop = false;
+};
+
+// The decoder of a stream file, told apart by its first bytes; null when it cannot be decoded.
+std::unique_ptr<Decoder> OpenStreamDecoder(std::vector<uint8_t> bytes)
+{
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "OggS", 4) == 0) {
+        auto d = std::make_unique<VorbisDecoder>(std::move(bytes));
+        return d->Open() ? std::move(d) : nullptr;
+    }
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "RIFF", 4) == 0) {
+        auto d = std::make_unique<WaveDecoder>(std::move(bytes));
+        return d->Open() ? std::move(d) : nullptr;
+    }
+    auto d = std::make_unique<Mp3Decoder>(std::move(bytes));
+    return d->Open() ? std::move(d) : nullptr;
+}
+
 // ---- Channels
 
 struct Channel {
@@ -407,20 +470,7 @@ public:
 
     uint32_t CreateStream(std::vector<uint8_t> bytes, uint32_t flags) override
     {
-        std::unique_ptr<Decoder> decoder;
-        if (bytes.size() >= 4 && std::memcmp(bytes.data(), "OggS", 4) == 0) {
-            auto d = std::make_unique<VorbisDecoder>(std::move(bytes));
-            if (d->Open())
-                decoder = std::move(d);
-        } else if (bytes.size() >= 4 && std::memcmp(bytes.data(), "RIFF", 4) == 0) {
-            auto d = std::make_unique<WaveDecoder>(std::move(bytes));
-            if (d->Open())
-                decoder = std::move(d);
-        } else {
-            auto d = std::make_unique<Mp3Decoder>(std::move(bytes));
-            if (d->Open())
-                decoder = std::move(d);
-        }
+        std::unique_ptr<Decoder> decoder = OpenStreamDecoder(std::move(bytes));
         return decoder ? AddChannel(std::move(decoder), false, flags) : 0;
     }
 
@@ -484,7 +534,7 @@ public:
         if (!wasLooping && (flags & kMusicLoop) != 0 && c->ended && !c->module) {
             c->ended = false;
             c->seekPending = true;
-            c->seekTarget = 0;
+            c->seekTarget = c->decoder->LoopStart();
             c->loopedEmpty = false;
         }
         lock.unlock();
@@ -568,6 +618,103 @@ public:
         mStreamVolume = std::clamp(streams, 0, 100);
     }
 
+    uint32_t LoadSample(std::vector<uint8_t> bytes) override
+    {
+        std::unique_ptr<Decoder> decoder = OpenStreamDecoder(std::move(bytes));
+        if (!decoder)
+            return 0;
+        auto sample = std::make_shared<Sample>();
+        sample->rate = decoder->rate;
+        sample->channels = decoder->channels;
+        std::vector<int16_t> block(size_t(kBlockFrames) * decoder->channels);
+        for (;;) {
+            // Damaged data ends the sample where it is.
+            long got = decoder->Read(block.data(), kBlockFrames);
+            if (got <= 0)
+                break;
+            if (sample->Frames() + uint64_t(got) > kMaxSampleFrames)
+                return 0;
+            sample->pcm.insert(sample->pcm.end(), block.begin(), block.begin() + got * long(decoder->channels));
+        }
+        if (sample->pcm.empty())
+            return 0;
+        sample->loopEnd = sample->Frames();
+        return AddSample(std::move(sample));
+    }
+    uint32_t CreateSample(uint32_t rate, uint32_t channels, uint64_t frames) override
+    {
+        if ((channels != 1 && channels != 2) || rate < 1000 || rate > 192000 || frames == 0 ||
+            frames > kMaxSampleFrames)
+            return 0;
+        auto sample = std::make_shared<Sample>();
+        sample->rate = rate;
+        sample->channels = channels;
+        sample->pcm.assign(size_t(frames) * channels, 0);
+        sample->loopEnd = frames;
+        return AddSample(std::move(sample));
+    }
+    bool FreeSample(uint32_t handle) override
+    {
+        std::shared_ptr<Sample> sample; // let go of outside the lock
+        std::lock_guard<std::mutex> lock(mLock);
+        auto it = mSamples.find(handle);
+        if (it == mSamples.end())
+            return false;
+        sample = std::move(it->second);
+        mSamples.erase(it);
+        return true;
+    }
+    bool GetSampleFormat(uint32_t handle, MusicSampleFormat* format) override
+    {
+        std::lock_guard<std::mutex> lock(mLock);
+        auto it = mSamples.find(handle);
+        if (it == mSamples.end())
+            return false;
+        *format = {it->second->rate, it->second->channels, it->second->Frames()};
+        return true;
+    }
+    bool ReadSample(uint32_t handle, uint64_t frame, uint64_t frames, int16_t* out) override
+    {
+        std::lock_guard<std::mutex> lock(mLock);
+        auto it = mSamples.find(handle);
+        if (it == mSamples.end() || frame > it->second->Frames() || frames > it->second->Frames() - frame)
+            return false;
+        const Sample& s = *it->second;
+        std::copy_n(s.pcm.begin() + ptrdiff_t(frame * s.channels), size_t(frames * s.channels), out);
+        return true;
+    }
+    bool WriteSample(uint32_t handle, uint64_t frame, uint64_t frames, const int16_t* in) override
+    {
+        std::lock_guard<std::mutex> lock(mLock);
+        Sample* s = WritableSample(handle);
+        if (s == nullptr || frame > s->Frames() || frames > s->Frames() - frame)
+            return false;
+        std::copy_n(in, size_t(frames * s->channels), s->pcm.begin() + ptrdiff_t(frame * s->channels));
+        return true;
+    }
+    bool SetSampleLoopPoints(uint32_t handle, uint64_t start, uint64_t end) override
+    {
+        std::lock_guard<std::mutex> lock(mLock);
+        Sample* s = WritableSample(handle);
+        if (s == nullptr || start >= end || end > s->Frames())
+            return false;
+        s->loopStart = start;
+        s->loopEnd = end;
+        return true;
+    }
+    uint32_t CreateSampleChannel(uint32_t handle, uint32_t flags) override
+    {
+        std::shared_ptr<const Sample> sample;
+        {
+            std::lock_guard<std::mutex> lock(mLock);
+            auto it = mSamples.find(handle);
+            if (it == mSamples.end())
+                return 0;
+            sample = it->second;
+        }
+        return AddChannel(std::make_unique<SampleDecoder>(std::move(sample)), false, flags);
+    }
+
     bool WaitDecoded(uint32_t handle, uint32_t aheadMs, uint32_t timeoutMs) override
     {
         uint32_t frames = std::min<uint32_t>(kAheadFrames, uint32_t(uint64_t(aheadMs) * kMixRate / 1000));
@@ -621,11 +768,34 @@ private:
         c->step = (uint64_t(decoder->rate) << 32) / kMixRate;
         c->decoder = std::move(decoder);
         std::lock_guard<std::mutex> lock(mLock);
-        uint32_t handle = ++mLastHandle;
-        if (handle == 0)
-            handle = ++mLastHandle;
+        uint32_t handle = NewHandle();
         mChannels.emplace(handle, std::move(c));
         return handle;
+    }
+
+    uint32_t AddSample(std::shared_ptr<Sample> sample)
+    {
+        std::lock_guard<std::mutex> lock(mLock);
+        uint32_t handle = NewHandle();
+        mSamples.emplace(handle, std::move(sample));
+        return handle;
+    }
+
+    uint32_t NewHandle()
+    {
+        uint32_t handle = ++mLastHandle;
+        return handle != 0 ? handle : ++mLastHandle;
+    }
+
+    // A sample that no channel plays, to be changed (a copy when a channel holds it). Lock held.
+    Sample* WritableSample(uint32_t handle)
+    {
+        auto it = mSamples.find(handle);
+        if (it == mSamples.end())
+            return nullptr;
+        if (it->second.use_count() > 1)
+            it->second = std::make_shared<Sample>(*it->second);
+        return it->second.get();
     }
 
     Channel* Find(uint32_t handle)
@@ -710,11 +880,11 @@ private:
                 if (got <= 0) {
                     // The end (or damaged data): a looping stream starts again unless it came
                     // back to the start without playing a frame.
-                    if (got == 0 && loop && !c.module && !c.loopedEmpty && d.Seek(0)) {
+                    if (got == 0 && loop && !c.module && !c.loopedEmpty && d.Seek(d.LoopStart())) {
                         c.loopedEmpty = true;
                         c.carry.clear();
                         c.frac = 0;
-                        c.carryPos = 0;
+                        c.carryPos = d.LoopStart();
                     } else {
                         ended = true;
                         FlushCarry(c, out, outPos);
@@ -804,6 +974,7 @@ private:
     std::condition_variable mWake;    // the decoder thread: work may be there
     std::condition_variable mDecoded; // waiters: frames were decoded or a decoder is free
     std::map<uint32_t, std::unique_ptr<Channel>> mChannels;
+    std::map<uint32_t, std::shared_ptr<Sample>> mSamples;
     uint32_t mLastHandle = 0;
     int mStreamVolume = 100;
     int mModuleVolume = 100;

@@ -1,6 +1,7 @@
-// Music: songs played as streams (Ogg Vorbis, MP3 and WAV, decoded to 16-bit samples) or as
-// tracker modules, each on a channel of its own, decoded ahead on a thread of the engine and
-// mixed beside the sound buffers of an audio device. Without a device the engine plays into a
+// Music: songs played as streams (Ogg Vorbis, MP3 and WAV, decoded to 16-bit samples), as
+// tracker modules or as samples (whole songs decoded into memory, which may loop between two
+// points), each on a channel of its own, decoded ahead on a thread of the engine and mixed
+// beside the sound buffers of an audio device. Without a device the engine plays into a
 // null output that still advances time, so song states and ends behave the same.
 #pragma once
 
@@ -30,6 +31,13 @@ enum : int {
 
 // A module position: the order in the low 16 bits with this bit set.
 constexpr uint64_t kMusicOrderPosition = 0x80000000u;
+
+// A sample's 16-bit frames: their rate, channels (1 or 2) and count.
+struct MusicSampleFormat {
+    uint32_t rate = 0;
+    uint32_t channels = 0;
+    uint64_t frames = 0;
+};
 
 // The calls the music players make. The engine below is the real one; tests put engines of
 // their own in its place.
@@ -65,6 +73,21 @@ public:
     virtual int GetConfig(int option) = 0;
     // The older generation's global volumes (0-100 each) of modules, samples and streams.
     virtual void SetGlobalVolumes(int modules, int samples, int streams) = 0;
+
+    // Samples: a whole Ogg Vorbis, WAV or MP3 file decoded into memory (0 when it cannot be),
+    // or silence of a given format; their loop points are their first and their last frame.
+    virtual uint32_t LoadSample(std::vector<uint8_t> bytes) = 0;
+    virtual uint32_t CreateSample(uint32_t rate, uint32_t channels, uint64_t frames) = 0;
+    virtual bool FreeSample(uint32_t sample) = 0;
+    virtual bool GetSampleFormat(uint32_t sample, MusicSampleFormat* format) = 0;
+    // Copies frames out of or into a sample; false when they are not all inside it.
+    virtual bool ReadSample(uint32_t sample, uint64_t frame, uint64_t frames, int16_t* out) = 0;
+    virtual bool WriteSample(uint32_t sample, uint64_t frame, uint64_t frames, const int16_t* in) = 0;
+    // A looping channel plays on from start after reaching end (exclusive); start < end <= frames.
+    virtual bool SetSampleLoopPoints(uint32_t sample, uint64_t start, uint64_t end) = 0;
+    // A stream channel that plays the sample as it is now (later changes to the sample do not
+    // reach it); freed with FreeStream.
+    virtual uint32_t CreateSampleChannel(uint32_t sample, uint32_t flags) = 0;
 };
 
 // The engine on an audio device (null: the null output), shared by every holder of the same

@@ -4,6 +4,7 @@
 #include "app/Common.h"
 #include "platform/Music.h"
 #include "resources/PakInterface.h"
+#include "sound/MusicFade.h"
 #include "sound/SoundFileRead.h"
 
 #include <algorithm>
@@ -11,29 +12,6 @@
 #include <vector>
 
 namespace Quor {
-
-namespace {
-
-int Hundredths(double v)
-{
-    return int(std::trunc(v * 100.0));
-}
-
-// The whole file read through the archive-aware functions; false when it cannot be opened.
-bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>& bytes)
-{
-    PakFile* file = PakFOpen(fileName.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    PakFileCloser closer(file);
-    long length = FileLength(file);
-    if (length < 0)
-        return false;
-    bytes.resize(size_t(length));
-    return length == 0 || ReadBytes(file, bytes.data(), bytes.size());
-}
-
-} // namespace
 
 BassMusicInterface::BassMusicInterface(void* window, plat::AudioDevice* device)
 {
@@ -64,7 +42,7 @@ BassMusicInterface::Song* BassMusicInterface::Find(int id)
 
 void BassMusicInterface::SetChannelVolume(const Song& song, double volume)
 {
-    mLibrary->ChannelSetAttributes(song.Channel(), -1, Hundredths(volume), -101);
+    mLibrary->ChannelSetAttributes(song.Channel(), -1, MusicHundredths(volume), -101);
 }
 
 void BassMusicInterface::FreeSong(const Song& song)
@@ -83,7 +61,7 @@ bool BassMusicInterface::LoadMusic(int id, const std::string& fileName)
 
     // Archive first, then the disk; a module is made from the bytes read.
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(fileName, bytes))
+    if (!ReadWholePakFile(fileName, bytes))
         return false;
     Song song;
     if (stream) {
@@ -263,8 +241,8 @@ bool BassMusicInterface::IsPlaying(int id)
 void BassMusicInterface::SetVolume(double volume)
 {
     if (mLibrary->IsNewerGeneration()) {
-        mLibrary->SetConfig(plat::kMusicConfigModuleVolume, Hundredths(volume));
-        mLibrary->SetConfig(plat::kMusicConfigStreamVolume, Hundredths(volume));
+        mLibrary->SetConfig(plat::kMusicConfigModuleVolume, MusicHundredths(volume));
+        mLibrary->SetConfig(plat::kMusicConfigStreamVolume, MusicHundredths(volume));
     } else {
         int n = int(std::trunc(mGlobalVolumeScale * volume));
         mLibrary->SetGlobalVolumes(n, n, n);
@@ -274,7 +252,7 @@ void BassMusicInterface::SetVolume(double volume)
 void BassMusicInterface::SetMusicAmplify(int id, double amplify)
 {
     if (Song* song = Find(id))
-        mLibrary->MusicSetAttribute(song->Channel(), 0, Hundredths(amplify));
+        mLibrary->MusicSetAttribute(song->Channel(), 0, MusicHundredths(amplify));
 }
 
 void BassMusicInterface::Update()
@@ -282,16 +260,8 @@ void BassMusicInterface::Update()
     for (auto& [id, song] : mSongs) {
         if (song.volumeStep == 0.0)
             continue;
-        song.volume += song.volumeStep;
-        if (song.volume > song.ceiling) {
-            song.volume = song.ceiling;
-            song.volumeStep = 0.0;
-        } else if (song.volume < 0.0) {
-            song.volume = 0.0;
-            song.volumeStep = 0.0;
-            if (song.stopWhenSilent)
-                mLibrary->ChannelStop(song.Channel());
-        }
+        if (StepMusicFade(song))
+            mLibrary->ChannelStop(song.Channel());
         SetChannelVolume(song, song.volume);
     }
 }

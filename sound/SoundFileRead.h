@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace Quor {
 
@@ -70,6 +72,21 @@ inline long FileLength(PakFile* file)
     if (PakFSeek(file, pos, SEEK_SET) != 0)
         return -1;
     return end;
+}
+
+// The whole file read through the archive-aware functions; false when it cannot be opened or
+// read to its end.
+inline bool ReadWholePakFile(const std::string& fileName, std::vector<uint8_t>& bytes)
+{
+    PakFile* file = PakFOpen(fileName.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    PakFileCloser closer(file);
+    long length = FileLength(file);
+    if (length < 0)
+        return false;
+    bytes.resize(size_t(length));
+    return length == 0 || ReadBytes(file, bytes.data(), bytes.size());
 }
 
 } // namespace Quor

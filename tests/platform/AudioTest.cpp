@@ -305,18 +305,7 @@ TEST(AudioMixer, RefusesWhatItCannotPlay)
     primary->Release();
 }
 
-// Waits up to 30 s for a condition.
-template <typename F>
-bool WaitFor(F condition)
-{
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using quortest::WaitFor;
 
 bool IsPlaying(SoundBuffer* buffer)
 {
@@ -337,36 +326,12 @@ TEST(AudioDevice, PlaysThroughTheDummyDevice)
     device->Release();
 }
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : mName(name)
-    {
-        const char* old = std::getenv(name);
-        mHad = old != nullptr;
-        if (mHad)
-            mOld = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (mHad)
-            setenv(mName, mOld.c_str(), 1);
-        else
-            unsetenv(mName);
-    }
-
-private:
-    const char* mName;
-    bool mHad = false;
-    std::string mOld;
-};
-
 TEST(AudioDevice, DiskDeviceCapturesTheSound)
 {
     quortest::TempDir dir;
     std::string capture = dir.File("mix.raw");
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", capture);
+    quortest::ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    quortest::ScopedEnv file("SDL_DISKAUDIOFILE", capture);
     AudioDevice* device = nullptr;
     ASSERT_TRUE(Succeeded(AudioDevice::Create(AudioOutput::Device, "Tallowmere", &device)));
     auto captured = [&] {

@@ -1,16 +1,23 @@
 // The music players: the silent base, the default player's calls and fades checked through an
-// engine that records them, and songs played for real by the music engine into memory.
+// engine that records them, and songs played for real by the music engine into memory, from
+// the archive, and through SDL's disk driver.
 #include <gtest/gtest.h>
 
 #include "platform/Music.h"
+#include "resources/PakInterface.h"
 #include "sound/BassMusicInterface.h"
+#include "sound/FModMusicInterface.h"
 #include "sound/SoundInstance.h"
+#include "tests/sound/MusicTestSupport.h"
 #include "tests/support/SoundFixtures.h"
 #include "tests/support/TestSupport.h"
+#include "tools/pak/PakFormat.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,80 +26,6 @@ using namespace Quor;
 using namespace quortest;
 
 namespace {
-
-// Records what the player asks of the engine; every file loads.
-class RecordingEngine : public plat::MusicLibrary {
-public:
-    bool newer = true;
-    uint32_t next = 0;
-    std::vector<std::string> calls;
-    std::map<uint32_t, int> volume;
-    std::map<uint32_t, int> state;
-    std::map<int, int> config;
-    int globalVolumes = -1;
-    std::map<uint32_t, bool> modules;
-
-    void Log(const std::string& s) { calls.push_back(s); }
-    bool IsNewerGeneration() const override { return newer; }
-    uint32_t CreateStream(std::vector<uint8_t>, uint32_t) override
-    {
-        modules[++next] = false;
-        return next;
-    }
-    uint32_t LoadModule(std::vector<uint8_t>, uint32_t flags) override
-    {
-        modules[++next] = true;
-        Log("module flags " + std::to_string(flags));
-        return next;
-    }
-    bool FreeStream(uint32_t h) override { Log("free stream " + std::to_string(h)); return true; }
-    bool FreeModule(uint32_t h) override { Log("free module " + std::to_string(h)); return true; }
-    bool ChannelPlay(uint32_t h, bool restart) override
-    {
-        Log("play " + std::to_string(h) + (restart ? " restart" : ""));
-        state[h] = plat::kMusicPlaying;
-        return true;
-    }
-    bool ChannelStop(uint32_t h) override
-    {
-        Log("stop " + std::to_string(h));
-        state[h] = plat::kMusicStopped;
-        return true;
-    }
-    bool ChannelPause(uint32_t h) override
-    {
-        Log("pause " + std::to_string(h));
-        state[h] = plat::kMusicPaused;
-        return true;
-    }
-    int ChannelIsActive(uint32_t h) override { return state[h]; }
-    bool ChannelSetFlags(uint32_t h, uint32_t f) override
-    {
-        Log("flags " + std::to_string(h) + " " + std::to_string(f));
-        return true;
-    }
-    bool ChannelSetPosition(uint32_t h, uint64_t p) override
-    {
-        char text[64];
-        std::snprintf(text, sizeof text, "position %u %llx", unsigned(h), (unsigned long long)p);
-        Log(text);
-        return true;
-    }
-    uint64_t ChannelGetPosition(uint32_t) override { return 0; }
-    bool ChannelSetAttributes(uint32_t h, int, int v, int) override
-    {
-        volume[h] = v;
-        return true;
-    }
-    bool MusicSetAttribute(uint32_t h, int a, int v) override
-    {
-        Log("amplify " + std::to_string(h) + " " + std::to_string(a) + " " + std::to_string(v));
-        return true;
-    }
-    void SetConfig(int option, int value) override { config[option] = value; }
-    int GetConfig(int option) override { return config[option]; }
-    void SetGlobalVolumes(int m, int, int) override { globalVolumes = m; }
-};
 
 struct RecordedPlayer {
     TempDir dir;
@@ -283,30 +216,6 @@ TEST(MusicPlayer, CeilingPauseAndVolumes)
 
 // ---- Songs played for real into memory
 
-namespace {
-
-double Rms(const std::vector<int16_t>& s, size_t from, size_t to)
-{
-    double sum = 0;
-    for (size_t i = from; i < to; ++i)
-        sum += double(s[i]) * s[i];
-    return to > from ? std::sqrt(sum / double(to - from)) : 0.0;
-}
-
-// Renders in pieces of 1024 frames, letting the decoder keep up.
-std::vector<int16_t> RenderSong(MemoryAudio& audio, plat::MusicEngine* engine, uint32_t channel, uint32_t frames)
-{
-    std::vector<int16_t> out;
-    for (uint32_t done = 0; done < frames; done += 1024) {
-        engine->WaitDecoded(channel, 100, 30000);
-        auto piece = audio.Render(1024);
-        out.insert(out.end(), piece.begin(), piece.end());
-    }
-    return out;
-}
-
-} // namespace
-
 class MusicEngineTest : public ::testing::Test {
 protected:
     TempDir mDir;
@@ -406,4 +315,85 @@ TEST_F(MusicEngineTest, VolumeZeroSilencesMusicOnly)
     EXPECT_GT(Rms(heard, 0, heard.size()), 3000.0);
     mPlayer.SetVolume(1.0);
     EXPECT_TRUE(mPlayer.IsPlaying(0));
+}
+
+TEST_F(MusicEngineTest, SongsFoundOnlyInTheArchivePlay)
+{
+    ASSERT_TRUE(MakeOgg(mDir.File("tone.ogg"), 1, 22050, 22050, 440));
+    std::vector<uint8_t> pak;
+    std::string error;
+    ASSERT_TRUE(paktool::BuildPak({{"music\\song.mod", TrackerModule(2), 0},
+                                   {"music\\tone.ogg", ReadFile(mDir.File("tone.ogg")), 0}},
+                                  GetPakInterface()->mDecryptPassword, pak, error))
+        << error;
+    WriteFile(mDir.File("main.pak"), pak);
+    std::filesystem::remove(mDir.File("tone.ogg"));
+    ASSERT_TRUE(GetPakInterface()->AddPakFile(mDir.File("main.pak")));
+
+    ScopedAppDataFolder data(mDir.File("data") + "/");
+    FModMusicInterface fmod(mAudio.Get());
+    struct Case {
+        const char* what;
+        MusicInterface& player;
+        int id;
+        std::function<bool()> load;
+        std::function<uint32_t()> channel;
+    };
+    const Case cases[] = {
+        {"module", mPlayer, 0, [&] { return mPlayer.LoadMusic(0, "music/song.mod"); }, [&] { return Channel(0); }},
+        {"stream", mPlayer, 1, [&] { return mPlayer.LoadMusic(1, "MUSIC\\Tone.ogg"); }, [&] { return Channel(1); }},
+        {"module of the second player", fmod, 0, [&] { return fmod.LoadMusic(0, "music/song.mod"); },
+         [&] { return fmod.Songs().at(0).Channel(); }},
+        {"sample song of the second player", fmod, 1, [&] { return fmod.LoadSampleMusic(1, "music/tone", false); },
+         [&] { return fmod.Songs().at(1).Channel(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.load());
+        c.player.PlayMusic(c.id, 0, false);
+        auto out = RenderSong(mAudio, Engine(), c.channel(), 8192);
+        EXPECT_GT(Rms(out, 0, out.size()), 1000.0);
+        mPlayer.StopAllMusic();
+        fmod.StopAllMusic();
+    }
+    // The sample song's cache went to the disk.
+    EXPECT_TRUE(std::filesystem::exists(mDir.File("data/cached/music/tone.wav")));
+}
+
+TEST(MusicDisk, LoopingSongThroughTheDiskDriverIsNeverSilent)
+{
+    TempDir dir;
+    CurrentDir cwd(dir.Path().string());
+    const std::string capture = dir.File("mix.raw");
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", capture);
+    ASSERT_TRUE(MakeOgg(dir.File("loop.ogg"), 2, 44100, 44100, 440));
+    plat::AudioDevice* device = nullptr;
+    ASSERT_TRUE(plat::Succeeded(plat::AudioDevice::Create(plat::AudioOutput::Device, "Tallowmere", &device)));
+    auto captured = [&] {
+        std::error_code ec;
+        auto size = std::filesystem::file_size(capture, ec);
+        return ec ? uintmax_t(0) : size;
+    };
+    uintmax_t start = 0;
+    {
+        BassMusicInterface player(nullptr, device);
+        auto* engine = static_cast<plat::MusicEngine*>(player.Library());
+        ASSERT_TRUE(player.LoadMusic(0, "loop.ogg"));
+        player.PlayMusic(0, 0, false);
+        engine->WaitDecoded(player.Songs().at(0).Channel(), 400, 30000);
+        start = captured();
+        // Three seconds of stereo 16-bit frames, and a little more.
+        ASSERT_TRUE(WaitFor([&] { return captured() >= start + 3 * 44100 * 4 + 16384; }));
+        EXPECT_TRUE(player.IsPlaying(0));
+    }
+    device->Release();
+
+    std::vector<int16_t> mix = Samples16(ReadFile(capture));
+    size_t from = size_t(start / 2);
+    while (from < mix.size() && mix[from] == 0)
+        ++from; // the song starts with the next callback
+    ASSERT_LT(from + 3 * 44100 * 2, mix.size());
+    for (size_t w = from; w + 4410 <= from + 3 * 44100 * 2; w += 4410)
+        ASSERT_GT(Rms(mix, w, w + 4410), 3000.0) << "window at frame " << (w - from) / 2;
 }

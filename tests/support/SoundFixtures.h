@@ -1,15 +1,18 @@
-// Sound fixtures made in code: WAV, AU and MP3 bytes, Ogg Vorbis files from the encoder
-// helper program, an audio device that renders only into memory, and a sound's samples read
-// back from the sound manager.
+// Sound fixtures made in code: WAV, AU and MP3 bytes, a tracker module, Ogg Vorbis files from
+// the encoder helper program, an audio device that renders only into memory (and what tests of
+// SDL's devices need: a scoped environment variable and a wait with a generous limit), and a
+// sound's samples read back from the sound manager.
 #pragma once
 
 #include "app/Common.h"
 #include "platform/Audio.h"
 #include "sound/DSoundManager.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quortest {
@@ -114,6 +117,47 @@ inline std::vector<uint8_t> SilentMp3(int frames)
     return out;
 }
 
+// A four-channel tracker module ("M.K.") of the given number of orders, order n playing
+// pattern n: a looping square-wave note held on the first channel, at one tick a row, so that
+// each order lasts 1.28 s.
+inline std::vector<uint8_t> TrackerModule(int orders)
+{
+    std::vector<uint8_t> out(20, 0); // title
+    auto be16 = [&](uint32_t v) {
+        out.push_back(uint8_t(v >> 8));
+        out.push_back(uint8_t(v));
+    };
+    const uint32_t sampleWords = 16;
+    for (int i = 0; i < 31; ++i) {
+        out.resize(out.size() + 22, 0); // name
+        be16(i == 0 ? sampleWords : 0);
+        out.push_back(0);                // finetune
+        out.push_back(i == 0 ? 64 : 0);  // volume
+        be16(0);                         // loop start
+        be16(i == 0 ? sampleWords : 1);  // loop length
+    }
+    out.push_back(uint8_t(orders));
+    out.push_back(127);
+    for (int i = 0; i < 128; ++i)
+        out.push_back(uint8_t(i < orders ? i : 0));
+    out.insert(out.end(), {'M', '.', 'K', '.'});
+    for (int p = 0; p < orders; ++p) {
+        for (int row = 0; row < 64; ++row) {
+            for (int ch = 0; ch < 4; ++ch) {
+                if (row == 0 && ch == 0) {
+                    const uint32_t period = 428 - 40 * uint32_t(p); // a higher note each order
+                    out.insert(out.end(), {uint8_t(period >> 8), uint8_t(period), 0x1F, 0x01}); // speed 1
+                } else {
+                    out.insert(out.end(), {0, 0, 0, 0});
+                }
+            }
+        }
+    }
+    for (uint32_t i = 0; i < sampleWords * 2; ++i)
+        out.push_back(i < sampleWords ? 0x60 : 0xA0);
+    return out;
+}
+
 // Writes an Ogg Vorbis file of a sine tone (half full scale) through the encoder helper.
 inline bool MakeOgg(const std::string& path, int channels, int rate, long frames, double toneHz)
 {
@@ -121,6 +165,44 @@ inline bool MakeOgg(const std::string& path, int channels, int rate, long frames
                           " " + std::to_string(rate) + " " + std::to_string(frames) + " " +
                           std::to_string(toneHz);
     return std::system(command.c_str()) == 0;
+}
+
+// Sets an environment variable for one test and restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : mName(name)
+    {
+        const char* old = std::getenv(name);
+        mHad = old != nullptr;
+        if (mHad)
+            mOld = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (mHad)
+            setenv(mName, mOld.c_str(), 1);
+        else
+            unsetenv(mName);
+    }
+
+private:
+    const char* mName;
+    bool mHad = false;
+    std::string mOld;
+};
+
+// Waits up to 30 s for a condition (polled every 5 ms).
+template <typename F>
+bool WaitFor(F condition)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 // An audio device that only renders into memory.
