@@ -2,9 +2,9 @@
 // stream played through the mix), beside the Vorbis decoder's own ov_read loop on the same
 // bytes; and the whole mix of 32 effect voices and two Vorbis songs, in multiples of real time.
 #include "bench/BenchScratch.h"
+#include "bench/BenchVoices.h"
 #include "platform/Audio.h"
 #include "platform/Music.h"
-#include "sound/DSoundManager.h"
 
 #include <benchmark/benchmark.h>
 #include <tremor/ivorbisfile.h>
@@ -138,29 +138,7 @@ void BM_WholeMix(benchmark::State& state)
 {
     plat::AudioDevice* device = nullptr;
     plat::AudioDevice::Create(plat::AudioOutput::Memory, "", &device);
-    plat::WaveFormat format = plat::MakeWaveFormat(1, 22050, 16);
-    std::vector<plat::SoundBuffer*> voices;
-    for (int v = 0; v < 32; ++v) {
-        plat::SoundBufferDesc desc;
-        desc.flags = Quor::DSoundManager::BUFFER_FLAGS;
-        desc.bufferBytes = 22050 * 2;
-        desc.format = &format;
-        plat::SoundBuffer* b = nullptr;
-        device->CreateSoundBuffer(desc, &b);
-        void* data = nullptr;
-        uint32_t n = 0;
-        b->Lock(0, desc.bufferBytes, &data, &n, nullptr, nullptr, 0);
-        uint32_t seed = uint32_t(v + 1);
-        for (uint32_t i = 0; i < n / 2; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            static_cast<int16_t*>(data)[i] = int16_t(seed >> 20);
-        }
-        b->Unlock(data, n, nullptr, 0);
-        b->SetVolume(-100 * v);
-        b->SetPan(v * 500 - 8000);
-        b->Play(0, 0, plat::kPlayLooping);
-        voices.push_back(b);
-    }
+    std::vector<plat::SoundBuffer*> voices = quorbench::PlayNoiseVoices(device, 32, false);
     plat::MusicEngine* engine = plat::MusicEngine::Acquire(device);
     std::vector<uint32_t> songs;
     for (int s = 0; s < 2; ++s) {

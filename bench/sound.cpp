@@ -1,6 +1,7 @@
 // Sound effects: the mixer's 32 voices of 22050 Hz mono resampled to 44100 Hz stereo with gain
 // and pan, beside a plain loop that sums 32 16-bit streams of the same output length with
 // saturation; and a 2 s Ogg Vorbis sound loaded by decoding it, beside loading its cache file.
+#include "bench/BenchVoices.h"
 #include "platform/Audio.h"
 #include "sound/DSoundManager.h"
 #include "sound/SoundDecoders.h"
@@ -21,15 +22,7 @@ namespace {
 constexpr uint32_t kFrames = 1024; // one device callback
 constexpr int kVoices = 32;
 
-std::vector<int16_t> Noise(size_t count, uint32_t seed)
-{
-    std::vector<int16_t> out(count);
-    for (int16_t& s : out) {
-        seed = seed * 1103515245u + 12345u;
-        s = int16_t(seed >> 16);
-    }
-    return out;
-}
+using quorbench::Noise;
 
 // Voices at their own rate (step 1/2), or each a semitone up (any other step).
 void BM_MixerVoices(benchmark::State& state)
@@ -37,28 +30,7 @@ void BM_MixerVoices(benchmark::State& state)
     const bool pitched = state.range(0) != 0;
     plat::AudioDevice* device = nullptr;
     plat::AudioDevice::Create(plat::AudioOutput::Memory, "", &device);
-    plat::WaveFormat format = plat::MakeWaveFormat(1, 22050, 16);
-    std::vector<plat::SoundBuffer*> voices;
-    for (int v = 0; v < kVoices; ++v) {
-        std::vector<int16_t> samples = Noise(22050, uint32_t(v + 1));
-        plat::SoundBufferDesc desc;
-        desc.flags = Quor::DSoundManager::BUFFER_FLAGS;
-        desc.bufferBytes = uint32_t(samples.size() * 2);
-        desc.format = &format;
-        plat::SoundBuffer* b = nullptr;
-        device->CreateSoundBuffer(desc, &b);
-        void* data = nullptr;
-        uint32_t n = 0;
-        b->Lock(0, desc.bufferBytes, &data, &n, nullptr, nullptr, 0);
-        std::copy(samples.begin(), samples.end(), static_cast<int16_t*>(data));
-        b->Unlock(data, n, nullptr, 0);
-        b->SetVolume(-100 * v);
-        b->SetPan(v * 500 - 8000);
-        if (pitched)
-            b->SetFrequency(23360);
-        b->Play(0, 0, plat::kPlayLooping);
-        voices.push_back(b);
-    }
+    std::vector<plat::SoundBuffer*> voices = quorbench::PlayNoiseVoices(device, kVoices, pitched);
     std::vector<int16_t> out(kFrames * 2);
     for (auto _ : state) {
         device->Render(out.data(), kFrames);

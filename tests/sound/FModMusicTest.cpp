@@ -92,12 +92,7 @@ TEST(FModPlayer, ModuleStartsOrdersFadesAndMasterVolume)
     EXPECT_EQ(p.player.Songs().at(0).ceiling, 1.0);
 
     // The fade from silence: 0.25 a step up to the ceiling, where it ends.
-    std::vector<int> seen;
-    for (int i = 0; i < 5; ++i) {
-        p.player.Update();
-        seen.push_back(p.Volume(0));
-    }
-    EXPECT_EQ(seen, (std::vector<int>{25, 50, 75, 100, 100}));
+    EXPECT_EQ(VolumesOverUpdates(p, 5), (std::vector<int>{25, 50, 75, 100, 100}));
     EXPECT_EQ(p.player.Songs().at(0).volumeStep, 0.0);
 
     // The master volume scales every song.

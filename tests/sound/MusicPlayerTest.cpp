@@ -122,12 +122,7 @@ TEST(MusicPlayer, FadeArithmetic)
     RecordedPlayer p;
     p.player.LoadMusic(0, "a.ogg");
     p.player.FadeIn(0, 0, 0.25, false);
-    std::vector<int> seen;
-    for (int i = 0; i < 5; ++i) {
-        p.player.Update();
-        seen.push_back(p.Volume(0));
-    }
-    EXPECT_EQ(seen, (std::vector<int>{25, 50, 75, 100, 100}));
+    EXPECT_EQ(VolumesOverUpdates(p, 5), (std::vector<int>{25, 50, 75, 100, 100}));
     EXPECT_EQ(p.player.Songs().at(0).volumeStep, 0.0);
 
     // Down with the stop flag: stopped on the update below 0.0, not at 0.0.

@@ -167,4 +167,16 @@ inline std::vector<int16_t> RenderSong(MemoryAudio& audio, plat::MusicEngine* en
     return out;
 }
 
+// The volume (in hundredths) a recorded player sends for song 0 after each of a number of updates.
+template <class Recorded>
+std::vector<int> VolumesOverUpdates(Recorded& p, int updates)
+{
+    std::vector<int> seen;
+    for (int i = 0; i < updates; ++i) {
+        p.player.Update();
+        seen.push_back(p.Volume(0));
+    }
+    return seen;
+}
+
 } // namespace quortest
