@@ -1,8 +1,9 @@
 // A scratch folder of one benchmark run: made below the temporary folder under a name of its
 // own, so that runs beside each other never share files, and removed with everything in it
-// when the program exits.
+// when the program exits. Also where the benchmarks that run the game find the sample content.
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -37,5 +38,17 @@ public:
 private:
     std::filesystem::path mDir;
 };
+
+// The archive named by TALLOWMERE_PAK, else main.pak beside the game program of this build;
+// empty, with *error saying so, when it is not there.
+inline std::filesystem::path SampleContentPak(std::string* error)
+{
+    const char* named = std::getenv("TALLOWMERE_PAK");
+    std::filesystem::path pak = named ? named : QUOR_BINARY_DIR "/main.pak";
+    if (std::filesystem::exists(pak))
+        return pak;
+    *error = "no sample content at " + pak.string() + " (make it, or set TALLOWMERE_PAK)";
+    return {};
+}
 
 } // namespace quorbench

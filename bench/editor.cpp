@@ -65,12 +65,9 @@ struct Setup {
 
     Setup()
     {
-        const char* named = std::getenv("TALLOWMERE_PAK");
-        std::filesystem::path pak = named ? named : QUOR_BINARY_DIR "/main.pak";
-        if (!std::filesystem::exists(pak)) {
-            mError = "no sample content at " + pak.string() + " (make it, or set TALLOWMERE_PAK)";
+        const std::filesystem::path pak = quorbench::SampleContentPak(&mError);
+        if (pak.empty())
             return;
-        }
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         std::filesystem::create_directories(mScratch.Path() / "properties");

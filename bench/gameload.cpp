@@ -49,12 +49,9 @@ struct Setup {
 
     Setup()
     {
-        const char* named = std::getenv("TALLOWMERE_PAK");
-        std::filesystem::path pak = named ? named : QUOR_BINARY_DIR "/main.pak";
-        if (!std::filesystem::exists(pak)) {
-            mError = "no sample content at " + pak.string() + " (make it, or set TALLOWMERE_PAK)";
+        const std::filesystem::path pak = quorbench::SampleContentPak(&mError);
+        if (pak.empty())
             return;
-        }
         for (const char* sub : {"config", "data", "runtime"})
             std::filesystem::create_directories(mScratch.Path() / sub);
         setenv("XDG_CONFIG_HOME", (mScratch.Path() / "config").c_str(), 1);
