@@ -39,6 +39,8 @@ public:
     virtual void SetLoop(bool loop) { (void)loop; }
     // Where a looping stream goes on from after its end.
     virtual uint64_t LoopStart() const { return 0; }
+    // The frames the file says it holds (0 when it does not say); only a hint.
+    virtual uint64_t LengthHint() { return 0; }
     uint32_t rate = kMixRate;
     uint32_t channels = 2;
 };
@@ -124,6 +126,7 @@ public:
         return got / long(channels * 2);
     }
     bool Seek(uint64_t frame) override { return ov_pcm_seek(&mVorbis, ogg_int64_t(frame)) == 0; }
+    uint64_t LengthHint() override { return uint64_t(std::max<ogg_int64_t>(ov_pcm_total(&mVorbis, -1), 0)); }
 
 private:
     MemoryFile mFile;
@@ -277,6 +280,7 @@ public:
         mPos = frame;
         return true;
     }
+    uint64_t LengthHint() override { return mFrames; }
 
 private:
     std::vector<uint8_t> mBytes;
@@ -626,6 +630,8 @@ public:
         auto sample = std::make_shared<Sample>();
         sample->rate = decoder->rate;
         sample->channels = decoder->channels;
+        // One allocation for the whole song where its length is known.
+        sample->pcm.reserve(size_t(std::min(decoder->LengthHint(), kMaxSampleFrames)) * decoder->channels);
         std::vector<int16_t> block(size_t(kBlockFrames) * decoder->channels);
         for (;;) {
             // Damaged data ends the sample where it is.
