@@ -8,15 +8,17 @@
 #include "sound/SoundInstance.h"
 #include "sound/SoundManager.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace quortest {
 
-// Time passes only when the loop sleeps (or the test advances it).
+// Time passes only when the loop sleeps (or the test advances it). The cursor thread reads it
+// too.
 class FakeClock : public Quor::AppClock {
 public:
-    uint32_t mNow = 1000;
+    std::atomic<uint32_t> mNow{1000};
     uint32_t mSleepCalls = 0;
     uint64_t mSlept = 0;
 

@@ -175,7 +175,7 @@ TEST(DebugOverlays, FrameRateAndPlaybackTimeImagesSitBottomRight)
     app.mPlayingDemo = true; // the playback-time image goes above the first one
     app.mDemoLength = 360000;
     app.mCustomDrawRequested = true;
-    app.mNextDrawTick = app.mFakeClock.mNow; // no present is held back
+    app.mNextDrawTick = app.mFakeClock.mNow.load(); // no present is held back
     app.mFakeClock.mNow += 2000;
     EXPECT_TRUE(app.QuorAppBase::Redraw());
     app.mPlayingDemo = false;

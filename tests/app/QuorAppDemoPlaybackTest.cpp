@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "app/Common.h"
+#include "display/DDInterface.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Settings.h"
@@ -168,6 +169,64 @@ TEST(DemoPlayback, RecordedRunReplaysTheSameEventsRandomNumbersAndEnd)
             seen = seen || line.find(expected) != std::string::npos;
         EXPECT_TRUE(seen) << expected;
     }
+    player.mPlayingDemo = false; // nothing of the playback is written back
+}
+
+namespace {
+
+// Plays back with the cursor thread running; every update waits for one poll of the thread.
+class CursorPlayer : public ScriptApp {
+public:
+    using QuorAppBase::StartCursorThread;
+    Quor::MemoryImage mCursor{nullptr};
+    std::vector<uint32_t> mPixels = std::vector<uint32_t>(4, 0xFFFFFFFF);
+    bool mPollsMissed = false;
+
+    void UpdateFrames() override
+    {
+        ScriptApp::UpdateFrames();
+        if (mShutdown || !mCursorThreadRunning)
+            return;
+        if (mCursor.GetWidth() == 0)
+            mCursor.SetBits(mPixels.data(), 2, 2);
+        mDdInterface->SetCursorImage(&mCursor);
+        mDdInterface->mCursorX = -9999; // a place no mouse has: the next poll moves it
+        if (!quortest::Eventually([&] { return mDdInterface->mCursorX != -9999; }))
+            mPollsMissed = true;
+    }
+};
+
+} // namespace
+
+// The software cursor is drawn at the played-back mouse. The ThreadSanitizer build checks that
+// the position and the demo flag reach the cursor thread safely.
+TEST(DemoPlayback, SoftwareCursorFollowsThePlayedBackMouse)
+{
+    quortest::TempDir dir;
+    const std::string demo = dir.File("cursor.dmo");
+    {
+        ScriptApp recorder;
+        Prepare(recorder, demo, 5555);
+        recorder.mRecordingDemo = true;
+        recorder.Init();
+        ASSERT_TRUE(recorder.mInitialized);
+        RunScript(recorder, {{3, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(10, 12)},
+                             {5, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(15, 9)},
+                             {8, plat::WM_MOUSEMOVE, 0, plat::MakeLParam(300, 150)},
+                             {12, plat::WM_CLOSE, 0, 0}});
+    }
+    CursorPlayer player;
+    Prepare(player, demo, 777);
+    player.mPlayingDemo = true;
+    player.Init();
+    ASSERT_TRUE(player.mInitialized);
+    player.StartCursorThread();
+    RunScript(player, {});
+    EXPECT_TRUE(player.mShutdown);
+    EXPECT_FALSE(player.mPollsMissed);
+    EXPECT_EQ(player.mDdInterface->mCursorX, 300);
+    EXPECT_EQ(player.mDdInterface->mCursorY, 150);
+    player.mDdInterface->SetCursorImage(nullptr);
     player.mPlayingDemo = false; // nothing of the playback is written back
 }
 

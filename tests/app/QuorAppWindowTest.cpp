@@ -1,6 +1,7 @@
 // The application's window procedure, deferred input, main window placement, screen modes,
 // display recovery and cursors, on SDL's dummy video driver.
 #include "app/QuorAppBase.h"
+#include "tests/support/TestSupport.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "graphics/MemoryImage.h"
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,17 +24,6 @@ namespace {
 plat::WindowId Id(void* h)
 {
     return static_cast<plat::WindowId>(reinterpret_cast<uintptr_t>(h));
-}
-
-// Waits up to 30 s for the condition, looking every millisecond.
-bool Eventually(const std::function<bool()>& condition)
-{
-    for (int i = 0; i < 30000; i++) {
-        if (condition())
-            return true;
-        plat::Sleep(1);
-    }
-    return condition();
 }
 
 class WindowApp : public QuorAppBase {
@@ -433,7 +422,7 @@ TEST_F(AppWindow, CursorThreadPollsThroughScreenSwitches)
     // A position no mouse has: the thread puts the cursor where the mouse is on its next poll.
     auto polled = [&] {
         mApp->mDdInterface->mCursorX = -9999;
-        return Eventually([&] { return mApp->mDdInterface->mCursorX != -9999; });
+        return quortest::Eventually([&] { return mApp->mDdInterface->mCursorX != -9999; });
     };
     EXPECT_TRUE(polled());
     for (int i = 0; i < 4; i++) {
@@ -445,7 +434,7 @@ TEST_F(AppWindow, CursorThreadPollsThroughScreenSwitches)
     }
     EXPECT_TRUE(mApp->mWindowed);
     mApp->mShutdown = true;
-    EXPECT_TRUE(Eventually([&] { return !mApp->mCursorThreadRunning; }));
+    EXPECT_TRUE(quortest::Eventually([&] { return !mApp->mCursorThreadRunning; }));
     mApp->mDdInterface->SetCursorImage(nullptr);
 }
 

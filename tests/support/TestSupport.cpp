@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "platform/Files.h"
+#include "platform/Time.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -66,6 +67,16 @@ std::vector<uint8_t> ReadFile(const std::string& path)
 std::string DataFile(const std::string& name)
 {
     return std::string(QUOR_TEST_DATA_DIR) + "/" + name;
+}
+
+bool Eventually(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 30000; i++) {
+        if (condition())
+            return true;
+        plat::Sleep(1);
+    }
+    return condition();
 }
 
 } // namespace quortest

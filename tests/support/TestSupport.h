@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,8 @@ std::string DataFile(const std::string& name);
 
 // The per-run scratch folder that TestMain points the XDG folders at.
 const std::filesystem::path& RunDir();
+
+// Waits up to 30 s for the condition, looking every millisecond; its last answer.
+bool Eventually(const std::function<bool()>& condition);
 
 } // namespace quortest
