@@ -2,8 +2,9 @@
 #include "game/shell/GameApp.h"
 
 #include "editor/DataEditor.h"
-#include "game/shell/PlaceholderScreen.h"
+#include "game/shell/MainMenu.h"
 #include "game/shell/PopupAccount.h"
+#include "game/shell/PopupQuit.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -27,7 +28,9 @@ Widget* GameApp::MakeScreen(int& id, int mode)
         return nullptr;
     switch (id) {
     case SCREEN_MAIN_MENU:
-        return new PlaceholderScreen(this);
+        return new MainMenu(this);
+    case SCREEN_QUIT:
+        return new PopupQuit(this, mode);
     case SCREEN_ACCOUNT:
         return new PopupAccount(this);
     case SCREEN_EDITOR:
