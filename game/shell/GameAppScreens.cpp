@@ -2,9 +2,14 @@
 #include "game/shell/GameApp.h"
 
 #include "editor/DataEditor.h"
+#include "game/shell/Award.h"
+#include "game/shell/Credit.h"
 #include "game/shell/MainMenu.h"
 #include "game/shell/PopupAccount.h"
+#include "game/shell/PopupHelp.h"
+#include "game/shell/PopupOption.h"
 #include "game/shell/PopupQuit.h"
+#include "game/shell/Score.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -29,6 +34,16 @@ Widget* GameApp::MakeScreen(int& id, int mode)
     switch (id) {
     case SCREEN_MAIN_MENU:
         return new MainMenu(this);
+    case SCREEN_HELP:
+        return new PopupHelp(this);
+    case SCREEN_OPTION:
+        return new PopupOption(this);
+    case SCREEN_CREDIT:
+        return new Credit(this);
+    case SCREEN_AWARD:
+        return new Award(this, mode);
+    case SCREEN_SCORE:
+        return new Score(this);
     case SCREEN_QUIT:
         return new PopupQuit(this, mode);
     case SCREEN_ACCOUNT:
