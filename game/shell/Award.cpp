@@ -42,18 +42,10 @@ Award::Award(GameApp* app, int mode) : mApp(app), mMode(mode)
 Award::~Award()
 {
     delete mParticles;
-    for (ButtonWidget* button : mAwardButtons) {
-        if (button) {
-            RemoveWidget(button);
-            delete button;
-        }
-    }
-    for (ButtonWidget* button : {mCloseButton, mPictureButton}) {
-        if (button) {
-            RemoveWidget(button);
-            delete button;
-        }
-    }
+    for (ButtonWidget* button : mAwardButtons)
+        DeleteChild(this, button);
+    for (ButtonWidget* button : {mCloseButton, mPictureButton})
+        DeleteChild(this, button);
     ReleaseScreenGroup(mApp, "MenuAward");
 }
 
@@ -138,8 +130,7 @@ void Award::ButtonMouseEnter(int id)
 {
     if (id < 0 || id >= kAwardCount)
         return;
-    mApp->PlaySample(SE_UI_OVER);
-    ShowFinger(true);
+    ShowButtonHover(mApp, this);
 }
 
 void Award::ButtonMouseLeave(int id)

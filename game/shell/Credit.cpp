@@ -140,8 +140,7 @@ void Credit::ButtonDepress(int id)
 void Credit::ButtonMouseEnter(int id)
 {
     (void)id;
-    ShowFinger(true);
-    mApp->PlaySample(SE_UI_OVER);
+    ShowButtonHover(mApp, this);
 }
 
 void Credit::ButtonMouseLeave(int id)

@@ -72,18 +72,10 @@ MainMenu::MainMenu(GameApp* app) : mApp(app)
 
 MainMenu::~MainMenu()
 {
-    for (ButtonWidget* button : mButtons) {
-        if (button) {
-            RemoveWidget(button);
-            delete button;
-        }
-    }
-    for (ButtonWidget* button : mEditorButtons) {
-        if (button) {
-            RemoveWidget(button);
-            delete button;
-        }
-    }
+    for (ButtonWidget* button : mButtons)
+        DeleteChild(this, button);
+    for (ButtonWidget* button : mEditorButtons)
+        DeleteChild(this, button);
     if (mParticles) {
         mParticles->Clear();
         delete mParticles;
@@ -233,8 +225,7 @@ void MainMenu::ButtonDepress(int id)
 void MainMenu::ButtonMouseEnter(int id)
 {
     (void)id;
-    mApp->PlaySample(SE_UI_OVER);
-    ShowFinger(true);
+    ShowButtonHover(mApp, this);
 }
 
 void MainMenu::FadeOutDone()

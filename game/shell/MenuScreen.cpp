@@ -3,6 +3,7 @@
 #include "game/shell/DCapResource.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/ResourceBinding.h"
+#include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/WidgetManager.h"
@@ -49,6 +50,29 @@ void CloseScreen(GameApp* app, Widget* screen, int slot)
     app->SafeDeleteWidget(screen);
     if (slot > 0 && slot < SCREEN_SLOTS && app->screens[slot] == screen)
         app->screens[slot] = nullptr;
+}
+
+void ShowButtonHover(GameApp* app, Widget* screen)
+{
+    app->PlaySample(SE_UI_OVER);
+    screen->ShowFinger(true);
+}
+
+void DrawMainMenuBelow(GameApp* app, Graphics* g)
+{
+    if (Widget* menu = app->screens[SCREEN_MAIN_MENU]) {
+        g->PushState();
+        menu->Draw(g);
+        g->PopState();
+    }
+}
+
+void DeleteChild(Widget* screen, Widget* child)
+{
+    if (!child)
+        return;
+    screen->RemoveWidget(child);
+    delete child;
 }
 
 int ImageWidth(const Image* image)

@@ -8,6 +8,7 @@ namespace Quor {
 class ButtonListener;
 class ButtonWidget;
 class GameApp;
+class Graphics;
 class Image;
 class ResourceManager;
 class Widget;
@@ -30,6 +31,15 @@ ButtonWidget* MakeImageButton(int id, ButtonListener* listener, Image* normal, I
 // Takes a screen out of the widget manager, hands it to the deferred deletion and empties the
 // slot when it holds this screen.
 void CloseScreen(GameApp* app, Widget* screen, int slot);
+
+// The answer to the mouse entering a screen's button: the hover sound and the hand cursor.
+void ShowButtonHover(GameApp* app, Widget* screen);
+
+// A popup over the main menu draws the menu first, when it is open.
+void DrawMainMenuBelow(GameApp* app, Graphics* g);
+
+// Takes an owned child out of its screen and deletes it; nothing for null.
+void DeleteChild(Widget* screen, Widget* child);
 
 int ImageWidth(const Image* image);
 int ImageHeight(const Image* image);

@@ -24,12 +24,8 @@ PopupHelp::~PopupHelp()
 {
     // The buttons left the popup when it left the manager; none is queued for later deletion,
     // as this runs during the deferred deletion itself.
-    for (ButtonWidget* button : {mOkButton, mPrevButton, mNextButton}) {
-        if (button) {
-            RemoveWidget(button);
-            delete button;
-        }
-    }
+    for (ButtonWidget* button : {mOkButton, mPrevButton, mNextButton})
+        DeleteChild(this, button);
     ReleaseScreenGroup(mApp, "MenuHelp");
 }
 
@@ -63,11 +59,7 @@ void PopupHelp::Draw(Graphics* g)
 {
     if (!mApp->mActive || !mOkButton)
         return;
-    if (Widget* menu = mApp->screens[SCREEN_MAIN_MENU]) {
-        g->PushState();
-        menu->Draw(g);
-        g->PopState();
-    }
+    DrawMainMenuBelow(mApp, g);
     const float f = float(mFadeAlpha) / 255.0f;
     g->SetScale(f, f, 512, 280);
     g->SetColorizeImages(true);
@@ -121,8 +113,7 @@ void PopupHelp::ButtonDepress(int id)
 void PopupHelp::ButtonMouseEnter(int id)
 {
     (void)id;
-    ShowFinger(true);
-    mApp->PlaySample(SE_UI_OVER);
+    ShowButtonHover(mApp, this);
 }
 
 void PopupHelp::ButtonMouseLeave(int id)

@@ -112,8 +112,7 @@ void PopupOption::ButtonDepress(int id)
 void PopupOption::ButtonMouseEnter(int id)
 {
     (void)id;
-    mApp->PlaySample(SE_UI_OVER);
-    ShowFinger(true);
+    ShowButtonHover(mApp, this);
 }
 
 void PopupOption::SliderValueChanged(int id, double value)
@@ -141,11 +140,7 @@ void PopupOption::Draw(Graphics* g)
 {
     if (!mApp->mLoadingThreadCompleted || !mApp->mActive || !mOkButton)
         return;
-    if (Widget* menu = mApp->screens[SCREEN_MAIN_MENU]) {
-        g->PushState();
-        menu->Draw(g);
-        g->PopState();
-    }
+    DrawMainMenuBelow(mApp, g);
     const float s = float(mFadeAlpha) / 255.0f;
     g->SetScale(s, s, 512, 280);
     g->SetColorizeImages(true);

@@ -94,8 +94,7 @@ void PopupQuit::ButtonDepress(int id)
 void PopupQuit::ButtonMouseEnter(int id)
 {
     (void)id;
-    mApp->PlaySample(SE_UI_OVER);
-    ShowFinger(true);
+    ShowButtonHover(mApp, this);
 }
 
 void PopupQuit::FadeOutDone()

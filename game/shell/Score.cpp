@@ -30,10 +30,7 @@ Score::Score(GameApp* app) : mApp(app)
 
 Score::~Score()
 {
-    if (mBackButton) {
-        RemoveWidget(mBackButton);
-        delete mBackButton;
-    }
+    DeleteChild(this, mBackButton);
     ReleaseScreenGroup(mApp, "MenuScore");
 }
 
@@ -97,8 +94,7 @@ void Score::ButtonDepress(int id)
 void Score::ButtonMouseEnter(int id)
 {
     (void)id;
-    mApp->PlaySample(SE_UI_OVER);
-    ShowFinger(true);
+    ShowButtonHover(mApp, this);
 }
 
 void Score::FadeOutDone()
