@@ -7,7 +7,7 @@
 #include "platform/Music.h"
 
 #include <benchmark/benchmark.h>
-#include <tremor/ivorbisfile.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -66,7 +66,7 @@ void BM_VorbisOvRead(benchmark::State& state)
             std::abort();
         int section = 0;
         long total = 0;
-        for (long n; (n = ov_read(&vf, pcm.data(), int(pcm.size()), &section)) != 0;)
+        for (long n; (n = ov_read(&vf, pcm.data(), int(pcm.size()), 0, 2, 1, &section)) != 0;)
             total += std::max(n, 0L);
         ov_clear(&vf);
         benchmark::DoNotOptimize(total);

@@ -10,7 +10,7 @@ pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
-pkg_check_modules(VORBISIDEC REQUIRED IMPORTED_TARGET vorbisidec)
+pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
 # Used only by tests and benchmarks: writing test sounds, and side-by-side references.
 pkg_check_modules(VORBISENC IMPORTED_TARGET vorbisenc vorbis ogg)
 pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)

@@ -7,7 +7,7 @@
 
 #include <libopenmpt/libopenmpt.h>
 #include <mpg123.h>
-#include <tremor/ivorbisfile.h>
+#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <atomic>
@@ -110,7 +110,7 @@ public:
         long got = 0;
         while (got < want) {
             int section = 0;
-            long n = ov_read(&mVorbis, reinterpret_cast<char*>(out) + got, int(want - got), &section);
+            long n = ov_read(&mVorbis, reinterpret_cast<char*>(out) + got, int(want - got), 0, 2, 1, &section);
             if (n == OV_HOLE)
                 continue;
             if (n < 0)

@@ -5,7 +5,7 @@
 #include "sound/SoundFileRead.h"
 
 #include <mpg123.h>
-#include <tremor/ivorbisfile.h>
+#include <vorbis/vorbisfile.h>
 
 #include <cstring>
 #include <memory>
@@ -164,7 +164,7 @@ bool DecodeOgg(DSoundManager& manager, int id, const std::string& fileName)
         int bitstream = 0;
         while (remaining > 0) {
             int want = remaining > 0x10000 ? 0x10000 : int(remaining);
-            long read = ov_read(&vorbis, position, want, &bitstream);
+            long read = ov_read(&vorbis, position, want, 0, 2, 1, &bitstream);
             if (read < 1)
                 break;
             remaining -= uint32_t(read);
