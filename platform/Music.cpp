@@ -1,4 +1,4 @@
-// The music engine: decoders for Ogg Vorbis (Tremor), MP3 (mpg123), WAV and tracker modules
+// The music engine: decoders for Ogg Vorbis (libvorbisfile), MP3 (mpg123), WAV and tracker modules
 // (libopenmpt), samples decoded whole into memory, a decoder thread that keeps each playing channel about half a second ahead, and
 // the mix, which only copies decoded frames.
 #include "platform/Music.h"

@@ -1,4 +1,4 @@
-// DecodeMp3 (mpg123), DecodeOgg (Tremor), DecodeAu (our own): compressed sounds into buffers.
+// DecodeMp3 (mpg123), DecodeOgg (libvorbisfile), DecodeAu (our own): compressed sounds into buffers.
 #include "sound/SoundDecoders.h"
 
 #include "sound/DSoundManager.h"
@@ -24,7 +24,7 @@ bool RatePlayable(long rate)
     return rate >= 100 && rate <= 100000;
 }
 
-// ---- Tremor's file callbacks over the archive-aware file functions
+// ---- libvorbisfile's callbacks over the archive-aware file functions
 
 size_t OggRead(void* ptr, size_t size, size_t count, void* source)
 {

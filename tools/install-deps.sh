@@ -9,7 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # libraries
   libsdl2-dev libpng-dev libjpeg-dev zlib1g-dev
-  libvorbisidec-dev libvorbis-dev libogg-dev
+  libvorbis-dev libogg-dev
   libopenjp2-7-dev libmpg123-dev libopenmpt-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   # side-by-side references for benchmarks
