@@ -22,9 +22,12 @@ DDImage* QuorAppBase::LoadImageFile(const std::string& fileName, bool commitBits
         return nullptr;
     DDImage* image = new DDImage(mDdInterface);
     image->mFilePath = fileName;
-    // The decoded array becomes the image's own pixels (its spare word takes the end mark).
-    image->AdoptBits(decoded->mBits, decoded->GetWidth(), decoded->GetHeight(), commitBits);
+    // The decoded array becomes the image's own pixels (its spare word takes the end mark), with
+    // the alpha flags the reader found while decoding when it looked.
+    image->AdoptBits(decoded->mBits, decoded->GetWidth(), decoded->GetHeight(), commitBits && !decoded->mAlphaKnown);
     decoded->mBits = nullptr;
+    if (decoded->mAlphaKnown)
+        image->SetScannedAlphaFlags(decoded->mHasTrans, decoded->mHasAlpha);
     return image;
 }
 

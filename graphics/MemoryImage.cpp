@@ -4,6 +4,7 @@
 #include "graphics/MemoryImage.h"
 
 #include "graphics/MemoryImageHost.h"
+#include "graphics/PixelRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -421,28 +422,22 @@ void MemoryImage::RescanAlphaFlags()
     mHasAlpha = false;
     if (mBits != nullptr) {
         mHasTrans = false;
-        size_t aCount = PixelCount(mWidth, mHeight);
-        for (size_t i = 0; i < aCount; i++) {
-            uint32_t anAlpha = mBits[i] >> 24;
-            if (anAlpha == 0)
-                mHasTrans = true;
-            else if (anAlpha != 255)
-                mHasAlpha = true;
-            if (mHasTrans && mHasAlpha)
-                break;
-        }
+        PixelRows::ScanAlpha(mBits, PixelCount(mWidth, mHeight), mHasTrans, mHasAlpha);
     } else if (mPaletteColors != nullptr) {
         mHasTrans = false;
-        for (int i = 0; i < 256; i++) {
-            uint32_t anAlpha = mPaletteColors[i] >> 24;
-            if (anAlpha == 0)
-                mHasTrans = true;
-            else if (anAlpha != 255)
-                mHasAlpha = true;
-        }
+        PixelRows::ScanAlpha(mPaletteColors, 256, mHasTrans, mHasAlpha);
     } else {
         mHasTrans = true;
     }
+    mBitsChangedSinceScan = false;
+}
+
+void MemoryImage::SetScannedAlphaFlags(bool hasTrans, bool hasAlpha)
+{
+    if (mForced)
+        return;
+    mHasTrans = hasTrans;
+    mHasAlpha = hasAlpha;
     mBitsChangedSinceScan = false;
 }
 

@@ -95,6 +95,9 @@ public:
     // Makes an array of theWidth * theHeight pixels plus one spare word, allocated with new[],
     // the image's own pixels without copying them (as a decoded picture is handed over).
     void AdoptBits(uint32_t* theBits, int theWidth, int theHeight, bool commitBits);
+    // The alpha flags of the present pixels as a reader found them while decoding them, so the
+    // next rescan has nothing to do; a later change of the pixels is scanned as usual.
+    void SetScannedAlphaFlags(bool hasTrans, bool hasAlpha);
     virtual void Create(int theWidth, int theHeight);
     virtual uint32_t* GetBits();
     virtual void SetAlphaFlags(bool hasTrans, bool hasAlpha);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -244,6 +245,35 @@ inline void OverPremultiplied(uint32_t* d, const uint32_t* s, int n)
             continue;
         uint32_t dd = d[i], w = 256 - a;
         d[i] = ((((dd & 0x00FF00FF) * w) >> 8) & 0x00FF00FF) + ((((dd & 0xFF00) * w) >> 8) & 0xFF00) + sw;
+    }
+}
+
+// Looks for a clear pixel (alpha 0, sets hasTrans) and a partly clear one (alpha 1-254, sets
+// hasAlpha); flags already set stay set, and the search ends once both are.
+inline void ScanAlpha(const uint32_t* p, size_t n, bool& hasTrans, bool& hasAlpha)
+{
+    size_t i = 0;
+    while (i < n && !(hasTrans && hasAlpha)) {
+        const size_t end = std::min(n, i + 1024);
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i full = _mm_set1_epi32(255);
+        __m128i clear = zero, partial = zero;
+        for (; i + 4 <= end; i += 4) {
+            __m128i a = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), 24);
+            __m128i isClear = _mm_cmpeq_epi32(a, zero);
+            clear = _mm_or_si128(clear, isClear);
+            partial = _mm_or_si128(partial, _mm_andnot_si128(_mm_or_si128(isClear, _mm_cmpeq_epi32(a, full)),
+                                                             _mm_set1_epi32(-1)));
+        }
+        hasTrans |= _mm_movemask_epi8(clear) != 0;
+        hasAlpha |= _mm_movemask_epi8(partial) != 0;
+#endif
+        for (; i < end; ++i) {
+            const uint32_t a = p[i] >> 24;
+            hasTrans |= a == 0;
+            hasAlpha |= a != 0 && a != 255;
+        }
     }
 }
 

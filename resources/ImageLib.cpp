@@ -3,6 +3,7 @@
 // ImageLibGIF.cpp.
 #include "resources/ImageLib.h"
 
+#include "graphics/PixelRows.h"
 #include "platform/J2K.h"
 #include "resources/PakInterface.h"
 
@@ -159,12 +160,23 @@ Image* ReadPNG(PakFile* theFile)
     anImage = AllocImage(static_cast<int>(aWidth), static_cast<int>(aHeight));
     if (anImage == nullptr)
         png_error(aPng, "Out of memory");
+    // Without an alpha channel or a transparent colour every pixel is opaque; otherwise the alpha
+    // flags are gathered here, each row looked at while it is fresh from the decoder.
+    const bool aMayBeClear =
+        (aColorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(aPng, anInfo, PNG_INFO_tRNS) != 0;
+    bool aHasTrans = false, aHasAlpha = false;
     for (int aPass = 0; aPass < aPasses; aPass++) {
-        for (png_uint_32 y = 0; y < aHeight; y++)
-            png_read_row(aPng, reinterpret_cast<png_bytep>(anImage->mBits + size_t(y) * aWidth),
-                         nullptr);
+        for (png_uint_32 y = 0; y < aHeight; y++) {
+            uint32_t* aRow = anImage->mBits + size_t(y) * aWidth;
+            png_read_row(aPng, reinterpret_cast<png_bytep>(aRow), nullptr);
+            if (aMayBeClear && aPass == aPasses - 1)
+                PixelRows::ScanAlpha(aRow, aWidth, aHasTrans, aHasAlpha);
+        }
     }
     png_read_end(aPng, nullptr);
+    anImage->mAlphaKnown = true;
+    anImage->mHasTrans = aHasTrans;
+    anImage->mHasAlpha = aHasAlpha;
     png_destroy_read_struct(&aPng, &anInfo, nullptr);
     return anImage;
 }
@@ -340,6 +352,7 @@ Image* ReadJPEG(PakFile* theFile)
     }
     jpeg_finish_decompress(&anInfo);
     jpeg_destroy_decompress(&anInfo);
+    anImage->mAlphaKnown = true;  // every pixel opaque
     return anImage;
 }
 
@@ -419,6 +432,7 @@ Image* ReadJ2K(PakFile* theFile)
     size_t aCount = size_t(aWidth) * size_t(aHeight);
     for (size_t i = 0; i < aCount; i++)
         anImage->mBits[i] |= 0xFF000000;
+    anImage->mAlphaKnown = true;
     return anImage;
 }
 
@@ -604,6 +618,7 @@ Image* GetImage(const std::string& theFileName, bool lookForAlphaImage)
             for (size_t i = 0; i < aCount; i++)
                 anImage->mBits[i] = (anImage->mBits[i] & 0x00FFFFFF) |
                                     ((anAlphaImage->mBits[i] & 0xFF) << 24);
+            anImage->mAlphaKnown = false;
         }
         delete anAlphaImage;
         return anImage;
@@ -614,6 +629,7 @@ Image* GetImage(const std::string& theFileName, bool lookForAlphaImage)
         size_t aCount = size_t(anAlphaImage->mWidth) * size_t(anAlphaImage->mHeight);
         for (size_t i = 0; i < aCount; i++)
             anAlphaImage->mBits[i] = ((anAlphaImage->mBits[i] & 0xFF) << 24) | gAlphaComposeColor;
+        anAlphaImage->mAlphaKnown = false;
         return anAlphaImage;
     }
     return nullptr;

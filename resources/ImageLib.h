@@ -22,6 +22,11 @@ public:
     int mWidth = 0;
     int mHeight = 0;
     uint32_t* mBits = nullptr;  // mWidth * mHeight pixels and one spare word (AllocImage), owned
+    // Whether some pixel is clear (alpha 0) and whether some is partly clear, when the reader
+    // learnt it while decoding (mAlphaKnown); otherwise whoever needs them scans the pixels.
+    bool mAlphaKnown = false;
+    bool mHasTrans = false;
+    bool mHasAlpha = false;
 
     Image() = default;
     Image(const Image&) = delete;

@@ -6,6 +6,7 @@
 #include "app/QuorAppBase.h"
 #include "display/DDImage.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/PixelRows.h"
 #include "resources/ImageLib.h"
 #include "sound/SoundManager.h"
 
@@ -103,14 +104,18 @@ void ResourceManager::DeleteResources(const std::string& theGroup)
 namespace {
 
 // Each pixel of theImage takes the low byte (blue) of the matching alpha pixel as its alpha;
-// theAlpha covers the cel (theX, theY, its width and height) of the image.
-void MergeAlpha(uint32_t* theBits, int theStride, const ImageLib::Image& theAlpha, int theX, int theY)
+// theAlpha covers the cel (theX, theY, its width and height) of the image. The alpha flags of
+// the merged pixels are gathered on the way when flags are given.
+void MergeAlpha(uint32_t* theBits, int theStride, const ImageLib::Image& theAlpha, int theX, int theY,
+                bool* hasTrans = nullptr, bool* hasAlpha = nullptr)
 {
     for (int y = 0; y < theAlpha.mHeight; y++) {
         uint32_t* aRow = theBits + size_t(theY + y) * size_t(theStride) + size_t(theX);
         const uint32_t* anAlphaRow = theAlpha.mBits + size_t(y) * size_t(theAlpha.mWidth);
         for (int x = 0; x < theAlpha.mWidth; x++)
             aRow[x] = (aRow[x] & 0x00FFFFFF) | ((anAlphaRow[x] & 0xFF) << 24);
+        if (hasTrans != nullptr)
+            PixelRows::ScanAlpha(aRow, size_t(theAlpha.mWidth), *hasTrans, *hasAlpha);
     }
 }
 
@@ -141,8 +146,10 @@ bool ResourceManager::DoLoadImage(ImageRes* theRes)
             uint32_t* aBits = anImage->GetBits();
             if (aBits == nullptr)
                 return Fail(StrFormat("Failed to load image: %s", theRes->mPath.c_str()));
-            MergeAlpha(aBits, anImage->mWidth, *anAlpha, 0, 0);
+            bool hasTrans = false, hasAlpha = false;
+            MergeAlpha(aBits, anImage->mWidth, *anAlpha, 0, 0, &hasTrans, &hasAlpha);
             anImage->BitsChanged();
+            anImage->SetScannedAlphaFlags(hasTrans, hasAlpha);  // every pixel was merged
         }
 
         if (!theRes->mAlphaGridImage.empty()) {

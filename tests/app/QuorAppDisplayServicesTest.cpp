@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 using quortest::TestApp;
 
@@ -111,6 +112,28 @@ TEST(DisplayServices, ImagesFromFilesBlanksAndCopies)
     EXPECT_GE((pixel >> 8) & 0xFF, 0xF0u);
     delete part;
     delete loaded;
+
+    // The alpha flags the reader found come with the pixels; a later change is scanned anew.
+    {
+        Quor::ImageLib::Image* picture = Quor::ImageLib::AllocImage(3, 1);
+        ASSERT_NE(picture, nullptr);
+        picture->mBits[0] = 0xFFFF0000;
+        picture->mBits[1] = 0x8000FF00;
+        picture->mBits[2] = 0xFF0000FF;
+        ASSERT_TRUE(Quor::ImageLib::WritePNGImage(dir.File("soft.png"), picture));
+        delete picture;
+    }
+    for (bool commit : {false, true}) {
+        std::unique_ptr<Quor::DDImage> soft(app.LoadImageFile(dir.File("soft.png"), commit));
+        ASSERT_NE(soft, nullptr);
+        soft->RescanAlphaFlags();
+        EXPECT_TRUE(soft->mHasAlpha);
+        EXPECT_FALSE(soft->mHasTrans);
+        soft->GetBits()[2] = 0;
+        soft->BitsChanged();
+        soft->RescanAlphaFlags();
+        EXPECT_TRUE(soft->mHasTrans);
+    }
 
     bool created = false;
     Quor::SharedImageHandle blank = app.GetSharedImage("!scratch", "", &created);

@@ -226,4 +226,33 @@ TEST(FastPathAgreement, RowForms)
     }
 }
 
+// The alpha scan finds what a look at every pixel finds, on runs of any length and offset,
+// and keeps flags that were already set.
+TEST(FastPathAgreement, AlphaScan)
+{
+    std::mt19937 rng(15);
+    std::vector<uint32_t> px(3000);
+    for (int round = 0; round < 400; ++round) {
+        // Mostly opaque pixels with a few clear or translucent ones placed anywhere, or none.
+        for (auto& p : px)
+            p = 0xFF000000u | (rng() & 0xFFFFFF);
+        for (int k = int(rng() % 3); k > 0; --k)
+            px[rng() % px.size()] &= 0x00FFFFFFu;
+        for (int k = int(rng() % 3); k > 0; --k)
+            px[rng() % px.size()] = (1 + rng() % 254) << 24;
+        const size_t off = rng() % 5, n = rng() % 2 == 0 ? rng() % 40 : rng() % (px.size() - off);
+        bool trans = false, alpha = false;
+        for (size_t i = off; i < off + n; ++i) {
+            trans |= px[i] >> 24 == 0;
+            alpha |= px[i] >> 24 != 0 && px[i] >> 24 != 255;
+        }
+        for (bool preset : {false, true}) {
+            bool gotTrans = preset, gotAlpha = false;
+            PixelRows::ScanAlpha(px.data() + off, n, gotTrans, gotAlpha);
+            ASSERT_EQ(gotTrans, trans || preset) << round << " " << n;
+            ASSERT_EQ(gotAlpha, alpha) << round << " " << n;
+        }
+    }
+}
+
 } // namespace

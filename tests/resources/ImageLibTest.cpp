@@ -94,6 +94,7 @@ TEST(ImageLibTest, AlphaPictureMerge)
     ImagePtr ship = Load(dir.File("images/ship.png"));
     ASSERT_NE(ship, nullptr);
     EXPECT_EQ(PixelsOf(*ship), (std::vector<uint32_t>{0xAA102030, 0x00405060}));
+    EXPECT_FALSE(ship->mAlphaKnown);  // the merged alpha was never looked at
 
     ImagePtr big = Load(dir.File("images/big.png"));  // alpha picture of another size
     ASSERT_NE(big, nullptr);
@@ -233,6 +234,21 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
         }
         interlaced.rows.push_back(row);
     }
+    // The same with one clear pixel that an early pass brings and one translucent pixel of the
+    // last pass.
+    PngDesc interlacedAlpha = png(9, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8, {});
+    interlacedAlpha.interlaced = true;
+    std::vector<uint32_t> interlacedAlphaExpected;
+    for (int y = 0; y < 9; y++) {
+        std::vector<uint8_t> row;
+        for (int x = 0; x < 9; x++) {
+            uint8_t a = x == 3 && y == 4 ? 0 : x == 2 && y == 5 ? 90 : 255;
+            row.insert(row.end(), {uint8_t(x * 20), uint8_t(y * 20), uint8_t(x + y), a});
+            interlacedAlphaExpected.push_back(uint32_t(a) << 24 | uint32_t(x * 20) << 16 |
+                                              uint32_t(y * 20) << 8 | uint32_t(x + y));
+        }
+        interlacedAlpha.rows.push_back(row);
+    }
 
     const Case cases[] = {
         {"rgba8", png(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {{1, 2, 3, 4, 5, 6, 7, 8}}),
@@ -249,6 +265,7 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
         {"grey16", png(2, 1, PNG_COLOR_TYPE_GRAY, 16, {{0xAB, 0xCD, 0x01, 0x02}}),
          {0xFFABABAB, 0xFF010101}},
         {"interlaced", interlaced, interlacedExpected},
+        {"interlaced rgba", interlacedAlpha, interlacedAlphaExpected},
     };
     for (const Case& c : cases) {
         std::string path = dir.File(std::string(c.name) + ".png");
@@ -258,6 +275,15 @@ TEST(ImageLibTest, PngLayoutsExpandToArgb)
         EXPECT_EQ(image->mWidth, c.desc.width) << c.name;
         EXPECT_EQ(image->mHeight, c.desc.height) << c.name;
         EXPECT_EQ(PixelsOf(*image), c.expected) << c.name;
+        // The alpha flags come with the pixels, as a look at every pixel finds them.
+        bool trans = false, alpha = false;
+        for (uint32_t p : c.expected) {
+            trans |= p >> 24 == 0;
+            alpha |= p >> 24 != 0 && p >> 24 != 255;
+        }
+        EXPECT_TRUE(image->mAlphaKnown) << c.name;
+        EXPECT_EQ(image->mHasTrans, trans) << c.name;
+        EXPECT_EQ(image->mHasAlpha, alpha) << c.name;
     }
 }
 

@@ -248,7 +248,8 @@ TEST_F(ResourceLoadTest, GroupLoadsWhole)
     for (int y = 0; y < 4; y++)
         for (int x = 0; x < 4; x++)
             ASSERT_EQ(hero->GetBits()[y * 4 + x], (MaskValue(x, y) << 24) | 0xFF0000u) << x << "," << y;
-    EXPECT_TRUE(hero->mHasAlpha);
+    EXPECT_TRUE(hero->mHasAlpha);  // the flags follow the merged alpha, not the opaque picture
+    EXPECT_FALSE(hero->mHasTrans);
 
     // One grid alpha picture serves every cel.
     MemoryImage* cels = Picture("CELS");
