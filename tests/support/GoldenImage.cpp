@@ -3,6 +3,9 @@
 #include <png.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 namespace quortest {
 
@@ -28,6 +31,32 @@ bool ReadPng(const std::string& path, std::vector<uint32_t>& px, int& w, int& h)
     h = static_cast<int>(image.height);
     px.assign(static_cast<size_t>(w) * h, 0);
     return png_image_finish_read(&image, nullptr, px.data(), 0, nullptr) != 0;
+}
+
+std::string CompareWithGolden(const std::string& path, const std::vector<uint32_t>& px, int w, int h)
+{
+    if (std::getenv("QUOR_UPDATE_GOLDEN") != nullptr) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+        if (!WritePng(path, px, w, h))
+            return "cannot write " + path;
+    }
+    std::vector<uint32_t> want;
+    int ww = 0, wh = 0;
+    if (!ReadPng(path, want, ww, wh))
+        return "cannot read " + path;
+    if (ww != w || wh != h)
+        return path + " is " + std::to_string(ww) + " x " + std::to_string(wh);
+    size_t differing = 0, first = 0;
+    for (size_t i = 0; i < px.size(); ++i)
+        if (px[i] != want[i] && differing++ == 0)
+            first = i;
+    if (differing == 0)
+        return "";
+    char line[160];
+    std::snprintf(line, sizeof line, "%zu pixels differ, the first at %zu,%zu: got %08x, want %08x", differing,
+                  first % size_t(w), first / size_t(w), px[first], want[first]);
+    return line;
 }
 
 std::vector<uint32_t> SpritePixels16()

@@ -11,6 +11,10 @@ namespace quortest {
 bool WritePng(const std::string& path, const std::vector<uint32_t>& px, int w, int h);
 bool ReadPng(const std::string& path, std::vector<uint32_t>& px, int& w, int& h);
 
+// Compares a picture with the PNG at path (rewritten first when QUOR_UPDATE_GOLDEN is set):
+// empty when every pixel matches, else what differs.
+std::string CompareWithGolden(const std::string& path, const std::vector<uint32_t>& px, int w, int h);
+
 // A 16 x 16 sprite: a soft-edged disc over a clear background, with a hard-edged notch.
 std::vector<uint32_t> SpritePixels16();
 

@@ -317,22 +317,7 @@ protected:
         Graphics g(&screen);
         popup->Draw(&g);
         std::vector<uint32_t> got(screen.GetBits(), screen.GetBits() + kW * kH);
-        const std::string path = quortest::DataFile("popup/" + file);
-        if (std::getenv("QUOR_UPDATE_GOLDEN") != nullptr) {
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            ASSERT_TRUE(quortest::WritePng(path, got, kW, kH));
-        }
-        std::vector<uint32_t> want;
-        int w = 0, h = 0;
-        ASSERT_TRUE(quortest::ReadPng(path, want, w, h)) << path;
-        ASSERT_EQ(w, kW);
-        ASSERT_EQ(h, kH);
-        size_t differing = 0, first = 0;
-        for (size_t i = 0; i < got.size(); ++i)
-            if (got[i] != want[i] && differing++ == 0)
-                first = i;
-        EXPECT_EQ(differing, 0u) << "first at " << first % kW << "," << first / kW << ": got " << std::hex
-                                 << got[first] << ", want " << want[first];
+        EXPECT_EQ(quortest::CompareWithGolden(quortest::DataFile("popup/" + file), got, kW, kH), "");
     }
 
     // Runs n steps of the popup's fade (ten alpha steps each).
