@@ -5,6 +5,7 @@
 #include "app/Common.h"
 #include "editor/EditorFiles.h"
 #include "editor/EditorSelectList.h"
+#include "editor/QuestFiles.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/ResourceBinding.h"
@@ -44,6 +45,10 @@ unsigned WrittenTable(int mode)
         return GameApp::EDITED_SOURCES;
     case EDITOR_BLUEPRINTS:
         return GameApp::EDITED_BLUEPRINTS;
+    case EDITOR_QUESTS:
+        return GameApp::EDITED_QUESTS | GameApp::EDITED_CHARACTERS;
+    case EDITOR_CHARACTERS:
+        return GameApp::EDITED_CHARACTERS;
     default:
         return 0;
     }
@@ -267,12 +272,32 @@ bool DataEditor::LoadGameMain()
 void DataEditor::Save()
 {
     const unsigned written = WrittenTable(mMode);
-    const std::string path = "properties/" + mBaseNameField->mString + ".xml";
+    const std::string& baseName = mBaseNameField->mString;
+    // The quest mode writes three files from the base name; every path must stay within 49
+    // characters.
+    const std::size_t maxBaseName = mMode == EDITOR_QUESTS ? kMaxQuestBaseName : kMaxBaseName;
+    std::vector<EditorFile> files;
     if (written) {
-        std::string problem = SaveProblem(path);
+        std::string problem = BaseNameProblem(baseName, maxBaseName);
         if (!problem.empty()) {
-            ReportSaveFailure(path, problem);
+            ReportSaveFailure("properties/" + baseName + ".xml", problem);
             return;
+        }
+        files = SavedFiles();
+        // Every file is checked before any is written.
+        for (const EditorFile& file : files) {
+            problem = SaveProblem(file.path);
+            if (!problem.empty()) {
+                ReportSaveFailure(file.path, problem);
+                return;
+            }
+        }
+        if (written & GameApp::EDITED_CHARACTERS) {
+            problem = NpcTableProblem(mApp->npcTable);
+            if (!problem.empty()) {
+                ReportSaveFailure(files.back().path, problem);
+                return;
+            }
         }
     }
     // The reload that follows replaces every table: edits of a table this mode does not write
@@ -283,30 +308,40 @@ void DataEditor::Save()
         if (mApp->MsgBox(question, "Save", plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
             return;
     }
-    if (written) {
-        std::string bytes;
-        if (mMode == EDITOR_MATERIALS) {
-            bytes = DataSourceBytes(mApp->sourceTable);
-        } else {
-            // Pruned on a copy: a write that fails leaves the tables as they are.
-            std::map<int32_t, BlueprintRecord> blueprints = mApp->blueprintTable;
-            PruneColorSources(blueprints);
-            bytes = DataBluePrintBytes(blueprints);
-        }
+    for (const EditorFile& file : files) {
         std::string error;
-        if (!plat::WriteWholeFile(path, bytes.data(), bytes.size(), &error)) {
-            ReportSaveFailure(path, error);
+        if (!plat::WriteWholeFile(file.path, file.bytes.data(), file.bytes.size(), &error)) {
+            ReportSaveFailure(file.path, error);
             return;
         }
     }
     ReloadAfterSave();
 }
 
+std::vector<EditorFile> DataEditor::SavedFiles() const
+{
+    const std::string& baseName = mBaseNameField->mString;
+    const std::string path = "properties/" + baseName + ".xml";
+    switch (mMode) {
+    case EDITOR_MATERIALS:
+        return {{path, DataSourceBytes(mApp->sourceTable)}};
+    case EDITOR_BLUEPRINTS: {
+        // Pruned on a copy: a write that fails leaves the tables as they are.
+        std::map<int32_t, BlueprintRecord> blueprints = mApp->blueprintTable;
+        PruneColorSources(blueprints);
+        return {{path, DataBluePrintBytes(blueprints)}};
+    }
+    case EDITOR_QUESTS:
+        return DataQuestFiles(baseName, mApp->questTable, mApp->npcTable);
+    case EDITOR_CHARACTERS:
+        return {{path, NpcFileBytes(mApp->npcTable)}};
+    default:
+        return {};
+    }
+}
+
 std::string DataEditor::SaveProblem(const std::string& path) const
 {
-    std::string problem = BaseNameProblem(mBaseNameField->mString, kMaxBaseName);
-    if (!problem.empty())
-        return problem;
     for (const std::string& incomplete : mApp->readIncomplete)
         if (StringToUpper(incomplete) == StringToUpper(path))
             return "the file was read only up to a syntax error when the game data was last read, so "

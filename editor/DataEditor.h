@@ -1,9 +1,11 @@
 // The data editor: a full-screen developer screen that shows one of the game-data tables the game
 // has read, edits its records in memory and writes the table back under "properties/" with SAVE
-// (then reads all game data again). Mode 1 edits the materials, mode 4 the blueprints; any other
-// mode shows the frame only (SAVE, BACK and the base-name field).
+// (then reads all game data again). Mode 1 edits the materials, mode 4 the blueprints; mode 2
+// saves the quest and character tables, mode 3 the character table; any other mode shows the
+// frame only (SAVE, BACK and the base-name field).
 #pragma once
 
+#include "editor/QuestFiles.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/CheckboxListener.h"
 #include "widgets/EditListener.h"
@@ -97,6 +99,8 @@ private:
 
     // SAVE: the checks, the write through a temporary file, the reload.
     void Save();
+    // The files SAVE writes in this mode, their paths from the base-name field.
+    std::vector<EditorFile> SavedFiles() const;
     // Why the file cannot be written, "" when it can.
     std::string SaveProblem(const std::string& path) const;
     void ReportSaveFailure(const std::string& path, const std::string& reason);
