@@ -170,18 +170,37 @@ void GameApp::Shutdown()
     mSplashWake.notify_all();
 }
 
-GameApp::LoadResult GameApp::LoadGroupStepByStep(const char* group, bool (*bind)(ResourceManager*))
+GameApp::LoadResult GameApp::LoadGroupStepByStep(const char* group,
+                                                 const std::function<bool(ResourceManager*)>& bind,
+                                                 bool countProgress)
 {
     resourceManager->StartLoadResources(group);
     while (resourceManager->LoadNextResource()) {
-        ++mCompletedLoadingThreadTasks;
+        if (countProgress)
+            ++mCompletedLoadingThreadTasks;
         if (mShutdown || mShutdownRequested)
             return LoadResult::Aborted;
-        mLoadingRedrawRequested = true;
+        if (countProgress)
+            mLoadingRedrawRequested = true;
     }
     if (resourceManager->HadError() || !bind(resourceManager))
         return LoadResult::Failed;
     return LoadResult::Loaded;
+}
+
+bool GameApp::LoadGroupInForeground(const char* group, const std::function<bool(ResourceManager*)>& bind)
+{
+    switch (LoadGroupStepByStep(group, bind, false)) {
+    case LoadResult::Loaded:
+        return true;
+    case LoadResult::Aborted:
+        return false;
+    case LoadResult::Failed:
+        break;
+    }
+    ReportResourceError(true);
+    loadFailed = true;
+    return false;
 }
 
 void GameApp::LoadingThreadProc()
@@ -205,7 +224,7 @@ void GameApp::LoadingThreadProc()
                                   {"MenuPopup", &BindMenuPopupResources},
                                   {"Sound", &BindSoundResources}};
     for (const Step& step : kSteps) {
-        LoadResult result = LoadGroupStepByStep(step.group, step.bind);
+        LoadResult result = LoadGroupStepByStep(step.group, step.bind, true);
         if (result == LoadResult::Aborted)
             return;
         if (result == LoadResult::Failed) {

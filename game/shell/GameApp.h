@@ -12,6 +12,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <mutex>
 #include <string>
@@ -76,6 +77,8 @@ public:
 
     // The program's exit status: non-zero after a fatal error that ended the main loop.
     std::atomic<int> exitStatus{0};
+    // Set by a game screen whose resource group failed to load or bind.
+    bool loadFailed = false;
 
     GameApp();
     ~GameApp() override;
@@ -98,6 +101,12 @@ public:
     void RemoveScreen(int id);
 
     void SetSplashDone();
+
+    // Loads a group for a game screen on the calling thread: resource by resource until the
+    // group is done or the program is shutting down, then binds it. A load error or a failed
+    // binding reports the resource error (ending the program) and sets loadFailed. True only
+    // when the group is loaded and bound.
+    bool LoadGroupInForeground(const char* group, const std::function<bool(ResourceManager*)>& bind);
 
     // Music: one looping file (every song unloaded first, the file faded in as song 0), or the
     // timed programme of a country 0-7 on the scheduler (any other number only unloads).
@@ -131,8 +140,9 @@ protected:
 
 private:
     enum class LoadResult { Loaded, Failed, Aborted };
-    // Loads a group one resource at a time, counting progress, then binds it.
-    LoadResult LoadGroupStepByStep(const char* group, bool (*bind)(ResourceManager*));
+    // Loads a group one resource at a time, then binds it; the loading thread counts progress.
+    LoadResult LoadGroupStepByStep(const char* group, const std::function<bool(ResourceManager*)>& bind,
+                                   bool countProgress);
 
     std::mutex mSplashLock;
     std::condition_variable mSplashWake;

@@ -19,15 +19,16 @@ constexpr int32_t TutorialFinished = -999;
 // The company identity chosen on the logo screen.
 struct CompanyLogo {
     int32_t logoIndex = 0;   // logo image 0-7
-    int32_t secondIndex = 0;
-    int32_t fontIndex = 0;
+    int32_t secondIndex = 0; // icon image
+    int32_t fontIndex = 0;   // font choice
     int32_t colorIndex = 0;  // colour choice 0-7
     int32_t red = 255;       // colour of the company text
     int32_t green = 0;
     int32_t blue = 0;
     std::string fontName = "FONT_T14";  // resource name of the chosen font
     std::string companyName = "CompanyName";
-    int32_t layout1 = 0;  // layout values of the company panel
+    // Layout of the company panel: the name's x and y, the icon's x and y.
+    int32_t layout1 = 0;
     int32_t layout2 = 72;
     int32_t layout3 = 11;
     int32_t layout4 = 58;
@@ -59,7 +60,7 @@ struct FactoryState {
     int32_t countryId = 0;
     int32_t productId = -1;  // the product chosen; -1 none
     bool firstFlag = false;  // the factory is the player's
-    bool secondFlag = false;
+    bool secondFlag = false; // the factory is for sale (a reward released it)
 
     bool operator==(const FactoryState&) const = default;
 };
@@ -122,7 +123,8 @@ struct PlayerProfile {
     CompanyLogo logo;
     bool miniGameOpen1 = false;
     bool miniGameOpen2 = false;
-    // Rescues taken on the game-over panel since the program started; never saved.
+    // Rescues taken on the game-over panel (the rescue count) since the program started; never
+    // saved.
     int32_t gameOverCounter = 0;
     std::vector<StockItem> stock;  // sorted by product, rating 1, rating 2
     std::map<int32_t, ItemStatRecord> blueprintStats;

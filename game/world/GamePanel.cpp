@@ -1,0 +1,57 @@
+#include "game/world/GamePanel.h"
+
+#include "game/world/GamePhase.h"
+
+#include <algorithm>
+
+namespace Quor {
+
+GamePanel::GamePanel(GamePhase* owner) : mOwner(owner) {}
+
+GamePanel::~GamePanel()
+{
+    // A control still in the tree leaves its parent as it goes (Widget's destructor).
+    for (Widget* control : mControls)
+        delete control;
+    mControls.clear();
+}
+
+void GamePanel::AddControl(Widget* control)
+{
+    if (control == nullptr || mOwner == nullptr)
+        return;
+    if (std::find(mControls.begin(), mControls.end(), control) == mControls.end())
+        mControls.push_back(control);
+    mOwner->AddWidget(control);
+}
+
+void GamePanel::RemoveControl(Widget* control)
+{
+    if (mOwner != nullptr && control != nullptr)
+        mOwner->RemoveWidget(control);
+}
+
+void GamePanel::RemoveControls()
+{
+    for (Widget* control : mControls)
+        RemoveControl(control);
+}
+
+void GamePanel::DrawDimLayer(Graphics* g)
+{
+    (void)g;
+}
+
+bool GamePanel::IsTravelRunning()
+{
+    return false;
+}
+
+void GamePanel::SetText(const std::string& text, int x, int y)
+{
+    (void)text;
+    (void)x;
+    (void)y;
+}
+
+} // namespace Quor

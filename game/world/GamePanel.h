@@ -1,0 +1,41 @@
+// The base of the panels of the game screen (country screen, places, head-up display, dialogs,
+// popups, mini-game host, tutorial frame). A panel is never a child in the widget tree: the
+// game screen ticks and draws it. Its controls are children of the game screen, added through
+// AddControl, so that the game screen can take them out of the tree the moment the panel closes.
+#pragma once
+
+#include "widgets/Widget.h"
+
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class GamePhase;
+
+class GamePanel : public Widget {
+public:
+    explicit GamePanel(GamePhase* owner = nullptr);
+    // Takes the panel's controls out of the game screen and deletes them.
+    ~GamePanel() override;
+
+    // Makes the control a child of the game screen, on top of its siblings. The panel owns it
+    // from then on, in the tree or out of it.
+    void AddControl(Widget* control);
+    // Takes the control out of the game screen; the panel keeps it.
+    void RemoveControl(Widget* control);
+    // Takes every control out of the game screen (the game screen does so when the panel closes).
+    void RemoveControls();
+
+    // The dimming layer the head-up display lays over the panels below the popups.
+    virtual void DrawDimLayer(Graphics* g);
+    // Whether the world map runs a travel animation.
+    virtual bool IsTravelRunning();
+    // The tooltip note's text at a position.
+    virtual void SetText(const std::string& text, int x, int y);
+
+    GamePhase* mOwner;  // not owned
+    std::vector<Widget*> mControls;  // owned
+};
+
+} // namespace Quor

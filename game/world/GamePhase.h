@@ -1,0 +1,93 @@
+// The main game screen (screen 1): the one widget that hosts a running game. It holds the current
+// profile, the sixteen panel slots, a particle set and an effect list; it ticks the world on every
+// second application update and draws the open panels in a fixed layer order.
+#pragma once
+
+#include "widgets/Widget.h"
+
+#include <string>
+#include <vector>
+
+namespace Quor {
+
+class EffectList;
+class GameApp;
+class GamePanel;
+class ParticleSet;
+struct PlayerProfile;
+
+// The panel slots of the game screen.
+enum PanelId {
+    PANEL_COUNTRY_MAP = 1,
+    PANEL_WORLD_MAP = 2,
+    PANEL_CELLAR = 3,
+    PANEL_SUPPLIER = 4,
+    PANEL_MISSION_HOUSE = 5,
+    PANEL_FACTORY = 6,
+    PANEL_INFO = 7,
+    PANEL_MISSION = 8,
+    PANEL_MISSION_FULL = 9,
+    PANEL_MINI_GAME = 10,
+    PANEL_POTTERY = 11,
+    PANEL_TUTOR = 12,
+    PANEL_GAME_OVER = 13,
+    PANEL_WARNING = 14,
+    PANEL_NOTE = 15,
+    PANEL_YES_NO = 16,
+    PANEL_SLOTS = 17
+};
+
+class GamePhase : public Widget {
+public:
+    // The world's fixed step, seconds.
+    static constexpr double kTickStep = 0.02;
+
+    // Takes the current profile and loads "GameMain"; a group that fails or is cut short by a
+    // shutdown leaves a screen that builds no panel and neither ticks nor draws.
+    explicit GamePhase(GameApp* app);
+    // Deletes every panel (open or closing), the particle set and the effect list, and frees
+    // "GameMain".
+    ~GamePhase() override;
+
+    // Builds the permanent panels and shows the player's country.
+    void AddedToManager(WidgetManager* manager) override;
+    void RemovedFromManager(WidgetManager* manager) override;
+    // Frees the panels closed since the last update, then ticks on even update counts.
+    void Update() override;
+    void Draw(Graphics* g) override;
+    void Tick(double dt) override;
+    // Quest-effect ids (quotient by 10000 of 5) go to the open mission house; others are dropped.
+    void OnNotify(int id) override;
+
+    // Builds the panel of the id into its empty slot, sized to the screen. An occupied slot keeps
+    // its panel and the call is refused with a log line; ids outside 1-16 do nothing.
+    void ShowPanel(int id, int extra);
+    // Closes the panel of the id: clears the slot and takes the panel's controls out of the tree
+    // at once; the panel itself is freed at the next update or with the screen, so a panel may
+    // close itself from its own button handler or tick.
+    void ClosePanel(int id);
+    // Hands the text and position to the tooltip note.
+    void ShowNote(const std::string& text, int x, int y);
+
+    // Whether "GameMain" loaded and bound.
+    bool IsUsable() const { return mUsable; }
+
+    GameApp* mApp;  // not owned
+    GamePanel* mPanels[PANEL_SLOTS] = {};  // owned; index 0 unused
+    PlayerProfile* mProfile;  // not owned
+    ParticleSet* mParticles;  // owned
+    EffectList* mEffects;     // owned
+
+protected:
+    // The panel of an id, or null while that panel is not part of the game.
+    virtual GamePanel* MakePanel(int id, int extra);
+
+private:
+    void StorePanel(int id, GamePanel* panel);
+    void FreeClosedPanels();
+
+    bool mUsable = false;
+    std::vector<GamePanel*> mClosedPanels;  // owned; freed at the next update
+};
+
+} // namespace Quor
