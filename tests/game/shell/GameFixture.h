@@ -12,7 +12,9 @@
 #include "tests/support/TestSupport.h"
 #include "tools/pak/PakFormat.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -105,6 +107,17 @@ inline std::string WriteGameArchive(const std::string& folder, const GameArchive
     std::string path = folder + "/main.pak";
     WriteFile(path, archive);
     return path;
+}
+
+// Writes the files of the fixture archive loose below the folder, a '\' in a name turned into '/'.
+inline void WriteGameFilesLoose(const std::filesystem::path& folder, const std::vector<paktool::PakEntry>& entries)
+{
+    for (const paktool::PakEntry& entry : entries) {
+        std::string path = entry.name;
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::filesystem::create_directories((folder / path).parent_path());
+        WriteFile((folder / path).string(), entry.data);
+    }
 }
 
 // The game as the tests run it: windowed, no single-copy check, its folder a temporary one, popups

@@ -41,12 +41,7 @@ protected:
         mOldDir = std::filesystem::current_path();
         std::vector<paktool::PakEntry> entries = quortest::GameArchiveEntries();
         ChangeFiles(entries);
-        for (const paktool::PakEntry& entry : entries) {
-            std::string path = entry.name;
-            std::replace(path.begin(), path.end(), '\\', '/');
-            std::filesystem::create_directories((mFiles.Path() / path).parent_path());
-            quortest::WriteFile(mFiles.File(path), entry.data);
-        }
+        quortest::WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
         app = std::make_unique<PopupApp>();
         app->mSoundManager = new quortest::MemorySoundManager();

@@ -179,19 +179,17 @@ protected:
     void Start(const quortest::GameArchiveOptions& options = {}, const std::string& brokenName = "")
     {
         mOldDir = std::filesystem::current_path();
-        for (paktool::PakEntry& entry : quortest::GameArchiveEntries(options)) {
-            std::string path = entry.name;
-            std::replace(path.begin(), path.end(), '\\', '/');
-            if (!brokenName.empty() && path == "properties/res_game_main.xml") {
-                std::string body(entry.data.begin(), entry.data.end());
-                const std::string from = "id=\"" + brokenName + "\" path=\"img\\pic.png\"";
-                ASSERT_NE(body.find(from), std::string::npos);
-                body.replace(body.find(from), from.size(), "id=\"" + brokenName + "\" path=\"img\\gone.png\"");
-                entry.data.assign(body.begin(), body.end());
-            }
-            std::filesystem::create_directories((mFiles.Path() / path).parent_path());
-            quortest::WriteFile(mFiles.File(path), entry.data);
+        std::vector<paktool::PakEntry> entries = quortest::GameArchiveEntries(options);
+        for (paktool::PakEntry& entry : entries) {
+            if (brokenName.empty() || entry.name != "properties\\res_game_main.xml")
+                continue;
+            std::string body(entry.data.begin(), entry.data.end());
+            const std::string from = "id=\"" + brokenName + "\" path=\"img\\pic.png\"";
+            ASSERT_NE(body.find(from), std::string::npos);
+            body.replace(body.find(from), from.size(), "id=\"" + brokenName + "\" path=\"img\\gone.png\"");
+            entry.data.assign(body.begin(), body.end());
         }
+        quortest::WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
         app = std::make_unique<WorldApp>();
         app->mSoundManager = new quortest::MemorySoundManager();
@@ -240,6 +238,21 @@ protected:
     {
         phase->mDirty = true;
         app->mWidgetManager->DrawScreen();
+    }
+    // A screen without "GameMain": no panel even when asked for every one, no tick, no drawing.
+    void ExpectInert(StandInPhase* phase)
+    {
+        EXPECT_FALSE(phase->IsUsable());
+        for (int id = 1; id < PANEL_SLOTS; ++id)
+            phase->ShowPanel(id, 0);
+        for (GamePanel* panel : phase->mPanels)
+            EXPECT_EQ(panel, nullptr);
+        phase->mDirty = false;
+        UpdateAt(2);
+        EXPECT_FALSE(phase->mDirty);
+        Redraw(phase);
+        EXPECT_TRUE(record.trace.empty());
+        EXPECT_EQ(mScreen.GetBits()[0], 0u);  // not even the black fill
     }
     void CheckFailedGameMain(const quortest::GameArchiveOptions& options, const std::string& broken,
                              const char* message);
@@ -531,18 +544,10 @@ void GamePhaseTest::CheckFailedGameMain(const quortest::GameArchiveOptions& opti
         ::testing::ExitedWithCode(1), message);
 
     app->mIsInMainLoop = true;
-    StandInPhase* phase = EnterWithStandIns(true);
-    EXPECT_FALSE(phase->IsUsable());
+    StandInPhase* phase = EnterWithStandIns(false);
     EXPECT_TRUE(app->loadFailed);
     EXPECT_EQ(app->exitStatus, 1);
-    for (GamePanel* panel : phase->mPanels)
-        EXPECT_EQ(panel, nullptr);
-    phase->mDirty = false;
-    UpdateAt(2);
-    EXPECT_FALSE(phase->mDirty);
-    Redraw(phase);
-    EXPECT_TRUE(record.trace.empty());
-    EXPECT_EQ(mScreen.GetBits()[0], 0u);  // not even the black fill
+    ExpectInert(phase);
 }
 
 TEST_F(GamePhaseTest, AGameMainImageMissingFromItsListFailsTheBinding)
@@ -559,15 +564,10 @@ TEST_F(GamePhaseTest, AShutdownDuringTheLoadLeavesAnInertScreenWithoutAReport)
 {
     Start();
     app->Shutdown();
-    StandInPhase* phase = EnterWithStandIns(true);
-    EXPECT_FALSE(phase->IsUsable());
+    StandInPhase* phase = EnterWithStandIns(false);
     EXPECT_FALSE(app->loadFailed);
     EXPECT_EQ(app->exitStatus, 0);
-    for (GamePanel* panel : phase->mPanels)
-        EXPECT_EQ(panel, nullptr);
-    UpdateAt(2);
-    Redraw(phase);
-    EXPECT_TRUE(record.trace.empty());
+    ExpectInert(phase);
 }
 
 TEST_F(GamePhaseTest, NoteTextGoesToTheNotePanel)
