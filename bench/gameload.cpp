@@ -3,11 +3,8 @@
 // the loading thread, one resource per step with the progress counted, beside loading the same
 // groups whole on one thread. A third figure is the processor time the loading thread takes
 // while it waits for the splash images (cpu_per_wall: processor seconds per second of waiting).
-#include "BenchScratch.h"
-#include "game/shell/DCapResource.h"
-#include "game/shell/GameApp.h"
+#include "BenchGame.h"
 #include "game/shell/ResourceBinding.h"
-#include "resources/PakInterface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,50 +18,14 @@
 
 namespace {
 
-using Quor::GameApp;
-
-class BenchGame : public GameApp {
-public:
-    explicit BenchGame(const std::string& folder)
-    {
-        mCmdLineParsed = true;
-        mOnlyAllowOneCopyToRun = false;
-        mWindowed = true;
-        mChangeDirTo = folder;
-    }
-    void Popup(const std::string& text) override { mLastPopup = text; }
-    // A failed start is reported by the benchmarks, not by ending the program.
-    void ReportResourceError(bool) override
-    {
-        mLastPopup = resourceManager->GetErrorText();
-        mShutdownRequested = true;
-    }
-    std::string mLastPopup;
-};
+using quorbench::BenchGame;
 
 struct Setup {
     quorbench::ScratchDir mScratch{"quor_bench_gameload_"};
     std::unique_ptr<BenchGame> mGame;
     std::string mError;
 
-    Setup()
-    {
-        const std::filesystem::path pak = quorbench::SampleContentPak(&mError);
-        if (pak.empty())
-            return;
-        for (const char* sub : {"config", "data", "runtime"})
-            std::filesystem::create_directories(mScratch.Path() / sub);
-        setenv("XDG_CONFIG_HOME", (mScratch.Path() / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (mScratch.Path() / "data").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (mScratch.Path() / "runtime").c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        mGame = std::make_unique<BenchGame>(mScratch.Path().string());
-        Quor::GetPakInterface()->AddPakFile(pak.string());
-        mGame->Init();
-        if (!mGame->mInitialized || mGame->mShutdown || mGame->mShutdownRequested)
-            mError = "the game did not start: " + mGame->mLastPopup;
-    }
+    Setup() { mError = quorbench::StartSampleGame(mScratch, mGame); }
 
     void Unload()
     {

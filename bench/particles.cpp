@@ -16,26 +16,16 @@
 #include "game/shell/ParticleSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
+#include "BenchEffects.h"
 
 using namespace Quor;
+using quorbench::Disc;
+using quorbench::FullSystem;
 
 namespace {
 
 constexpr int kW = 1024;
 constexpr int kH = 768;
-
-// A 32 x 32 soft disc.
-std::vector<uint32_t> Disc()
-{
-    std::vector<uint32_t> px(32 * 32);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const double d = std::hypot(x - 15.5, y - 15.5);
-            const uint32_t a = d < 10 ? 255 : d < 16 ? static_cast<uint32_t>((16 - d) / 6 * 255) : 0;
-            px[y * 32 + x] = (a << 24) | 0xFFC060;
-        }
-    return px;
-}
 
 struct Scene {
     QuorAppBase app;
@@ -43,44 +33,6 @@ struct Scene {
     std::vector<uint32_t> backdrop = std::vector<uint32_t>(kW * kH, 0xFF203040);
     Scene() { screen.SetBits(backdrop.data(), kW, kH, true); }
 };
-
-// A system whose 500 particles never die, spread over the screen.
-std::unique_ptr<ParticleSystem> FullSystem(MemoryImage* image)
-{
-    auto ps = std::make_unique<ParticleSystem>("", 0);
-    PsiHeader& h = ps->mHeader;
-    h.mRate = 100000;
-    h.mDuration = -1.0f;
-    h.mLifeMin = h.mLifeMax = 1.0e6f;
-    h.mSpread = 6.28f;
-    h.mSpeedMin = 0.0f;
-    h.mSpeedMax = 0.01f;
-    h.mGravityMax = 0.1f;
-    h.mRadialMin = -0.1f;
-    h.mRadialMax = 0.1f;
-    h.mTangentialMax = 0.1f;
-    h.mSizeStart = 0.8f;
-    h.mSizeEnd = 1.2f;
-    h.mSizeVar = 1.0f;
-    h.mSpinStart = -1.0f;
-    h.mSpinEnd = 1.0f;
-    h.mSpinVar = 1.0f;
-    for (int c = 0; c < 4; ++c) {
-        h.mColorStart[c] = 1.0f;
-        h.mColorEnd[c] = 0.5f;
-    }
-    h.mColorVar = h.mAlphaVar = 1.0f;
-    ParticleSystem::SetRandomState(42);
-    ps->StartAt(512, 384);
-    ps->Step(0.01f);
-    std::mt19937 rng(7);
-    for (int i = 0; i < ps->mLiveCount; ++i) {
-        ps->mParticles[i].mX = static_cast<float>(rng() % (kW - 32) + 16);
-        ps->mParticles[i].mY = static_cast<float>(rng() % (kH - 32) + 16);
-    }
-    ps->mImage.reset(image);
-    return ps;
-}
 
 void BM_ParticleStep500(benchmark::State& state)
 {

@@ -3,6 +3,7 @@
 // blit, solid fill, 2x nearest stretch and a 30-degree bilinear rotation. Each pair reports
 // pixels per second over the same pixel count; compare "quor" with "pixman".
 #include "app/QuorAppBase.h"
+#include "bench/BenchDisplay.h"
 #include "bench/PixmanPixels.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
@@ -18,15 +19,12 @@
 #include <vector>
 
 using namespace Quor;
+using quorbench::TheDisplay;
+using quorbench::Display;
 
 namespace {
 
 constexpr int kW = 1024, kH = 768;
-
-intptr_t Proc(plat::WindowId w, uint32_t m, uint32_t wp, uint32_t lp)
-{
-    return plat::DefWindowProc(w, m, wp, lp);
-}
 
 std::vector<uint32_t> Pixels(int w, int h, bool alpha)
 {
@@ -39,42 +37,6 @@ std::vector<uint32_t> Pixels(int w, int h, bool alpha)
             px[static_cast<size_t>(y) * w + x] = (a << 24) | (r << 16) | (g << 8) | b;
         }
     return px;
-}
-
-// One display per layout, kept for the whole run.
-struct Display {
-    std::unique_ptr<QuorAppBase> app;
-    std::unique_ptr<DDInterface> dd;
-    plat::VideoTestSettings settings;
-    plat::WindowId window = 0;
-
-    explicit Display(bool is16)
-    {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        static bool registered = plat::RegisterWindowClass("SurfaceBench", Proc, 0);
-        (void)registered;
-        app = std::make_unique<QuorAppBase>();
-        app->mWidth = kW;
-        app->mHeight = kH;
-        window = plat::CreateWindow(0, "SurfaceBench", "bench", plat::WS_POPUP | plat::WS_VISIBLE, 0, 0, kW, kH);
-        settings.desktopWidth = 1600;
-        settings.desktopHeight = 1200;
-        settings.refreshSet = true;
-        settings.refreshHz = 60;
-        settings.desktopFormat = plat::kFormatXRGB8888;
-        settings.format16 = plat::kFormatRGB565;
-        plat::SetVideoTestSettings(&settings);
-        dd = std::make_unique<DDInterface>(app.get());
-        app->mFullScreenBits = is16 ? 16 : 32;
-        dd->InitDisplay(reinterpret_cast<void*>(static_cast<uintptr_t>(window)), !is16);
-    }
-};
-
-Display& TheDisplay(bool is16)
-{
-    static Display d16(true);
-    static Display d32(false);
-    return is16 ? d16 : d32;
 }
 
 struct Scene {
