@@ -73,6 +73,14 @@ void DDInterface::SetCursorPos(int theX, int theY)
         mCursorMovedInRedraw = true;
         return;
     }
+    if (mIs3D && !plat::OnVideoThread()) {
+        // Under a 3-D frame only the main thread may touch the screen (the renderer holds
+        // it): the next frame draws the cursor at the newest position.
+        mCursorMovedInRedraw = true;
+        if (mApp != nullptr)
+            mApp->mCustomDrawRequested = true;
+        return;
+    }
     AutoLock aLock(mCritSect);
     if (!mInitialized || mPrimarySurface == nullptr)
         return;
@@ -298,10 +306,13 @@ bool DDInterface::RedrawScreen(const Rect* theDirtyRect)
     aDest.mX += anOrigin.x;
     aDest.mY += anOrigin.y;
 
-    // Wait for drawing still queued on the draw surface.
-    plat::SurfaceDesc aDesc;
-    if (!plat::Failed(mDrawSurface->Lock(aDesc)))
-        mDrawSurface->Unlock();
+    // Wait for drawing still queued on the draw surface. The renderer's frame was closed above
+    // and stays where it was drawn: locking it would read the whole of it back.
+    if (!mIs3D) {
+        plat::SurfaceDesc aDesc;
+        if (!plat::Failed(mDrawSurface->Lock(aDesc)))
+            mDrawSurface->Unlock();
+    }
 
     plat::HResult aResult = plat::DD_OK;
     const char* aLabel = "Redraw Windowed";

@@ -1,8 +1,9 @@
 // The 3-D device on SDL_Renderer: triangles through SDL_RenderGeometry, strips and fans turned
 // into index lists, line strips as lines, the two blend modes, point or linear filtering per
 // texture, and textures uploaded from their CPU copy when they are bound. A device on a surface
-// draws with SDL's software renderer straight into the surface's pixels; a device on a window
-// draws into a target texture of the window's renderer. Only the main thread calls SDL:
+// draws into the surface's target texture on the renderer of its window (without a window, with
+// SDL's software renderer straight into the surface's pixels); a device on a window draws into
+// a target texture of the window's renderer. Only the main thread calls SDL:
 // textures let go of on other threads are destroyed by the next device call on the main thread.
 #include "platform/Render3D.h"
 
@@ -127,8 +128,10 @@ namespace {
 struct Core {
     SDL_Renderer* renderer = nullptr;
     bool ownRenderer = false;
-    SDL_Surface* targetSurface = nullptr; // surface device: the surface's pixels
+    std::shared_ptr<detail::WindowRenderer> windowRenderer; // kept alive while the device draws
+    SDL_Surface* targetSurface = nullptr; // surface device in memory: the surface's pixels
     SDL_Texture* targetTexture = nullptr; // window device: what it draws into
+    Surface* gpuSurface = nullptr;        // surface device on the window's renderer (not counted)
     SDL_Window* window = nullptr;
     std::mutex pendingMutex;
     std::vector<SDL_Texture*> pending; // textures let go of on other threads
@@ -153,6 +156,7 @@ struct Core {
             SDL_DestroyRenderer(renderer);
         if (targetSurface != nullptr)
             SDL_FreeSurface(targetSurface);
+        windowRenderer.reset(); // the textures above went first
     }
 };
 
@@ -338,15 +342,19 @@ public:
     HResult SetViewport(const Viewport3D& v) override
     {
         mCore->DestroyPending();
-        SDL_Rect r{static_cast<int>(v.x), static_cast<int>(v.y), static_cast<int>(v.width), static_cast<int>(v.height)};
-        return SDL_RenderSetClipRect(mCore->renderer, &r) == 0 ? DD_OK : DDERR_INVALIDPARAMS;
+        mClip = SDL_Rect{static_cast<int>(v.x), static_cast<int>(v.y), static_cast<int>(v.width), static_cast<int>(v.height)};
+        mHaveClip = true;
+        if (!SelectTarget())
+            return DDERR_SURFACELOST;
+        return SDL_RenderSetClipRect(mCore->renderer, &mClip) == 0 ? DD_OK : DDERR_INVALIDPARAMS;
     }
 
     HResult Clear(uint32_t color) override
     {
         if (Fault3D(Call3D::Clear))
             return DDERR_SURFACELOST;
-        SelectTarget();
+        if (!SelectTarget())
+            return DDERR_SURFACELOST;
         SDL_SetRenderDrawBlendMode(mCore->renderer, SDL_BLENDMODE_NONE);
         SDL_SetRenderDrawColor(mCore->renderer, (color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF, color >> 24);
         SDL_Rect clip;
@@ -368,8 +376,7 @@ public:
             if (mTarget->IsLost())
                 return DDERR_SURFACELOST;
         }
-        SelectTarget();
-        return DD_OK;
+        return SelectTarget() ? DD_OK : DDERR_SURFACELOST;
     }
 
     HResult BeginScene() override
@@ -379,7 +386,8 @@ public:
         if (mInScene)
             return D3DERR_SCENE_IN_SCENE;
         mCore->DestroyPending();
-        SelectTarget();
+        if (!SelectTarget())
+            return D3DERR_SCENE_BEGIN_FAILED;
         mInScene = true;
         return DD_OK;
     }
@@ -439,6 +447,8 @@ public:
             return DDERR_SURFACELOST;
         if (v == nullptr)
             return DDERR_INVALIDPARAMS;
+        if (!SelectTarget())
+            return DDERR_SURFACELOST;
         SDL_Renderer* r = mCore->renderer;
         const SDL_BlendMode mode = BlendMode();
         if (type == kPrimLineStrip) {
@@ -589,10 +599,23 @@ private:
         return true;
     }
 
-    void SelectTarget()
+    // Makes the renderer draw into this device's target; its clip rectangle goes with it, as
+    // SDL drops it whenever another target was chosen in between. False when the target's
+    // texture is gone.
+    bool SelectTarget()
     {
-        if (mCore->targetTexture != nullptr && SDL_GetRenderTarget(mCore->renderer) != mCore->targetTexture)
-            SDL_SetRenderTarget(mCore->renderer, mCore->targetTexture);
+        SDL_Texture* target = mCore->targetTexture;
+        if (mCore->gpuSurface != nullptr) {
+            target = detail::SurfaceDrawTarget(mCore->gpuSurface);
+            if (target == nullptr)
+                return false;
+        }
+        if (target != nullptr && SDL_GetRenderTarget(mCore->renderer) != target) {
+            SDL_SetRenderTarget(mCore->renderer, target);
+            if (mHaveClip)
+                SDL_RenderSetClipRect(mCore->renderer, &mClip);
+        }
+        return true;
     }
 
     SDL_BlendMode BlendMode() const
@@ -641,6 +664,8 @@ private:
     uint32_t mSrcBlend = kBlendSrcAlpha;
     uint32_t mDestBlend = kBlendInvSrcAlpha;
     bool mLinear = false;
+    SDL_Rect mClip{};
+    bool mHaveClip = false;
     Texture3D* mTexture = nullptr;
     std::vector<SDL_Vertex> mVertices;
     std::vector<int> mIndices;
@@ -679,6 +704,16 @@ HResult Direct3D::CreateDevice(Surface* target, Device3D** out)
     if (target->IsLost())
         return DDERR_SURFACELOST;
     auto core = std::make_shared<Core>();
+    // Where the surface's device has a window, the device draws into a target texture on the
+    // window's renderer, which the main thread then shows; otherwise SDL's software renderer
+    // draws straight into the surface's pixels.
+    if (detail::SurfaceDrawTarget(target) != nullptr) {
+        core->windowRenderer = detail::SurfaceRenderer(target);
+        core->renderer = core->windowRenderer->renderer;
+        core->gpuSurface = target;
+        *out = new SdlDevice3D(std::move(core), target);
+        return DD_OK;
+    }
     core->targetSurface = Render3DAccess::Wrap(target);
     if (core->targetSurface == nullptr)
         return DDERR_INVALIDPIXELFORMAT;
@@ -702,15 +737,10 @@ HResult CreateWindowDevice3D(WindowId window, uint32_t width, uint32_t height, D
         return DDERR_NOHWND;
     auto core = std::make_shared<Core>();
     core->window = win;
-    core->renderer = SDL_GetRenderer(win);
-    if (core->renderer == nullptr) {
-        core->renderer = SDL_CreateRenderer(win, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
-        if (core->renderer == nullptr)
-            core->renderer = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
-        core->ownRenderer = core->renderer != nullptr;
-    }
-    if (core->renderer == nullptr)
+    core->windowRenderer = detail::AcquireWindowRenderer(window);
+    if (!core->windowRenderer)
         return D3DERR_INITFAILED;
+    core->renderer = core->windowRenderer->renderer;
     core->targetTexture = SDL_CreateTexture(core->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                             static_cast<int>(width), static_cast<int>(height));
     if (core->targetTexture == nullptr)

@@ -187,33 +187,23 @@ public:
         if (mTexture)
             SDL_DestroyTexture(mTexture);
         mTexture = nullptr;
-        if (mRenderer && mOwnRenderer)
-            SDL_DestroyRenderer(mRenderer);
+        mHold.reset();
         mRenderer = nullptr;
         mWindow = nullptr;
     }
 
-    // Shows the dirty part of the pixels; false when the window is gone.
-    bool Show(WindowId window, const uint8_t* pixels, int32_t pitch, int32_t w, int32_t h, const PixelFormat& f,
-              const VRect& dirty, bool fullScreen)
+    // The renderer of the window, made or taken over when the window changed; false when the
+    // window is gone. mRenderer stays null when no renderer can be made.
+    bool Attach(WindowId window)
     {
         SDL_Window* win = SDL_GetWindowFromID(window);
         if (!win)
             return false;
-        uint32_t sdlFormat = SDL_MasksToPixelFormatEnum(static_cast<int>(f.bitCount), f.redMask, f.greenMask, f.blueMask, 0);
-        if (f.bitCount == 32)
-            sdlFormat = SDL_MasksToPixelFormatEnum(32, f.redMask, f.greenMask, f.blueMask, 0);
-        if (sdlFormat == SDL_PIXELFORMAT_UNKNOWN)
-            return true; // nothing this layer can show, but nothing is lost either
         if (win != mWindow) {
             Drop();
             mWindow = win;
-            mRenderer = SDL_GetRenderer(win);
-            mOwnRenderer = mRenderer == nullptr;
-            if (!mRenderer)
-                mRenderer = SDL_CreateRenderer(win, -1, 0);
-            if (!mRenderer)
-                mRenderer = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+            mHold = detail::AcquireWindowRenderer(window);
+            mRenderer = mHold ? mHold->renderer : nullptr;
             if (!mRenderer) {
                 mWindow = nullptr;
                 return true;
@@ -222,6 +212,52 @@ public:
             mSoftware = SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
             mShown = false;
         }
+        return true;
+    }
+
+    void SetLogicalSize(int32_t w, int32_t h, bool fullScreen)
+    {
+        if (fullScreen != mFullScreen || mLogicalW != w || mLogicalH != h) {
+            mShown = false;
+            SDL_RenderSetLogicalSize(mRenderer, fullScreen ? w : 0, fullScreen ? h : 0);
+            mFullScreen = fullScreen;
+            mLogicalW = w;
+            mLogicalH = h;
+        }
+    }
+
+    // Shows a target texture holding the whole picture; false when the window is gone.
+    bool ShowTexture(WindowId window, SDL_Texture* texture, int32_t w, int32_t h, bool fullScreen)
+    {
+        if (!Attach(window))
+            return false;
+        if (!mRenderer)
+            return true;
+        SDL_SetRenderTarget(mRenderer, nullptr);
+        SetLogicalSize(w, h, fullScreen);
+        SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255);
+        SDL_RenderClear(mRenderer);
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+        SDL_RenderCopy(mRenderer, texture, nullptr, nullptr);
+        SDL_RenderPresent(mRenderer);
+        mShown = false; // the streaming texture no longer shows what the window does
+        return true;
+    }
+
+    // Shows the dirty part of the pixels; false when the window is gone.
+    bool Show(WindowId window, const uint8_t* pixels, int32_t pitch, int32_t w, int32_t h, const PixelFormat& f,
+              const VRect& dirty, bool fullScreen)
+    {
+        if (!Attach(window))
+            return false;
+        uint32_t sdlFormat = SDL_MasksToPixelFormatEnum(static_cast<int>(f.bitCount), f.redMask, f.greenMask, f.blueMask, 0);
+        if (f.bitCount == 32)
+            sdlFormat = SDL_MasksToPixelFormatEnum(32, f.redMask, f.greenMask, f.blueMask, 0);
+        if (sdlFormat == SDL_PIXELFORMAT_UNKNOWN)
+            return true; // nothing this layer can show, but nothing is lost either
+        if (!mRenderer)
+            return true;
+        SDL_SetRenderTarget(mRenderer, nullptr);
         VRect full{0, 0, w, h};
         VRect up = dirty;
         if (!mTexture || mTexW != w || mTexH != h || mTexFormat != sdlFormat) {
@@ -235,13 +271,7 @@ public:
             if (!mTexture)
                 return true;
         }
-        if (fullScreen != mFullScreen || mLogicalW != w || mLogicalH != h) {
-            mShown = false;
-            SDL_RenderSetLogicalSize(mRenderer, fullScreen ? w : 0, fullScreen ? h : 0);
-            mFullScreen = fullScreen;
-            mLogicalW = w;
-            mLogicalH = h;
-        }
+        SetLogicalSize(w, h, fullScreen);
         up = Intersect(up, full);
         if (!Empty(up)) {
             SDL_Rect r{up.left, up.top, up.Width(), up.Height()};
@@ -270,8 +300,8 @@ public:
 
 private:
     SDL_Window* mWindow = nullptr;
+    std::shared_ptr<detail::WindowRenderer> mHold;
     SDL_Renderer* mRenderer = nullptr;
-    bool mOwnRenderer = false;
     SDL_Texture* mTexture = nullptr;
     int32_t mTexW = 0;
     int32_t mTexH = 0;
@@ -284,9 +314,249 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
+// Window renderers and target textures
+
+namespace detail {
+
+void WindowRenderer::DestroyPending()
+{
+    std::vector<SDL_Texture*> list;
+    {
+        std::lock_guard lock(pendingMutex);
+        list.swap(pending);
+    }
+    for (SDL_Texture* t : list)
+        SDL_DestroyTexture(t);
+}
+
+WindowRenderer::~WindowRenderer()
+{
+    DestroyPending();
+    if (renderer != nullptr && own)
+        SDL_DestroyRenderer(renderer);
+}
+
+std::shared_ptr<WindowRenderer> AcquireWindowRenderer(WindowId window)
+{
+    static std::vector<std::weak_ptr<WindowRenderer>> known; // main thread only
+    SDL_Window* win = SDL_GetWindowFromID(window);
+    if (win == nullptr || !OnMainThread())
+        return nullptr;
+    std::erase_if(known, [](const std::weak_ptr<WindowRenderer>& w) { return w.expired(); });
+    for (const auto& w : known) {
+        auto held = w.lock();
+        if (held && held->window == win)
+            return held;
+    }
+    auto hold = std::make_shared<WindowRenderer>();
+    hold->window = win;
+    hold->renderer = SDL_GetRenderer(win);
+    if (hold->renderer == nullptr) {
+        // Lines drawn as lines, as SDL's renderer on a memory surface draws them.
+        SDL_SetHintWithPriority(SDL_HINT_RENDER_LINE_METHOD, "2", SDL_HINT_DEFAULT);
+        hold->renderer = SDL_CreateRenderer(win, -1, 0);
+        if (hold->renderer == nullptr)
+            hold->renderer = SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE);
+        hold->own = hold->renderer != nullptr;
+    }
+    if (hold->renderer == nullptr)
+        return nullptr;
+    known.push_back(hold);
+    return hold;
+}
+
+} // namespace detail
+
+namespace {
+
+std::atomic<uint64_t> gPixelsRead{0};
+std::atomic<uint64_t> gPixelsUploaded{0};
+std::atomic<uint64_t> gWholeReads{0};
+
+// The SDL layout of a memory pixel format (unknown when SDL has none).
+uint32_t SdlFormatOf(const PixelFormat& f)
+{
+    return SDL_MasksToPixelFormatEnum(static_cast<int>(f.bitCount), f.redMask, f.greenMask, f.blueMask, 0);
+}
+
+// Target textures are 32-bit without alpha whatever the memory layout: what every renderer
+// can draw into.
+constexpr uint32_t kTargetFormat = SDL_PIXELFORMAT_RGB888;
+
+} // namespace
+
+bool OnVideoThread()
+{
+    return detail::OnMainThread();
+}
+
+GpuTransfers GetGpuTransfers()
+{
+    return GpuTransfers{gPixelsRead.load(), gPixelsUploaded.load(), gWholeReads.load()};
+}
+
+// The texture side of a surface. At least one side is current: the memory pixels (memCurrent)
+// or the texture (gpuCurrent); while the texture is not, the memory is uploaded whole before
+// the renderer uses it again.
+struct SurfaceGpu {
+    std::shared_ptr<detail::WindowRenderer> hold;
+    SDL_Texture* texture = nullptr;
+    bool memCurrent = true;
+    bool gpuCurrent = false;
+};
+
+struct SurfaceGpuAccess {
+    static SDL_Renderer* Renderer(const Surface* s) { return s->mGpu->hold->renderer; }
+    static std::shared_ptr<detail::WindowRenderer> Hold(const Surface* s) { return s->mGpu ? s->mGpu->hold : nullptr; }
+
+    static void Target(SDL_Renderer* r, SDL_Texture* t)
+    {
+        if (SDL_GetRenderTarget(r) != t)
+            SDL_SetRenderTarget(r, t);
+    }
+
+    // Reads a rectangle of the texture into the memory pixels (which are then current there).
+    static bool ReadRect(Surface* s, const VRect& rect)
+    {
+        if (Empty(rect))
+            return true;
+        SDL_Renderer* r = Renderer(s);
+        Target(r, s->mGpu->texture);
+        const SDL_Rect rr{rect.left, rect.top, rect.Width(), rect.Height()};
+        uint8_t* at = s->mPixels.data() + static_cast<ptrdiff_t>(rect.top) * s->mPitch +
+                      static_cast<ptrdiff_t>(rect.left) * s->mFormat.BytesPerPixel();
+        const bool ok = SDL_RenderReadPixels(r, &rr, SdlFormatOf(s->mFormat), at, s->mPitch) == 0;
+        gPixelsRead += static_cast<uint64_t>(rr.w) * static_cast<uint64_t>(rr.h);
+        if (rect.left == 0 && rect.top == 0 && rect.right == static_cast<int32_t>(s->mWidth) &&
+            rect.bottom == static_cast<int32_t>(s->mHeight))
+            ++gWholeReads;
+        return ok;
+    }
+
+    // Uploads a rectangle of the memory pixels into the texture.
+    static bool UploadRect(Surface* s, const VRect& rect)
+    {
+        if (Empty(rect))
+            return true;
+        SDL_Renderer* r = Renderer(s);
+        SDL_RenderFlush(r); // drawing queued for the texture goes first
+        const SDL_Rect rr{rect.left, rect.top, rect.Width(), rect.Height()};
+        const uint8_t* at = s->mPixels.data() + static_cast<ptrdiff_t>(rect.top) * s->mPitch +
+                            static_cast<ptrdiff_t>(rect.left) * s->mFormat.BytesPerPixel();
+        const uint32_t format = SdlFormatOf(s->mFormat);
+        bool ok = false;
+        if (format == kTargetFormat) {
+            ok = SDL_UpdateTexture(s->mGpu->texture, &rr, at, s->mPitch) == 0;
+        } else {
+            std::vector<uint32_t> converted(static_cast<size_t>(rr.w) * static_cast<size_t>(rr.h));
+            ok = SDL_ConvertPixels(rr.w, rr.h, format, at, s->mPitch, kTargetFormat, converted.data(), rr.w * 4) == 0 &&
+                 SDL_UpdateTexture(s->mGpu->texture, &rr, converted.data(), rr.w * 4) == 0;
+        }
+        gPixelsUploaded += static_cast<uint64_t>(rr.w) * static_cast<uint64_t>(rr.h);
+        return ok;
+    }
+
+    static VRect Whole(const Surface* s)
+    {
+        return VRect{0, 0, static_cast<int32_t>(s->mWidth), static_cast<int32_t>(s->mHeight)};
+    }
+
+    // The texture with the current pixels, made when needed; null when it cannot be.
+    static SDL_Texture* CurrentTexture(Surface* s)
+    {
+        if (!detail::OnMainThread())
+            return nullptr;
+        if (s->mGpu == nullptr) {
+            WindowId window = s->mClipper && s->mClipper->Window() ? s->mClipper->Window() : s->mDevice->mWindow;
+            if (window == 0 || SdlFormatOf(s->mFormat) == SDL_PIXELFORMAT_UNKNOWN)
+                return nullptr;
+            auto hold = detail::AcquireWindowRenderer(window);
+            if (!hold)
+                return nullptr;
+            SDL_Texture* t = SDL_CreateTexture(hold->renderer, kTargetFormat, SDL_TEXTUREACCESS_TARGET,
+                                               static_cast<int>(s->mWidth), static_cast<int>(s->mHeight));
+            if (t == nullptr)
+                return nullptr;
+            SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+            s->mGpu = new SurfaceGpu{std::move(hold), t, true, false};
+        }
+        SurfaceGpu* g = s->mGpu;
+        if (!g->gpuCurrent) {
+            if (!UploadRect(s, Whole(s)))
+                return nullptr;
+            g->gpuCurrent = true;
+        }
+        return g->texture;
+    }
+
+    // The texture as something the renderer is about to draw into.
+    static SDL_Texture* DrawTarget(Surface* s)
+    {
+        SDL_Texture* t = CurrentTexture(s);
+        if (t != nullptr)
+            s->mGpu->memCurrent = false;
+        return t;
+    }
+
+    static void Free(Surface* s)
+    {
+        SurfaceGpu* g = s->mGpu;
+        if (g == nullptr)
+            return;
+        s->mGpu = nullptr;
+        if (detail::OnMainThread()) {
+            SDL_DestroyTexture(g->texture);
+        } else {
+            std::lock_guard lock(g->hold->pendingMutex);
+            g->hold->pending.push_back(g->texture);
+        }
+        delete g;
+    }
+
+    // The copy of a blit between two surfaces on the renderer: src's rectangle s drawn at d in
+    // this one's, cut to clipped. False when it cannot go this way.
+    static bool CopyOnRenderer(Surface* dst, Surface* src, const VRect& s, const VRect& d, const VRect& clipped)
+    {
+        SDL_Texture* from = CurrentTexture(src);
+        if (from == nullptr)
+            return false;
+        SDL_Texture* to = DrawTarget(dst);
+        if (to == nullptr || dst->mGpu->hold != src->mGpu->hold)
+            return false;
+        SDL_Renderer* r = Renderer(dst);
+        const int64_t sw = s.Width(), sh = s.Height(), dw = d.Width(), dh = d.Height();
+        const SDL_Rect sr{static_cast<int>(s.left + (clipped.left - d.left) * sw / dw),
+                          static_cast<int>(s.top + (clipped.top - d.top) * sh / dh),
+                          static_cast<int>(clipped.Width() * sw / dw), static_cast<int>(clipped.Height() * sh / dh)};
+        const SDL_Rect dr{clipped.left, clipped.top, clipped.Width(), clipped.Height()};
+        Target(r, to);
+        SDL_SetTextureBlendMode(from, SDL_BLENDMODE_NONE);
+        SDL_SetTextureScaleMode(from, SDL_ScaleModeNearest);
+        return SDL_RenderCopy(r, from, &sr, &dr) == 0;
+    }
+};
+
+namespace detail {
+
+SDL_Texture* SurfaceDrawTarget(Surface* surface)
+{
+    return surface != nullptr ? SurfaceGpuAccess::DrawTarget(surface) : nullptr;
+}
+
+std::shared_ptr<WindowRenderer> SurfaceRenderer(Surface* surface)
+{
+    return surface != nullptr ? SurfaceGpuAccess::Hold(surface) : nullptr;
+}
+
+} // namespace detail
+
+// ---------------------------------------------------------------------------------------------
 // Surfaces
 
-Surface::~Surface() = default;
+Surface::~Surface()
+{
+    SurfaceGpuAccess::Free(this);
+}
 
 uint32_t Surface::AddRef()
 {
@@ -342,6 +612,17 @@ HResult Surface::Lock(SurfaceDesc& desc)
         return DDERR_SURFACEBUSY;
     if ((mCaps & kCapsPrimary) && !mDevice->IsFullScreen())
         return DDERR_CANTLOCKSURFACE;
+    if (mGpu != nullptr) {
+        // The whole target read back: what was drawn, for whoever asked for all of it.
+        if (!detail::OnMainThread())
+            return DDERR_WASSTILLDRAWING;
+        if (!mGpu->memCurrent) {
+            if (!SurfaceGpuAccess::ReadRect(this, SurfaceGpuAccess::Whole(this)))
+                return DDERR_SURFACELOST;
+            mGpu->memCurrent = true;
+        }
+        mGpu->gpuCurrent = false; // what the lock writes goes up before the next draw
+    }
     mLocked = true;
     desc.flags = kDescCaps | kDescWidth | kDescHeight | kDescPixelFormat | kDescPitch;
     desc.width = mWidth;
@@ -432,6 +713,7 @@ HResult Surface::Flip()
     if (mLocked || mBack->mLocked)
         return DDERR_SURFACEBUSY;
     std::swap(mPixels, mBack->mPixels);
+    std::swap(mGpu, mBack->mGpu);
     mDevice->PrimaryChanged(this, VRect{0, 0, static_cast<int32_t>(mWidth), static_cast<int32_t>(mHeight)});
     return DD_OK;
 }
@@ -496,6 +778,25 @@ HResult Surface::Blt(const VRect* dstRect, Surface* src, const VRect* srcRect, u
         return DDERR_INVALIDRECT;
     }
 
+    const bool srcOnRenderer = src->mGpu != nullptr && !src->mGpu->memCurrent;
+    if (srcOnRenderer || mGpu != nullptr) {
+        if (!detail::OnMainThread())
+            return DDERR_WASSTILLDRAWING;
+        // Between target textures (or from one into a surface a renderer may draw into) the
+        // pixels stay on the renderer.
+        if (srcOnRenderer && !keyed && src != this && (mGpu != nullptr || (mCaps & (kCaps3DDevice | kCapsPrimary)) != 0) &&
+            SurfaceGpuAccess::CopyOnRenderer(this, src, s, d, clipped)) {
+            if (mCaps & kCapsPrimary)
+                mDevice->PrimaryChanged(this, clipped);
+            return DD_OK;
+        }
+        // Otherwise just the rectangles go through memory: the source's, and the destination's
+        // when a colour key leaves some of its pixels as they are.
+        if (srcOnRenderer && !SurfaceGpuAccess::ReadRect(src, s))
+            return DDERR_SURFACELOST;
+        if (mGpu != nullptr && !mGpu->memCurrent && keyed && !SurfaceGpuAccess::ReadRect(this, clipped))
+            return DDERR_SURFACELOST;
+    }
     const uint32_t bpp = mFormat.BytesPerPixel();
     const int32_t sw = s.Width(), sh = s.Height(), dw = d.Width(), dh = d.Height();
     // A blit within one surface reads from a copy of the source rows.
@@ -529,6 +830,8 @@ HResult Surface::Blt(const VRect* dstRect, Surface* src, const VRect* srcRect, u
             std::memcpy(drow + static_cast<size_t>(x) * bpp, sp, bpp);
         }
     }
+    if (mGpu != nullptr && mGpu->gpuCurrent && !SurfaceGpuAccess::UploadRect(this, clipped))
+        return DDERR_SURFACELOST;
     if (mCaps & kCapsPrimary)
         mDevice->PrimaryChanged(this, clipped);
     return DD_OK;
@@ -883,6 +1186,20 @@ void VideoDevice::Present(Surface* primary)
     }
     if (!mPresenter)
         mPresenter = std::make_unique<Presenter>();
+    if (primary->mGpu != nullptr) {
+        // The picture is in the primary's target texture (its memory is brought up first when
+        // it was written last).
+        SDL_Texture* t = SurfaceGpuAccess::CurrentTexture(primary);
+        if (t != nullptr && !mPresenter->ShowTexture(window, t, static_cast<int32_t>(primary->mWidth),
+                                                     static_cast<int32_t>(primary->mHeight), mFullScreen)) {
+            for (Surface* s : mSurfaces)
+                s->mLost = true;
+        }
+        mDirty = VRect{};
+        mPending = false;
+        ++mPresents;
+        return;
+    }
     if (!mPresenter->Show(window, primary->mPixels.data(), primary->mPitch, static_cast<int32_t>(primary->mWidth),
                           static_cast<int32_t>(primary->mHeight), primary->mFormat, mDirty, mFullScreen)) {
         // The window went away under us: the surfaces are lost.

@@ -96,6 +96,19 @@ class VideoDevice;
 class Clipper;
 class Direct3D;
 struct RenderBinding; // a 3-D device drawing into a surface (Render3D.cpp)
+struct SurfaceGpu;    // a surface's pixels in a target texture of the window's renderer (Video.cpp)
+
+// True on the thread that talks to the window system (the only one that may use a renderer).
+bool OnVideoThread();
+
+// What moved between memory and target textures (for tests): pixels read back and uploaded,
+// and how many read-backs took a whole surface.
+struct GpuTransfers {
+    uint64_t pixelsRead = 0;
+    uint64_t pixelsUploaded = 0;
+    uint64_t wholeReads = 0;
+};
+GpuTransfers GetGpuTransfers();
 
 // What identifies the display adapter.
 struct DeviceIdentifier {
@@ -111,7 +124,9 @@ public:
     uint32_t Release();
 
     HResult GetDesc(SurfaceDesc& desc) const;
-    // Locks the whole surface; desc receives size, pitch, pixel pointer and format.
+    // Locks the whole surface; desc receives size, pitch, pixel pointer and format. A surface
+    // whose pixels live in a target texture is read back first (on the main thread only;
+    // elsewhere DDERR_WASSTILLDRAWING).
     HResult Lock(SurfaceDesc& desc);
     HResult Unlock();
     // Source colour key: pixels whose value lies in [low, high] are skipped by keyed blits.
@@ -120,7 +135,9 @@ public:
     // Copies src (or its srcRect) to dst (or dstRect), stretching by nearest pixel when the
     // sizes differ. Both surfaces must have the same format; a rectangle that is empty or not
     // wholly inside its surface fails with DDERR_INVALIDRECT, except that a destination on a
-    // primary with a clipper is clipped to the clipper's window.
+    // primary with a clipper is clipped to the clipper's window. Between two surfaces in target
+    // textures the copy stays on the renderer; a blit from or into one otherwise goes through
+    // a memory copy of just its rectangle (main thread only; elsewhere DDERR_WASSTILLDRAWING).
     HResult Blt(const VRect* dstRect, Surface* src, const VRect* srcRect, uint32_t flags);
     // The back buffer of a flipping primary (one more reference).
     HResult GetAttachedSurface(Surface** out);
@@ -134,6 +151,7 @@ private:
     friend class VideoDevice;
     friend struct VideoAccess;
     friend struct Render3DAccess;
+    friend struct SurfaceGpuAccess;
     Surface() = default;
     ~Surface();
     void RefreshOrigin();
@@ -157,6 +175,7 @@ private:
     Surface* mBack = nullptr; // flipping primary: its back buffer
     Surface* mFront = nullptr; // back buffer: its primary (not counted)
     RenderBinding* mRender = nullptr; // the 3-D device drawing into it, or null
+    SurfaceGpu* mGpu = nullptr;       // its target texture once a renderer draws into it
     // Primary only: where its visible pixels lie in its own coordinates.
     int32_t mOriginX = 0;
     int32_t mOriginY = 0;
@@ -255,6 +274,7 @@ private:
     std::atomic<bool> mPending{false};
     std::atomic<uint64_t> mPresents{0};
     std::unique_ptr<Presenter> mPresenter;
+    friend struct SurfaceGpuAccess;
 };
 
 } // namespace plat

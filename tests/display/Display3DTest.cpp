@@ -364,8 +364,9 @@ TEST_F(Display3D, ScreenshotAndImageDumpReadWhatTheRendererMade)
     SetAppDataFolder(oldFolder);
 }
 
-// The cursor thread moves the cursor over a 3-D frame with surface blits alone: every kind of
-// device call is set to fail at its next use, and none is used up.
+// The cursor thread leaves the cursor over a 3-D frame to the next frame: every kind of device
+// call is set to fail at its next use, none is used up, and the frame it asked for draws the
+// cursor where the thread saw the mouse last.
 TEST_F(Display3D, TheCursorThreadNeverCallsTheRenderer)
 {
     ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
@@ -383,10 +384,76 @@ TEST_F(Display3D, TheCursorThreadNeverCallsTheRenderer)
         for (int i = 0; i < 40; i++)
             mDisplay->SetCursorPos(20 + i * 3, 30 + i);
     }).join();
+    const plat::GpuTransfers moved = plat::GetGpuTransfers();
     for (int k = 0; k < static_cast<int>(plat::Call3D::kCount); k++)
         EXPECT_TRUE(plat::Fault3D(static_cast<plat::Call3D>(k))) << "call kind " << k << " was made";
-    EXPECT_TRUE(mDisplay->mHasOldCursorArea); // drawn on the primary, where the thread moved it
+    EXPECT_TRUE(mApp->mCustomDrawRequested);
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+    EXPECT_TRUE(mDisplay->mHasOldCursorArea); // drawn on the primary, where the thread saw it last
     EXPECT_EQ(mDisplay->mCursorDrawnX, 20 + 39 * 3);
+    EXPECT_EQ(plat::GetGpuTransfers().wholeReads, moved.wholeReads);
+    mDisplay->SetCursorImage(nullptr);
+}
+
+// The frame stays on the renderer: a colour-keyed blit into it and the cursor cross to memory
+// as copies of their own areas, never the whole target, and the window shows all three.
+TEST_F(Display3D, KeyedBlitsAndTheCursorGoThroughCopiesOfTheirAreas)
+{
+    ASSERT_EQ(Init(true), DDInterface::RESULT_OK);
+    mApp->mDrawSoftwareCursor = true;
+    MemoryImage cursor(mApp.get());
+    std::vector<uint32_t> cursorBits(4 * 4, 0xFFFF00FF);
+    cursor.SetBits(cursorBits.data(), 4, 4);
+    mDisplay->SetCursorImage(&cursor);
+    mDisplay->mCursorX = 50;
+    mDisplay->mCursorY = 40;
+    DDImage keyed(mDisplay.get());
+    std::vector<uint32_t> keyedBits(10 * 10);
+    for (int i = 0; i < 100; i++)
+        keyedBits[i] = i % 10 < 5 ? 0x00000000u : 0xFF00FF00u; // left half transparent
+    keyed.SetBits(keyedBits.data(), 10, 10);
+    ASSERT_NE(keyed.GetSurface(), nullptr);
+
+    DDImage* screen = mDisplay->GetScreenImage();
+    screen->FillRect(Rect(0, 0, 160, 120), Color(0, 0, 200), 0);
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr)); // the first frame gives the window its target
+    const plat::GpuTransfers before = plat::GetGpuTransfers();
+    screen->Blt(&keyed, 100, 60, Rect(0, 0, 10, 10), Color::White, 0);
+    ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
+    const plat::GpuTransfers after = plat::GetGpuTransfers();
+    EXPECT_EQ(after.wholeReads, before.wholeReads);
+    EXPECT_EQ(after.pixelsRead - before.pixelsRead, 10u * 10 + 64 * 64);
+    EXPECT_LE(after.pixelsUploaded - before.pixelsUploaded, 10u * 10 + 2 * 64 * 64);
+
+    // What the window shows, read back from the primary's target.
+    plat::WinPoint o{};
+    plat::ClientToScreen(mWindow, o);
+    plat::SurfaceDesc desc;
+    desc.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
+    desc.width = 160;
+    desc.height = 120;
+    desc.caps = plat::kCapsOffscreen;
+    plat::Surface* copy = nullptr;
+    ASSERT_EQ(mDisplay->mDD->CreateSurface(desc, &copy), plat::DD_OK);
+    plat::VRect src{o.x, o.y, o.x + 160, o.y + 120};
+    ASSERT_EQ(copy->Blt(nullptr, mDisplay->mPrimarySurface, &src, 0), plat::DD_OK);
+    plat::SurfaceDesc d;
+    ASSERT_EQ(copy->Lock(d), plat::DD_OK);
+    auto shown = [&](int x, int y) {
+        uint32_t v = 0;
+        std::memcpy(&v, static_cast<uint8_t*>(d.pixels) + y * d.pitch + x * 4, 4);
+        return v & 0xFFFFFF;
+    };
+    EXPECT_EQ(shown(102, 65), 0x0000C8u); // through the key
+    EXPECT_EQ(shown(107, 65), 0x00FF00u);
+    EXPECT_EQ(shown(50, 40), 0xFF00FFu);
+    copy->Unlock();
+    copy->Release();
+    // The whole target read back on purpose: the frame without the cursor.
+    const std::vector<uint32_t> drawn = DrawPixels();
+    EXPECT_EQ(drawn[40 * 160 + 50], 0x0000C8u);
+    EXPECT_EQ(drawn[65 * 160 + 107], 0x00FF00u);
+    EXPECT_EQ(plat::GetGpuTransfers().wholeReads, after.wholeReads + 2);
     mDisplay->SetCursorImage(nullptr);
 }
 
