@@ -249,6 +249,36 @@ protected:
         return out;
     }
 
+    // What the window shows, as 0xRRGGBB words read back from the primary.
+    std::vector<uint32_t> ShownPixels()
+    {
+        plat::WinPoint o{};
+        plat::ClientToScreen(mWindow, o);
+        plat::SurfaceDesc desc;
+        desc.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
+        desc.width = 160;
+        desc.height = 120;
+        desc.caps = plat::kCapsOffscreen;
+        plat::Surface* copy = nullptr;
+        std::vector<uint32_t> out(160 * 120);
+        EXPECT_EQ(mDisplay->mDD->CreateSurface(desc, &copy), plat::DD_OK);
+        if (copy == nullptr)
+            return out;
+        plat::VRect src{o.x, o.y, o.x + 160, o.y + 120};
+        plat::SurfaceDesc d;
+        if (copy->Blt(nullptr, mDisplay->mPrimarySurface, &src, 0) == plat::DD_OK && copy->Lock(d) == plat::DD_OK) {
+            for (uint32_t y = 0; y < 120; y++)
+                std::memcpy(&out[y * 160], static_cast<uint8_t*>(d.pixels) + y * d.pitch, 160 * 4);
+            copy->Unlock();
+        } else {
+            ADD_FAILURE() << "the window's picture could not be read";
+        }
+        copy->Release();
+        for (uint32_t& p : out)
+            p &= 0xFFFFFF;
+        return out;
+    }
+
     plat::WindowId mWindow = 0;
     std::unique_ptr<DDInterface> mDisplay;
 };
@@ -426,29 +456,10 @@ TEST_F(Display3D, KeyedBlitsAndTheCursorGoThroughCopiesOfTheirAreas)
     EXPECT_LE(after.pixelsUploaded - before.pixelsUploaded, 10u * 10 + 2 * 64 * 64);
 
     // What the window shows, read back from the primary's target.
-    plat::WinPoint o{};
-    plat::ClientToScreen(mWindow, o);
-    plat::SurfaceDesc desc;
-    desc.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
-    desc.width = 160;
-    desc.height = 120;
-    desc.caps = plat::kCapsOffscreen;
-    plat::Surface* copy = nullptr;
-    ASSERT_EQ(mDisplay->mDD->CreateSurface(desc, &copy), plat::DD_OK);
-    plat::VRect src{o.x, o.y, o.x + 160, o.y + 120};
-    ASSERT_EQ(copy->Blt(nullptr, mDisplay->mPrimarySurface, &src, 0), plat::DD_OK);
-    plat::SurfaceDesc d;
-    ASSERT_EQ(copy->Lock(d), plat::DD_OK);
-    auto shown = [&](int x, int y) {
-        uint32_t v = 0;
-        std::memcpy(&v, static_cast<uint8_t*>(d.pixels) + y * d.pitch + x * 4, 4);
-        return v & 0xFFFFFF;
-    };
-    EXPECT_EQ(shown(102, 65), 0x0000C8u); // through the key
-    EXPECT_EQ(shown(107, 65), 0x00FF00u);
-    EXPECT_EQ(shown(50, 40), 0xFF00FFu);
-    copy->Unlock();
-    copy->Release();
+    const std::vector<uint32_t> shown = ShownPixels();
+    EXPECT_EQ(shown[65 * 160 + 102], 0x0000C8u); // through the key
+    EXPECT_EQ(shown[65 * 160 + 107], 0x00FF00u);
+    EXPECT_EQ(shown[40 * 160 + 50], 0xFF00FFu);
     // The whole target read back on purpose: the frame without the cursor.
     const std::vector<uint32_t> drawn = DrawPixels();
     EXPECT_EQ(drawn[40 * 160 + 50], 0x0000C8u);
@@ -517,24 +528,7 @@ TEST_F(Display3D, TheCursorIsDrawnOverTheThreeDFrameAndTakenOffAgain)
     mDisplay->GetScreenImage()->FillRect(Rect(0, 0, 160, 120), Color(0, 0, 200), 0);
     ASSERT_TRUE(mDisplay->RedrawScreen(nullptr));
     // The window's picture shows the cursor; the draw surface holds none after the frame.
-    plat::WinPoint o{};
-    plat::ClientToScreen(mWindow, o);
-    plat::SurfaceDesc desc;
-    desc.flags = plat::kDescCaps | plat::kDescWidth | plat::kDescHeight;
-    desc.width = 160;
-    desc.height = 120;
-    desc.caps = plat::kCapsOffscreen;
-    plat::Surface* copy = nullptr;
-    ASSERT_EQ(mDisplay->mDD->CreateSurface(desc, &copy), plat::DD_OK);
-    plat::VRect src{o.x, o.y, o.x + 160, o.y + 120};
-    EXPECT_EQ(copy->Blt(nullptr, mDisplay->mPrimarySurface, &src, 0), plat::DD_OK);
-    plat::SurfaceDesc d;
-    ASSERT_EQ(copy->Lock(d), plat::DD_OK);
-    uint32_t shown = 0;
-    std::memcpy(&shown, static_cast<uint8_t*>(d.pixels) + 40 * d.pitch + 50 * 4, 4);
-    copy->Unlock();
-    copy->Release();
-    EXPECT_EQ(shown & 0xFFFFFF, 0xFF00FFu);
+    EXPECT_EQ(ShownPixels()[40 * 160 + 50], 0xFF00FFu);
     EXPECT_EQ(DrawPixels()[40 * 160 + 50], 0x0000C8u);
     mDisplay->SetCursorImage(nullptr);
 }
