@@ -4,7 +4,7 @@
 // surfaces, beside one opaque full-screen blit into the same surface (the goal: a redraw well
 // inside the 10 ms of one update); and SAVE in the blueprint editor end to end beside its parts
 // run alone (the file's bytes, the whole-file write, reading the game data, loading "GameMain").
-#include "BenchScratch.h"
+#include "BenchGameScreens.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
 #include "editor/DataEditor.h"
@@ -35,109 +35,17 @@ namespace {
 
 using namespace Quor;
 
-constexpr int kW = 1024;
-constexpr int kH = 768;
+using quorbench::ScreensBenchGame;
 
-class BenchGame : public GameApp {
-public:
-    void ReportResourceError(bool) override { mLastError = resourceManager->GetErrorText(); }
-    int MsgBox(const std::string& text, const std::string&, uint32_t) override
-    {
-        mLastError = text;
-        return 6;
-    }
-    std::string mLastError;
-};
-
-intptr_t Proc(plat::WindowId w, uint32_t m, uint32_t wp, uint32_t lp)
+quorbench::GameOnSampleContent& TheSetup()
 {
-    return plat::DefWindowProc(w, m, wp, lp);
-}
-
-// The game on the sample content with its start-up group and game data, the current folder a
-// scratch one with an empty "properties/" for the editor's files.
-struct Setup {
-    quorbench::ScratchDir mScratch{"quor_bench_editor_"};
-    std::unique_ptr<BenchGame> mGame;
-    std::string mError;
-    std::unique_ptr<DDInterface> mDisplays[2];
-    plat::VideoTestSettings mSettings;
-
-    Setup()
-    {
-        const std::filesystem::path pak = quorbench::SampleContentPak(&mError);
-        if (pak.empty())
-            return;
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        std::filesystem::create_directories(mScratch.Path() / "properties");
-        std::filesystem::current_path(mScratch.Path());
-        mGame = std::make_unique<BenchGame>();
-        // Sounds of the start-up group load into a device that only renders into memory.
-        plat::AudioDevice* device = nullptr;
-        plat::AudioDevice::Create(plat::AudioOutput::Memory, "", &device);
-        mGame->mSoundManager = new DSoundManager(device, false);
-        device->Release();
-        GetPakInterface()->mDecryptPassword = GameApp::kArchivePassword;
-        GetPakInterface()->AddPakFile(pak.string());
-        for (const char* manifest : GameApp::kResourceManifests)
-            if (!mGame->resourceManager->ParseResourcesFile(manifest)) {
-                mError = "manifest " + std::string(manifest) + ": " + mGame->resourceManager->GetErrorText();
-                return;
-            }
-        if (!mGame->resourceManager->LoadResources("Init") || !BindInitResources(mGame->resourceManager)) {
-            mError = "the start-up group did not load: " + mGame->resourceManager->GetErrorText();
-            return;
-        }
-        if (!mGame->LoadGameData()) {
-            mError = "the game data did not load: " + mGame->mLastError;
-            return;
-        }
-        mGame->mWidgetManager->SetMouseMapping(Rect(0, 0, kW, kH), Rect(0, 0, kW, kH));
-
-        // Two display layouts for the screens drawn into.
-        static bool registered = plat::RegisterWindowClass("EditorBench", Proc, 0);
-        (void)registered;
-        plat::WindowId window =
-            plat::CreateWindow(0, "EditorBench", "bench", plat::WS_POPUP | plat::WS_VISIBLE, 0, 0, kW, kH);
-        mSettings.desktopWidth = 1600;
-        mSettings.desktopHeight = 1200;
-        mSettings.refreshSet = true;
-        mSettings.refreshHz = 60;
-        mSettings.desktopFormat = plat::kFormatXRGB8888;
-        mSettings.format16 = plat::kFormatRGB565;
-        plat::SetVideoTestSettings(&mSettings);
-        for (int i = 0; i < 2; ++i) {
-            mDisplays[i] = std::make_unique<DDInterface>(mGame.get());
-            mGame->mFullScreenBits = i == 0 ? 16 : 32;
-            mDisplays[i]->InitDisplay(reinterpret_cast<void*>(static_cast<uintptr_t>(window)), i == 1);
-        }
-    }
-};
-
-Setup& TheSetup()
-{
-    static Setup setup;
+    static quorbench::GameOnSampleContent setup("quor_bench_editor_");
     return setup;
 }
 
-// False, with the benchmark skipped, when the game did not start on the sample content.
 bool Ready(benchmark::State& state)
 {
-    if (TheSetup().mError.empty())
-        return true;
-    state.SkipWithError(TheSetup().mError.c_str());
-    return false;
-}
-
-// A 1024 x 768 display surface of either layout.
-std::unique_ptr<DDImage> Screen(bool is16)
-{
-    auto screen = std::make_unique<DDImage>(TheSetup().mDisplays[is16 ? 0 : 1].get());
-    std::vector<uint32_t> grey(size_t(kW) * kH, 0xFF808080u);
-    screen->SetBits(grey.data(), kW, kH);
-    screen->CreateSurface();
-    return screen;
+    return TheSetup().Ready(state);
 }
 
 // An editor of a mode on screen 11: mode 4 with its first blueprint open, mode 1 with the
@@ -166,7 +74,7 @@ void BM_EditorRedraw(benchmark::State& state, int mode, bool is16)
     if (!Ready(state))
         return;
     GameApp& game = *TheSetup().mGame;
-    std::unique_ptr<DDImage> screen = Screen(is16);
+    std::unique_ptr<DDImage> screen = TheSetup().Screen(is16);
     DataEditor* editor = OpenEditor(mode);
     game.mWidgetManager->mImage = screen.get();
     for (auto _ : state) {
@@ -181,20 +89,9 @@ BENCHMARK_CAPTURE(BM_EditorRedraw, materials_565, int(EDITOR_MATERIALS), true)->
 BENCHMARK_CAPTURE(BM_EditorRedraw, blueprints_8888, int(EDITOR_BLUEPRINTS), false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_EditorRedraw, materials_8888, int(EDITOR_MATERIALS), false)->Unit(benchmark::kMillisecond);
 
-// The reference: one opaque picture of the screen's size blitted over it.
 void BM_OpaqueFullScreenBlit(benchmark::State& state, bool is16)
 {
-    if (!Ready(state))
-        return;
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    std::vector<uint32_t> pixels(size_t(kW) * kH);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
-    MemoryImage picture(nullptr);
-    picture.SetBits(pixels.data(), kW, kH);
-    Graphics g(screen.get());
-    for (auto _ : state)
-        g.DrawImage(&picture, 0, 0);
+    TheSetup().OpaqueFullScreenBlit(state, is16);
 }
 BENCHMARK_CAPTURE(BM_OpaqueFullScreenBlit, reference_565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_OpaqueFullScreenBlit, reference_8888, false)->Unit(benchmark::kMillisecond);
@@ -205,7 +102,7 @@ void BM_BlueprintSave_endToEnd(benchmark::State& state)
 {
     if (!Ready(state))
         return;
-    BenchGame& game = *TheSetup().mGame;
+    ScreensBenchGame& game = *TheSetup().mGame;
     DataEditor* editor = OpenEditor(EDITOR_BLUEPRINTS);
     editor->mBaseNameField->SetText("BenchBluePrint");
     for (auto _ : state) {
