@@ -17,30 +17,10 @@ class EditorPicturesTest : public quortest::EditorTest {
 protected:
     void ExpectPicture(const std::string& name)
     {
-        MemoryImage image;
-        image.Create(1024, 768);
-        app->mWidgetManager->mImage = &image;
-        app->mWidgetManager->SetDirtyFull();
-        app->mWidgetManager->DrawScreen();
-        app->mWidgetManager->mImage = nullptr;
-        std::vector<uint32_t> pixels(image.GetBits(), image.GetBits() + 1024 * 768);
-        for (uint32_t& p : pixels)
-            p |= 0xFF000000u;
-
-        const std::string golden = quortest::DataFile("editor/" + name + ".png");
-        if (std::getenv("QUOR_UPDATE_GOLDEN") != nullptr) {
-            ASSERT_TRUE(quortest::WritePng(golden, pixels, 1024, 768));
-        }
-        std::vector<uint32_t> expected;
-        int w = 0;
-        int h = 0;
-        ASSERT_TRUE(quortest::ReadPng(golden, expected, w, h)) << golden;
-        ASSERT_EQ(w, 1024);
-        ASSERT_EQ(h, 768);
-        size_t differing = 0;
-        for (size_t i = 0; i < pixels.size(); ++i)
-            differing += pixels[i] != expected[i];
-        EXPECT_EQ(differing, 0u) << name;
+        EXPECT_EQ(quortest::CompareWithGolden(quortest::DataFile("editor/" + name + ".png"),
+                                              quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768),
+                  "")
+            << name;
     }
 };
 

@@ -1,5 +1,8 @@
 #include "tests/support/GoldenImage.h"
 
+#include "graphics/MemoryImage.h"
+#include "widgets/WidgetManager.h"
+
 #include <png.h>
 
 #include <cmath>
@@ -57,6 +60,20 @@ std::string CompareWithGolden(const std::string& path, const std::vector<uint32_
     std::snprintf(line, sizeof line, "%zu pixels differ, the first at %zu,%zu: got %08x, want %08x", differing,
                   first % size_t(w), first / size_t(w), px[first], want[first]);
     return line;
+}
+
+std::vector<uint32_t> DrawWholeScreen(Quor::WidgetManager& widgets)
+{
+    Quor::MemoryImage image;
+    image.Create(1024, 768);
+    widgets.mImage = &image;
+    widgets.SetDirtyFull();
+    widgets.DrawScreen();
+    widgets.mImage = nullptr;
+    std::vector<uint32_t> pixels(image.GetBits(), image.GetBits() + 1024 * 768);
+    for (uint32_t& p : pixels)
+        p |= 0xFF000000u;
+    return pixels;
 }
 
 std::vector<uint32_t> SpritePixels16()

@@ -26,16 +26,8 @@ protected:
     // The whole screen as the widget manager draws it, against tests/data/menus/<name>.png.
     std::string CompareScreen(const std::string& name)
     {
-        MemoryImage image;
-        image.Create(1024, 768);
-        app->mWidgetManager->mImage = &image;
-        app->mWidgetManager->SetDirtyFull();
-        app->mWidgetManager->DrawScreen();
-        app->mWidgetManager->mImage = nullptr;
-        std::vector<uint32_t> pixels(image.GetBits(), image.GetBits() + 1024 * 768);
-        for (uint32_t& p : pixels)
-            p |= 0xFF000000u;
-        return quortest::CompareWithGolden(quortest::DataFile("menus/" + name + ".png"), pixels, 1024, 768);
+        return quortest::CompareWithGolden(quortest::DataFile("menus/" + name + ".png"),
+                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
     }
 };
 
