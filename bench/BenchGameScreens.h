@@ -4,6 +4,7 @@
 // XRGB8888) to draw into. Also the common reference: one opaque full-screen blit.
 #pragma once
 
+#include "BenchDisplay.h"
 #include "BenchScratch.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
@@ -42,11 +43,6 @@ public:
     }
     std::string mLastError;
 };
-
-inline intptr_t BenchWindowProc(plat::WindowId w, uint32_t m, uint32_t wp, uint32_t lp)
-{
-    return plat::DefWindowProc(w, m, wp, lp);
-}
 
 struct GameOnSampleContent {
     ScratchDir mScratch;
@@ -87,17 +83,7 @@ struct GameOnSampleContent {
         }
         mGame->mWidgetManager->SetMouseMapping(Rect(0, 0, kScreenW, kScreenH), Rect(0, 0, kScreenW, kScreenH));
 
-        static bool registered = plat::RegisterWindowClass("QuorBench", BenchWindowProc, 0);
-        (void)registered;
-        plat::WindowId window =
-            plat::CreateWindow(0, "QuorBench", "bench", plat::WS_POPUP | plat::WS_VISIBLE, 0, 0, kScreenW, kScreenH);
-        mSettings.desktopWidth = 1600;
-        mSettings.desktopHeight = 1200;
-        mSettings.refreshSet = true;
-        mSettings.refreshHz = 60;
-        mSettings.desktopFormat = plat::kFormatXRGB8888;
-        mSettings.format16 = plat::kFormatRGB565;
-        plat::SetVideoTestSettings(&mSettings);
+        plat::WindowId window = OpenBenchWindow(mSettings);
         for (int i = 0; i < 2; ++i) {
             mDisplays[i] = std::make_unique<DDInterface>(mGame.get());
             mGame->mFullScreenBits = i == 0 ? 16 : 32;
