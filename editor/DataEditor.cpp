@@ -151,6 +151,9 @@ void DataEditor::Draw(Graphics* g)
     case EDITOR_BLUEPRINTS:
         DrawBluePrintEditor(g);
         break;
+    case EDITOR_CHARACTERS:
+        DrawCharacterEditor(g);
+        break;
     default:
         break;
     }
@@ -173,6 +176,9 @@ void DataEditor::ButtonDepress(int id)
     case EDITOR_BLUEPRINTS:
         BluePrintEditorPress(id);
         break;
+    case EDITOR_CHARACTERS:
+        CharacterEditorPress(id);
+        break;
     default:
         break;
     }
@@ -194,6 +200,9 @@ void DataEditor::BuildMode()
     case EDITOR_BLUEPRINTS:
         BuildBluePrintEditor();
         break;
+    case EDITOR_CHARACTERS:
+        BuildCharacterEditor();
+        break;
     default:
         break;
     }
@@ -207,6 +216,9 @@ void DataEditor::TeardownMode()
         break;
     case EDITOR_BLUEPRINTS:
         ClearBluePrintEditor();
+        break;
+    case EDITOR_CHARACTERS:
+        ClearCharacterEditor();
         break;
     default:
         break;
@@ -242,6 +254,18 @@ EditWidget* DataEditor::AddField(int id, int x, int y, int width, int maxChars, 
     mLists[1].push_back(field);
     AddWidget(field);
     return field;
+}
+
+void DataEditor::FreeGameMain()
+{
+    // The character editor opened from the quest editor lies over it in the other slot; both
+    // draw from "GameMain", which goes when the last of them closes.
+    for (int slot : {SCREEN_EDITOR, SCREEN_EDITOR2}) {
+        auto* other = dynamic_cast<DataEditor*>(mApp->screens[slot]);
+        if (other && other != this && !other->mState.empty())
+            return;
+    }
+    mApp->resourceManager->DeleteResources("GameMain");
 }
 
 void DataEditor::ResetCaret(EditWidget* field)

@@ -5,6 +5,7 @@
 // frame only (SAVE, BACK and the base-name field).
 #pragma once
 
+#include "editor/CharacterChecks.h"
 #include "editor/QuestFiles.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/CheckboxListener.h"
@@ -12,6 +13,7 @@
 #include "widgets/Widget.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ class EditWidget;
 class EditorSelectList;
 class GameApp;
 struct BlueprintRecord;
+struct NpcRecord;
+struct NpcSpeech;
+
+// The Id "Add" gives in a table with these Ids (ascending): 0 for none, else the smallest Id from
+// 0 upward that is free, but at most the largest + 1; nothing when that lies past 32 bits.
+std::optional<int32_t> NextFreeId(const std::vector<int32_t>& sortedIds);
 
 // The tables an editor mode shows and writes.
 enum EditorMode { EDITOR_MATERIALS = 1, EDITOR_QUESTS = 2, EDITOR_CHARACTERS = 3, EDITOR_BLUEPRINTS = 4 };
@@ -46,6 +54,27 @@ public:
         ID_BP_CHOICE = 20000,          // + the material Id: its "C" button
         BP_PAGE_SIZE = 18,
         BP_MAX_MATERIALS = 5,
+    };
+    // Ids of the character editor.
+    enum {
+        ID_NPC_OK = 10001,
+        ID_NPC_BACK = 10002,
+        ID_NPC_FORWARD = 10003,
+        ID_NPC_EDIT = 10004,
+        ID_NPC_ADD = 10005,
+        ID_NPC_DEL = 10006,
+        ID_NPC_DEL_SET = 10007,
+        ID_NPC_ADD_NPC = 10008,
+        ID_NPC_CHECK_USING = 10009,
+        ID_NPC_CHECK_MISS = 10010,
+        ID_NPC_CHECK_REWARD = 10011,
+        ID_NPC_CHECK_BP = 10012,
+        ID_NPC_SET = 20000,  // + the speech set's Id: its "Edit" button
+        ID_NPC_FIELD_ID = 90001,
+        ID_NPC_FIELD_NAME = 90002,
+        ID_NPC_FIELD_TYPE = 90002,
+        ID_NPC_FIELD_IMG = 90003,
+        ID_NPC_FIELD_LINE = 80000,  // + the line's index
     };
 
     // Any mode is taken; outside 1-4 the screen has its frame only. Nothing is added before the
@@ -72,8 +101,13 @@ public:
     // Working lists 1-12 of mode widgets (index 0 unused): 1 the open record's fields, 4 the
     // row buttons, 5 the command buttons, 6 the blueprint's "C" buttons, 11 its colour boxes.
     std::array<std::vector<Widget*>, 13> mLists;
-    // Working list 13: the open record's Id, then mode 4's page; empty while nothing is built.
+    // Working list 13, the state words of the mode; empty while nothing is built. Modes 1 and 4:
+    // the open record's Id, then mode 4's page. Mode 3: the selected character, the key of the
+    // first speech set on the page, the sets shown, the open panel (1 character, 2 speech set),
+    // the key of the set in the speech panel, the check list drawn (CheckKind).
     std::vector<int> mState;
+    // Working list 12: the rows of the last check of mode 3.
+    std::vector<CheckRow> mCheckRows;
     ButtonWidget* mSaveButton;
     ButtonWidget* mBackButton;
     EditWidget* mBaseNameField;
@@ -94,6 +128,8 @@ private:
     // Loads "GameMain" one resource at a time; false when a shutdown began or the load failed
     // (reported as fatal).
     bool LoadGameMain();
+    // Frees "GameMain" unless the editor in the other slot still shows it.
+    void FreeGameMain();
     // Moves the caret and the scroll position of a field back to the start of its text.
     static void ResetCaret(EditWidget* field);
 
@@ -127,6 +163,35 @@ private:
     void ReplaceBluePrintSource(int tag, int id);
     void RemoveBluePrintCommands();
     BlueprintRecord* OpenBlueprint();
+
+    // Mode 3: characters.
+    void BuildCharacterEditor();
+    void ClearCharacterEditor();
+    void DrawCharacterEditor(Graphics* g);
+    void CharacterEditorPress(int id);
+    ButtonWidget* FixedButton(int id) const;
+    NpcRecord* SelectedCharacter();
+    NpcSpeech* EditedSpeechSet();
+    void RebuildCharacterButtons();
+    void SelectCharacter(int id);
+    void RebuildSpeechButtons();
+    void SpeechPageBack();
+    void SpeechPageForward();
+    void AddCharacter();
+    void AddSpeechSet();
+    // Puts a fixed button at x, y in front of everything (the backdrop too).
+    void ShowPanelButton(int id, int x, int y);
+    void OpenCharacterPanel();
+    void CloseCharacterPanel();
+    void ApplyCharacterPanel();
+    void DeleteCharacter();
+    void OpenSpeechPanel(int key);
+    void CloseSpeechPanel();
+    void ApplySpeechPanel();
+    void AddSpeechLine();
+    void DeleteSpeechLine();
+    void DeleteSpeechSet();
+    void CheckUsing();
 };
 
 } // namespace Quor

@@ -73,7 +73,7 @@ void DataEditor::ClearBluePrintEditor()
         FreeList(list);
     ClosePickList();
     mState.clear();
-    mApp->resourceManager->DeleteResources("GameMain");
+    FreeGameMain();
 }
 
 void DataEditor::DrawBluePrintEditor(Graphics* g)

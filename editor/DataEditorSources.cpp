@@ -39,7 +39,7 @@ void DataEditor::ClearSourceEditor()
     FreeList(5);
     FreeList(1);
     mState.clear();
-    mApp->resourceManager->DeleteResources("GameMain");
+    FreeGameMain();
 }
 
 void DataEditor::DrawSourceEditor(Graphics* g)

@@ -1,7 +1,8 @@
 // Whole screens of the editor drawn by the widget manager into a 1024 x 768 memory image and
 // compared pixel for pixel with the pictures under tests/data/editor (QUOR_UPDATE_GOLDEN=1
 // rewrites them): the material list with a material open, the second page of blueprints with a
-// blueprint open, and the pick list over it.
+// blueprint open, the pick list over it, and the character editor with its speech panel open
+// over a MISS list.
 #include "tests/editor/EditorFixture.h"
 
 #include "graphics/MemoryImage.h"
@@ -43,6 +44,26 @@ TEST_F(EditorPicturesTest, Screens)
     Press(editor, DataEditor::ID_BP_CHOICE + 12);
     app->mWidgetManager->MouseMove(0, 767);
     ExpectPicture("pick_list");
+}
+
+TEST_F(EditorPicturesTest, CharacterEditor)
+{
+    NpcRecord npc{4, "Baker Bo", "NPC_4", {}};
+    npc.Speech[0] = {0, 1, {"ABBA", "BAB"}};
+    npc.Speech[1] = {1, 2, {}};
+    npc.Speech[2] = {2, 1, {"AB"}};
+    app->npcTable = {{1, {1, "Ann", "NPC_1", {}}}, {4, npc}};
+    QuestRecord quest{12, 0, 1, "Q", {}, {}, {}};
+    QuestEntry talk(5, "T", "");
+    talk.Prop = {12, 4, 0, 1, 8, 9};
+    quest.Target = {talk};
+    app->questTable = {{12, quest}};
+    DataEditor* editor = Open(3);
+    Press(editor, 4);
+    Press(editor, DataEditor::ID_NPC_CHECK_MISS);
+    Press(editor, DataEditor::ID_NPC_SET + 0);
+    app->mWidgetManager->MouseMove(0, 767);
+    ExpectPicture("characters");
 }
 
 } // namespace
