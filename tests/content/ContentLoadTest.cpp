@@ -1,13 +1,15 @@
 // The sample content the build made (main.pak beside the program) read back by the program's
 // own readers: every manifest parses, every group loads and binds, every picture has its
 // table's size and cels, every font measures each character, every sound loads into the sound
-// manager and every particle file loads, runs and draws.
+// manager, every song decodes and plays in the music engine, and every particle file loads,
+// runs and draws.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <numeric>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "game/shell/DCapResource.h"
 #include "game/shell/ParticleSystem.h"
@@ -15,11 +17,14 @@
 #include "graphics/Font.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
+#include "sound/BassMusicInterface.h"
 #include "sound/SoundInstance.h"
 #include "resources/PakInterface.h"
 #include "tests/support/RecordingImage.h"
 #include "tests/support/ResourceFixtures.h"
+#include "tests/support/SoundFixtures.h"
 #include "tests/support/TestSupport.h"
+#include "tests/sound/MusicTestSupport.h"
 #include "tools/mkcontent/Content.h"
 
 using namespace Quor;
@@ -160,6 +165,14 @@ TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
     for (const mkcontent::SoundSpec& row : sContent->sounds) {
         int id = mManager->GetSoundThrow(row.id);
         EXPECT_EQ(mSound->GetBufferSize(id), static_cast<uint32_t>(row.ms) * 22050 / 1000 * 2) << row.id;
+        plat::SoundBuffer* buffer = mSound->AcquireSoundBuffer(id);
+        ASSERT_NE(buffer, nullptr) << row.id;
+        plat::WaveFormat format;
+        ASSERT_TRUE(plat::Succeeded(buffer->GetFormat(&format))) << row.id;
+        buffer->Release();
+        EXPECT_EQ(format.samplesPerSec, 22050u) << row.id;
+        EXPECT_EQ(format.channels, 1u) << row.id;
+        EXPECT_EQ(format.bitsPerSample, 16u) << row.id;
         SoundInstance* instance = mSound->GetSoundInstance(id);
         ASSERT_NE(instance, nullptr) << row.id;
         instance->Release();
@@ -167,6 +180,49 @@ TEST_F(ContentLoadTest, EverySoundLoadsWithItsLength)
             EXPECT_LE(row.ms, 1500) << row.id;
         }
     }
+}
+
+// Each song decoded by the sound reader has its row's length at 22050 Hz mono and a tune of its
+// own, and plays from the archive in the music engine the game uses.
+TEST_F(ContentLoadTest, EverySongDecodesAndPlaysInTheMusicEngine)
+{
+    ASSERT_EQ(sContent->music.size(), 32u);
+    quortest::TempDir dir;
+    // Decoded songs go to the sound cache below the data folder.
+    quortest::ScopedAppDataFolder data(dir.File("data") + "/");
+    quortest::MemoryAudio audio;
+    BassMusicInterface player(nullptr, audio.Get());
+    auto* engine = static_cast<plat::MusicEngine*>(player.Library());
+    std::set<size_t> tunes;
+    int id = 0;
+    for (const mkcontent::MusicSpec& row : sContent->music) {
+        SCOPED_TRACE(row.file);
+        ASSERT_TRUE(mSound->LoadSoundToId(id, row.file.substr(0, row.file.size() - 4)));
+        plat::SoundBuffer* buffer = mSound->AcquireSoundBuffer(id);
+        ASSERT_NE(buffer, nullptr);
+        plat::WaveFormat format;
+        ASSERT_TRUE(plat::Succeeded(buffer->GetFormat(&format)));
+        buffer->Release();
+        EXPECT_EQ(format.samplesPerSec, 22050u);
+        EXPECT_EQ(format.channels, 1u);
+        const double seconds = mSound->GetBufferSize(id) / 2.0 / 22050;
+        EXPECT_NEAR(seconds, row.seconds, 0.05);
+        EXPECT_GE(seconds, 8 - 0.05);
+        EXPECT_LE(seconds, 12 + 0.05);
+        std::vector<uint8_t> samples = quortest::SoundBytes(*mSound, id);
+        tunes.insert(std::hash<std::string_view>{}(
+            std::string_view(reinterpret_cast<const char*>(samples.data()), samples.size())));
+        mSound->ReleaseSound(id);
+
+        ASSERT_TRUE(player.LoadMusic(id, row.file));
+        player.PlayMusic(id, 0, true);
+        std::vector<int16_t> heard = quortest::RenderSong(audio, engine, player.Songs().at(id).Channel(), 22050);
+        EXPECT_GT(quortest::Rms(heard, 0, heard.size()), 500.0);
+        EXPECT_TRUE(player.IsPlaying(id));
+        player.UnloadAllMusic();
+        ++id;
+    }
+    EXPECT_EQ(tunes.size(), sContent->music.size());
 }
 
 TEST_F(ContentLoadTest, ParticleFilesLoadRunAndDraw)

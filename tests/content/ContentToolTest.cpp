@@ -2,6 +2,7 @@
 // makes byte-identical files, and its options decide what stays loose beside the archive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -93,6 +94,7 @@ TEST(ContentTool, TableFaultsStopWithTheRowNamed) {
         {"fonts.tsv", "FONT_C_DAY", "id", "", {"(FONT_C_DAY)", "fonts.tsv"}},
         {"sounds.tsv", "SE_CLICK", "recipe", "whistle", {"sounds.tsv:", "(SE_CLICK)", "unknown recipe"}},
         {"music.tsv", "music/Jp.ogg", "bpm", "fast", {"music.tsv:", "(music/Jp.ogg)", "bpm"}},
+        {"music.tsv", "music/Jp.ogg", "seed", "101", {"music.tsv:", "(music/Jp.ogg)", "music/Main_page.ogg", "tune"}},
         {"particles.tsv", "path", "FX_award_get.psi", "512,700", {"particles.tsv:", "(path)", "two points"}},
         {"groups.tsv", "Mg", "manifest", "properties/res_init.xml", {"groups.tsv:", "(Mg)", "one after another"}},
     };
@@ -147,6 +149,19 @@ TEST(ContentTool, SecondRunMakesIdenticalFiles) {
     EXPECT_NE(run.out.find("properties\\res_init.xml\t"), std::string::npos);
     EXPECT_NE(run.out.find("music\\Main_page.ogg\t"), std::string::npos);
     EXPECT_NE(run.out.find("fonts\\FONT_S14.png\t"), std::string::npos);
+
+    // And extracts every file it lists.
+    const size_t listed = static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n'));
+    EXPECT_GT(listed, 1200u);
+    run = quortest::RunTool(PAK_TOOL, dir, "extract '" + out + "/main.pak' '" + dir.File("files") +
+                                               "' --password lorvtekmiqazund");
+    ASSERT_EQ(run.status, 0) << run.out;
+    size_t files = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.File("files")))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, listed);
+    EXPECT_TRUE(SameBytes(dir.File("files") + "/properties/DataTutor.xml", std::string(CONTENT_SOURCE_DIR) + "/properties/DataTutor.xml"));
+    EXPECT_EQ(ReadText(dir.File("files") + "/properties/res_tutor.xml").rfind("<?xml version=\"1.0\"?>\n<ResourceManifest>\n", 0), 0u);
 }
 
 TEST(ContentTool, DeveloperOptionLeavesGameDataLoose) {

@@ -287,6 +287,9 @@ void LoadMusic(const std::string& folder, Content& content) {
         if (m.seconds < 1 || m.seconds > 60) table.Fail(row, "seconds must be 1-60");
         if (m.bpm < 30 || m.bpm > 240) table.Fail(row, "bpm must be 30-240");
         if (m.root < 36 || m.root > 84) table.Fail(row, "root must be MIDI note 36-84");
+        // The seed picks the tune: two files of one seed would sound alike to a tester.
+        auto same = std::find_if(content.music.begin(), content.music.end(), [&](const MusicSpec& o) { return o.seed == m.seed; });
+        if (same != content.music.end()) table.Fail(row, "the seed of " + same->file + " again: each file needs a tune of its own");
         content.music.push_back(m);
     }
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include "tools/mkcontent/Table.h"
+
 namespace mkcontent {
 
 namespace {
@@ -117,14 +119,17 @@ Canvas DrawPlaceholder(const Picture& p) {
             }
             canvas.Frame(x, y, celW, celH, border);
             const int size = LabelSize(celW, celH, p.label);
+            bool written = true;
             if (strip) {
                 // The id small at the top, the cel number large in the middle.
-                canvas.TextCentred(kFace, std::max(8, size * 2 / 3), false, x, y + 2, celW, size, p.label, ink);
-                canvas.TextCentred(kFace, std::min(48, std::max(10, celH / 3)), true, x, y, celW, celH,
-                                   std::to_string(row * p.cols + col), ink);
+                written = canvas.TextCentred(kFace, std::max(8, size * 2 / 3), false, x, y + 2, celW, size, p.label, ink) &&
+                          canvas.TextCentred(kFace, std::min(48, std::max(10, celH / 3)), true, x, y, celW, celH,
+                                             std::to_string(row * p.cols + col), ink);
             } else {
-                canvas.TextCentred(kFace, size, false, x, y, celW, celH, p.label, ink);
+                written = canvas.TextCentred(kFace, size, false, x, y, celW, celH, p.label, ink);
             }
+            // A picture without its label would pass for a good one: stop instead.
+            if (!written) throw ContentError(p.path + ": the label cannot be written (the face " + kFace + " is not installed)");
         }
     return canvas;
 }
