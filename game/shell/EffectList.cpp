@@ -36,22 +36,50 @@ void EffectList::Remove(FXObject* effect)
 int EffectList::UpdateAll(int updateCount, double seconds)
 {
     int result = 0;
-    std::vector<size_t> ended;
-    for (size_t i = 0; i < mEffects.size(); ++i) {
-        FXObject* effect = mEffects[i].get();
-        if (effect->Update(updateCount, seconds)) {
-            ended.push_back(i);
-            if (effect->mNotifyFlag)
-                result = effect->mNotifyId;
-        }
-    }
-    for (size_t k = ended.size(); k-- > 0;)
-        mEffects.erase(mEffects.begin() + static_cast<std::ptrdiff_t>(ended[k]));
+    UpdateEffects(updateCount, seconds, nullptr, &result);
     if (mPendingNotifyId != 0) {
         result = mPendingNotifyId;
         mPendingNotifyId = 0;
     }
     return result;
+}
+
+std::vector<int> EffectList::UpdateAllNotices(int updateCount, double seconds)
+{
+    std::vector<int> notices;
+    UpdateEffects(updateCount, seconds, &notices, nullptr);
+    mPendingNotifyId = 0;
+    return notices;
+}
+
+void EffectList::UpdateEffects(int updateCount, double seconds, std::vector<int>* notices, int* lastEnded)
+{
+    std::vector<size_t> ended;
+    mPostedIds.clear();
+    for (size_t i = 0; i < mEffects.size(); ++i) {
+        FXObject* effect = mEffects[i].get();
+        const bool done = effect->Update(updateCount, seconds);
+        if (notices)
+            notices->insert(notices->end(), mPostedIds.begin(), mPostedIds.end());
+        mPostedIds.clear();
+        if (done) {
+            ended.push_back(i);
+            if (effect->mNotifyFlag) {
+                if (notices)
+                    notices->push_back(effect->mNotifyId);
+                if (lastEnded)
+                    *lastEnded = effect->mNotifyId;
+            }
+        }
+    }
+    for (size_t k = ended.size(); k-- > 0;)
+        mEffects.erase(mEffects.begin() + static_cast<std::ptrdiff_t>(ended[k]));
+}
+
+void EffectList::Post(int notifyId)
+{
+    mPendingNotifyId = notifyId;
+    mPostedIds.push_back(notifyId);
 }
 
 void EffectList::DrawAll(Graphics* g)

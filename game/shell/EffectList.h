@@ -14,6 +14,7 @@ class EffectList {
 public:
     std::vector<std::unique_ptr<FXObject>> mEffects; // insertion order
     int mPendingNotifyId = 0;                        // posted by an effect; 0 = none
+    std::vector<int> mPostedIds;                     // every id posted since the last update
 
     EffectList();
     EffectList(const EffectList&) = delete;
@@ -27,9 +28,18 @@ public:
     // Updates every effect in order and destroys those that ended. The result is the notify
     // id to act on: a posted one first, else that of an ended effect, else 0.
     int UpdateAll(int updateCount, double seconds);
+    // The same update, handing back every notify id of it in the order they came: each posted
+    // id and the id of each effect that ended before posting its own.
+    std::vector<int> UpdateAllNotices(int updateCount, double seconds);
+    // Records an id an effect posts.
+    void Post(int notifyId);
     void DrawAll(Graphics* g);
     // Destroys every effect, last first; a posted notify id stays.
     void DeleteAll();
+
+private:
+    // Updates and prunes the effects; the notices in order and the last ended effect's id.
+    void UpdateEffects(int updateCount, double seconds, std::vector<int>* notices, int* lastEnded);
 };
 
 } // namespace Quor

@@ -136,7 +136,7 @@ bool FXObject::Update(int updateCount, double seconds)
         } else if (mNotifyFlag) {
             // Posted once; an effect updated outside any list has nobody to tell.
             if (mOwnerList != nullptr)
-                mOwnerList->mPendingNotifyId = mNotifyId;
+                mOwnerList->Post(mNotifyId);
             mNotifyTime = 0.0;
             mNotifyFlag = false;
             mNotifyId = 0;

@@ -54,4 +54,11 @@ void GamePanel::SetText(const std::string& text, int x, int y)
     (void)y;
 }
 
+void GamePanel::SetShown(bool shown)
+{
+    (void)shown;
+}
+
+void GamePanel::ShowMoneyEffect() {}
+
 } // namespace Quor

@@ -33,6 +33,10 @@ public:
     virtual bool IsTravelRunning();
     // The tooltip note's text at a position.
     virtual void SetText(const std::string& text, int x, int y);
+    // The head-up display shown or hidden (the mini-game screen hides it).
+    virtual void SetShown(bool shown);
+    // The head-up display's floating money effect after a payment.
+    virtual void ShowMoneyEffect();
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned

@@ -1,11 +1,10 @@
 // The game screen driven through the widget manager with an injected update count: the tick and
 // draw orders of stand-in panels in every slot, the focus, the tutorial frame during a travel,
 // notify routing, refused and closed panels, the layers on a memory screen, the failed or
-// cut-short "GameMain", the permanent panels with the story music, and the mini-game stand-in.
+// cut-short "GameMain", and the permanent panels with the story music.
 #include "tests/game/shell/GameFixture.h"
 #include "tests/game/shell/ProfileFixture.h"
 
-#include "game/minigames/MgUi.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/FXObject.h"
@@ -576,54 +575,6 @@ TEST_F(GamePhaseTest, NoteTextGoesToTheNotePanel)
     StandInPhase* phase = EnterWithStandIns(false);
     phase->ShowNote("Cellar", 40, 700);
     EXPECT_EQ(record.trace, Trace{"note Cellar 40 700"});
-}
-
-// The mini-game screen until the mini-games are built: one log line, and at its first tick back
-// to the factory with the country's music; the result hook writes the production record.
-TEST_F(GamePhaseTest, MiniGameStandInGoesBackToTheFactoryAndKeepsTheBetterResult)
-{
-    Start();
-    plat::SetDebugOutputSink(&CaptureLog);
-    Profile().country = 0;
-    Profile().factories[0] = FactoryState{0, 2, true, false};
-    Profile().production = {ProductionRecord{0, 2, 1, 1, 5}};
-    GamePhase* phase = Enter(new GamePhase(app.get()));
-
-    struct Case {
-        int game;
-        int result;
-        ProductionRecord after;
-    };
-    const Case cases[] = {
-        {3, 7, {0, 2, 1, 1, 7}}, {3, 4, {0, 2, 1, 1, 5}}, {0, 2, {0, 2, 2, 1, 5}}, {0, 0, {0, 2, 1, 1, 5}},
-        {4, 3, {0, 2, 1, 3, 5}}, {4, 1, {0, 2, 1, 1, 5}}, {1, 9, {0, 2, 1, 1, 5}}, {2, 9, {0, 2, 1, 1, 5}},
-    };
-    for (const Case& c : cases) {
-        Profile().production = {ProductionRecord{0, 2, 1, 1, 5}};
-        gLog.clear();
-        phase->ShowPanel(PANEL_MINI_GAME, c.game);
-        auto* host = dynamic_cast<MgUi*>(phase->mPanels[PANEL_MINI_GAME]);
-        ASSERT_NE(host, nullptr);
-        EXPECT_EQ(host->mProductId, 2);
-        EXPECT_EQ(gLog.size(), 1u);
-        host->FinishWithResult(c.result);
-        EXPECT_EQ(Profile().production[0], c.after) << c.game << " " << c.result;
-        phase->ClosePanel(PANEL_MINI_GAME);
-    }
-
-    app->musicTracks->StopAll();
-    Profile().money = 100;
-    phase->ShowPanel(PANEL_MINI_GAME, 3);
-    auto* host = dynamic_cast<MgUi*>(phase->mPanels[PANEL_MINI_GAME]);
-    host->mWinnings = 40;
-    host->ShowReadySign();
-    EXPECT_TRUE(host->mReadySign);
-    UpdateAt(4);
-    EXPECT_EQ(phase->mPanels[PANEL_MINI_GAME], nullptr);
-    EXPECT_EQ(phase->mPanels[PANEL_FACTORY], nullptr);  // no factory panel in the game yet
-    EXPECT_EQ(Profile().money, 140);
-    EXPECT_EQ(app->musicTracks->Tracks().size(), 3u);
-    UpdateAt(5);  // freed here; the address sanitizer watches
 }
 
 } // namespace
