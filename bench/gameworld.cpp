@@ -8,6 +8,7 @@
 #include "BenchDisplay.h"
 #include "BenchEffects.h"
 #include "BenchGame.h"
+#include "BenchPng.h"
 #include "display/DDImage.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/FXObject.h"
@@ -20,7 +21,6 @@
 #include "widgets/WidgetManager.h"
 
 #include <benchmark/benchmark.h>
-#include <png.h>
 
 #include <memory>
 #include <random>
@@ -62,24 +62,6 @@ bool Usable(benchmark::State& state, Setup& s)
     return false;
 }
 
-// The bytes of a file of the archive; empty when it cannot be read.
-std::vector<uint8_t> ReadPakFile(const std::string& name)
-{
-    std::vector<uint8_t> bytes;
-    PakFile* file = PakFOpen(name.c_str(), "rb");
-    if (!file)
-        return bytes;
-    PakFSeek(file, 0, SEEK_END);
-    long size = PakFTell(file);
-    PakFSeek(file, 0, SEEK_SET);
-    if (size > 0) {
-        bytes.resize(size_t(size));
-        bytes.resize(PakFRead(bytes.data(), 1, bytes.size(), file));
-    }
-    PakFClose(file);
-    return bytes;
-}
-
 void BM_EnterGame_LoadGameMain(benchmark::State& state)
 {
     Setup& s = GetSetup();
@@ -103,35 +85,11 @@ void BM_Reference_LibpngDecodeGameMain(benchmark::State& state)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::vector<std::vector<uint8_t>> files;
-    for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["GameMain"]) {
-        if (res->mType != ResourceManager::ResType_Image)
-            continue;
-        std::vector<uint8_t> bytes = ReadPakFile(res->mPath);
-        if (bytes.empty())
-            bytes = ReadPakFile(res->mPath + ".png");
-        if (bytes.empty()) {
-            state.SkipWithError(("cannot read " + res->mPath).c_str());
-            return;
-        }
-        files.push_back(std::move(bytes));
-    }
-    std::vector<uint32_t> pixels;
-    for (auto _ : state) {
-        for (const std::vector<uint8_t>& bytes : files) {
-            png_image image{};
-            image.version = PNG_IMAGE_VERSION;
-            if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-                state.SkipWithError(image.message);
-                return;
-            }
-            image.format = PNG_FORMAT_BGRA;
-            pixels.resize(size_t(image.width) * image.height);
-            png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr);
-            benchmark::DoNotOptimize(pixels.data());
-        }
-    }
-    state.counters["images"] = double(files.size());
+    std::vector<std::string> names;
+    for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["GameMain"])
+        if (res->mType == ResourceManager::ResType_Image)
+            names.push_back(res->mPath);
+    quorbench::DecodeWithLibpng(state, names);
 }
 BENCHMARK(BM_Reference_LibpngDecodeGameMain)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -97,8 +97,9 @@ TEST_F(MgUiTest, BuildsItsButtonsAndTheReadySignAndStartsTheGameWhenTheSignEnds)
                      Moment{126, 0.0, true}}) {
         Tick(m.ticks - at);
         at = m.ticks;
-        if (!m.started)
+        if (!m.started) {
             EXPECT_NEAR(sign.mScale, m.scale, 1e-6) << m.ticks;
+        }
         EXPECT_EQ(host->mGame->mStarted, m.started) << m.ticks;
     }
     EXPECT_TRUE(host->mEffects->mEffects.empty() || host->mEffects->mEffects[0]->mNotifyId != MgUi::ID_READY_SIGN);
@@ -235,6 +236,7 @@ TEST_F(MgUiTest, GamesThatCannotBeBuiltGoBackAtTheFirstTick)
         int tutorialStep;
         bool factory, recipe, record;
         const char* log;
+        bool shutdown = false;
     };
     const Case cases[] = {
         {7, TutorialFinished, true, true, true, "There is no mini-game 7"},
@@ -244,6 +246,8 @@ TEST_F(MgUiTest, GamesThatCannotBeBuiltGoBackAtTheFirstTick)
         {3, TutorialFinished, false, true, true, "has no factory"},
         {3, TutorialFinished, true, false, true, "no recipe or production record"},
         {3, TutorialFinished, true, true, false, "no recipe or production record"},
+        // A shutdown while "Mg" loads: no binding, no error box, no game.
+        {3, TutorialFinished, true, true, true, "did not load", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.number);
@@ -257,9 +261,13 @@ TEST_F(MgUiTest, GamesThatCannotBeBuiltGoBackAtTheFirstTick)
             app->blueprintTable.clear();
         if (!c.record)
             Profile().production.clear();
+        app->mShutdown = c.shutdown;
         MgUi* host = Open(c.number);
+        app->mShutdown = false;
         ASSERT_NE(host, nullptr);
         EXPECT_EQ(host->mGame, nullptr);
+        EXPECT_TRUE(app->mBoxes.empty());
+        EXPECT_FALSE(app->loadFailed);
         bool logged = false;
         for (const std::string& line : gLog)
             logged = logged || line.find(c.log) != std::string::npos;

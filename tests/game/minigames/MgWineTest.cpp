@@ -121,6 +121,23 @@ TEST_F(MgWineTest, BuildsTwentyRowsOfEveryMaterialOnceAndTheCoverAboveThem)
     EXPECT_EQ(Host()->mSoundCues->GetCues().size(), 1u);
 }
 
+TEST_F(MgWineTest, APictureThatDoesNotLoadIsLoggedAndLeftOut)
+{
+    Start();
+    std::filesystem::remove("images/mg_4/clock.png");
+    static std::vector<std::string> log;
+    log.clear();
+    plat::SetDebugOutputSink([](const char* text) { log.emplace_back(text); });
+    MgWine* game = OpenMachine();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(game->mImages[MgWine::CLOCK], nullptr);
+    EXPECT_NE(game->mImages[MgWine::LOGO], nullptr);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("images/mg_4/clock.png"), std::string::npos);
+    Tick(5);
+    quortest::DrawWholeScreen(*app->mWidgetManager);
+}
+
 TEST_F(MgWineTest, WinningRunSetsTheRateToTwentyFiveWithThePerfectSign)
 {
     Start();
@@ -314,8 +331,9 @@ TEST_F(MgWineTest, SelectionInTheEnteringRowOrTheOneBehindIsDropped)
         if (offset < 2) {
             EXPECT_EQ(game->mSelectedPiece, -1) << offset;
             EXPECT_EQ(game->mSelectedRow, -1);
-            if (offset == 1)
+            if (offset == 1) {
                 EXPECT_FALSE(piece->mSelected);
+            }
         } else {
             EXPECT_EQ(game->mSelectedPiece, piece->mPieceId);
         }
@@ -359,6 +377,30 @@ TEST_F(MgWineTest, TutorialRowsStopAndReportAtTheirCheckpoints)
     ASSERT_TRUE(TickUntil([&] { return !tutor->mRowsRunning; }, 20000));
     EXPECT_EQ(tutor->mBottomRow, 10);
     EXPECT_EQ(Seen().tutorEvents.back(), 11507);
+}
+
+// The screen drawn by the widget manager against tests/data/minigames (QUOR_UPDATE_GOLDEN=1
+// rewrites them): the ready sign at full size 1.0 s in, a seeded chute 600 ticks in, and the
+// result panel after the winning run.
+TEST_F(MgWineTest, MachineScreens)
+{
+    auto compare = [&](const std::string& name) {
+        return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
+                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
+    };
+    Start();
+    std::srand(21);
+    MgWine* game = OpenMachine();
+    app->mWidgetManager->MouseMove(0, 767);
+    Tick(50);
+    EXPECT_EQ(compare("machine_ready"), "");
+    Tick(550);
+    EXPECT_GT(game->mBottomRow, 0);
+    EXPECT_EQ(compare("machine_play"), "");
+    Play(game, false);
+    ASSERT_TRUE(game->mFinished);
+    app->mWidgetManager->MouseMove(0, 767);
+    EXPECT_EQ(compare("machine_result"), "");
 }
 
 } // namespace
