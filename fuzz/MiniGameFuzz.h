@@ -47,7 +47,7 @@ class MiniGameRig {
 public:
     MiniGameRig()
     {
-        Quor::plat::SetDebugOutputSink([](const char*) {});
+        plat::SetDebugOutputSink([](const char*) {});
         std::filesystem::create_directories(mDir);
         std::unique_ptr<Quor::ImageLib::Image> picture(Quor::ImageLib::AllocImage(8, 4));
         for (int i = 0; i < 32; ++i)
