@@ -78,18 +78,16 @@ struct Setup {
     }
 };
 
-Setup& GetSetup()
+// The set-up, made once; null, with the benchmark skipped, when the game did not start on the
+// sample content.
+Setup* Ready(benchmark::State& state)
 {
     static Setup setup;
-    return setup;
-}
-
-bool Usable(benchmark::State& state, Setup& s)
-{
-    if (s.mError.empty())
-        return true;
-    state.SkipWithError(s.mError.c_str());
-    return false;
+    if (!setup.mError.empty()) {
+        state.SkipWithError(setup.mError.c_str());
+        return nullptr;
+    }
+    return &setup;
 }
 
 // Closes the mini-game screen and frees it with "Mg" and every decoded picture.
@@ -112,9 +110,10 @@ std::unique_ptr<DDImage> Screen(bool is16)
 
 void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
 {
-    Setup& s = GetSetup();
-    if (!Usable(state, s))
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
         return;
+    Setup& s = *ready;
     std::unique_ptr<DDImage> screen = Screen(is16);
     s.mManager->mImage = screen.get();
     s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
@@ -151,9 +150,10 @@ BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMi
 
 void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 {
-    Setup& s = GetSetup();
-    if (!Usable(state, s))
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
         return;
+    Setup& s = *ready;
     std::unique_ptr<DDImage> screen = Screen(is16);
     Graphics g(screen.get());
     for (auto _ : state)
@@ -164,9 +164,10 @@ BENCHMARK_CAPTURE(BM_Reference_OpaqueFactoryBlit, xrgb8888, false)->Unit(benchma
 
 void BM_OpenMachine(benchmark::State& state)
 {
-    Setup& s = GetSetup();
-    if (!Usable(state, s))
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
         return;
+    Setup& s = *ready;
     for (auto _ : state) {
         s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
         state.PauseTiming();
@@ -181,9 +182,10 @@ BENCHMARK(BM_OpenMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
 {
-    Setup& s = GetSetup();
-    if (!Usable(state, s))
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
         return;
+    Setup& s = *ready;
     std::vector<std::string> names;
     for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["Mg"])
         if (res->mType == ResourceManager::ResType_Image)

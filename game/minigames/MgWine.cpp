@@ -210,7 +210,6 @@ void MgWine::BuildRows()
 {
     const int n = static_cast<int>(mRecipeMaterials.size());
     for (int row = kFirstRow; row < kEndRow; ++row) {
-        const int y = 117 - kRowStep * (row - kFirstRow);
         std::vector<bool> taken(static_cast<size_t>(n), false);
         for (int column = 0; column < n; ++column) {
             int m = 0;
@@ -218,12 +217,22 @@ void MgWine::BuildRows()
                 m = std::rand() % n;
             while (taken[static_cast<size_t>(m)]);
             taken[static_cast<size_t>(m)] = true;
-            auto* piece = new MgWinePiece(this, n * row + column, m, row, column);
-            piece->Resize(560 + kRowStep * column, y, MgWinePiece::kSize, MgWinePiece::kSize);
-            mPieces[piece->mPieceId] = piece;
-            AddToScreen(piece);
+            AddPiece(n * row + column, m, row, column);
         }
     }
+    AddCover();
+}
+
+void MgWine::AddPiece(int id, int material, int row, int column)
+{
+    auto* piece = new MgWinePiece(this, id, material, row, column);
+    piece->Resize(560 + kRowStep * column, 117 - kRowStep * (row - kFirstRow), MgWinePiece::kSize, MgWinePiece::kSize);
+    mPieces[id] = piece;
+    AddToScreen(piece);
+}
+
+void MgWine::AddCover()
+{
     auto* cover = new Widget();
     cover->Resize(540, 543, 320, 100);
     mCovers.push_back(cover);

@@ -110,6 +110,10 @@ public:
     double mLvSpeed = 0.0;
 
 protected:
+    // A piece of the chute at its row's place, on the game screen.
+    void AddPiece(int id, int material, int row, int column);
+    // The empty widget over the machine's opening, above the pieces.
+    void AddCover();
     // The construction in two parts, so that a variant's own rows are laid out by Build.
     struct Building {};
     MgWine(MgUi* host, Building);

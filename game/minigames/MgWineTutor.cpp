@@ -1,7 +1,6 @@
 #include "game/minigames/MgWineTutor.h"
 
 #include "game/minigames/MgUi.h"
-#include "game/minigames/MgWinePiece.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/GameApp.h"
 #include "game/world/GamePhase.h"
@@ -25,20 +24,11 @@ void MgWineTutor::BuildRows()
 {
     // Every row reversed but four, which come in order.
     for (int row = kFirstRow; row < kEndRow; ++row) {
-        const int y = 117 - kRowStep * (row - kFirstRow);
         const bool ordered = row == 11 || row == 12 || row == 14 || row == 18;
-        for (int column = 0; column < 2; ++column) {
-            const int material = ordered ? column : 1 - column;
-            auto* piece = new MgWinePiece(this, 2 * row + column, material, row, column);
-            piece->Resize(560 + kRowStep * column, y, MgWinePiece::kSize, MgWinePiece::kSize);
-            mPieces[piece->mPieceId] = piece;
-            AddToScreen(piece);
-        }
+        for (int column = 0; column < 2; ++column)
+            AddPiece(2 * row + column, ordered ? column : 1 - column, row, column);
     }
-    auto* cover = new Widget();
-    cover->Resize(540, 543, 320, 100);
-    mCovers.push_back(cover);
-    AddToScreen(cover);
+    AddCover();
 }
 
 void MgWineTutor::Tick(double dt)
