@@ -150,10 +150,8 @@ BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMi
 
 void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 {
-    Setup* ready = Ready(state);
-    if (ready == nullptr)
+    if (Ready(state) == nullptr)
         return;
-    Setup& s = *ready;
     std::unique_ptr<DDImage> screen = Screen(is16);
     Graphics g(screen.get());
     for (auto _ : state)
