@@ -12,6 +12,7 @@
 #include "game/minigames/MgUi.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWinePiece.h"
+#include "game/shell/EffectList.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/ResourceBinding.h"
 #include "game/world/GamePhase.h"
@@ -20,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +132,7 @@ void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
     for (auto& [id, piece] : game->mPieces)
         piece->Move(piece->mX, (game->mBottomRow - piece->mRow) * MgWine::kRowStep + 603);
     game->OnEffectDone(MgWine::ID_ROW_SMOKE);
+    s.mGame->mHasFocus = true;
     int n = 0;
     for (auto _ : state) {
         // A row's product always on the belt; the chute never steps.
@@ -138,10 +141,11 @@ void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
         game->mTickCounter = 1;
         ++s.mGame->mUpdateCount;
         host->Tick(GamePhase::kTickStep);
-        s.mManager->SetDirtyFull();
+        s.mPhase->mDirty = true;
         s.mManager->DrawScreen();
     }
     state.counters["pieces"] = double(game->mPieces.size());
+    state.counters["effects"] = double(host->mEffects->mEffects.size() + game->mGameEffects->mEffects.size());
     CloseMachine(s);
     s.mManager->mImage = nullptr;
 }
@@ -170,8 +174,12 @@ void BM_OpenMachine(benchmark::State& state)
         s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
         state.PauseTiming();
         auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-        if (host == nullptr || host->mGame == nullptr)
+        auto* game = host ? dynamic_cast<MgWine*>(host->mGame) : nullptr;
+        if (game == nullptr)
             state.SkipWithError("the machine did not open");
+        else
+            state.counters["pictures"] = double(std::count_if(std::begin(game->mImages), std::end(game->mImages),
+                                                              [](Image* image) { return image != nullptr; }));
         CloseMachine(s);
         state.ResumeTiming();
     }
