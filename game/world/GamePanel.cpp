@@ -61,4 +61,12 @@ void GamePanel::SetShown(bool shown)
 
 void GamePanel::ShowMoneyEffect() {}
 
+void GamePanel::RebuildQuestList() {}
+
+void GamePanel::Rebuild(int questId, int targetIndex)
+{
+    (void)questId;
+    (void)targetIndex;
+}
+
 } // namespace Quor

@@ -37,6 +37,10 @@ public:
     virtual void SetShown(bool shown);
     // The head-up display's floating money effect after a payment.
     virtual void ShowMoneyEffect();
+    // The head-up display builds its open-quest list again.
+    virtual void RebuildQuestList();
+    // The head-up display's current sub-panel builds itself again for a quest step.
+    virtual void Rebuild(int questId, int targetIndex);
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned
