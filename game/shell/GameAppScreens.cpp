@@ -10,6 +10,7 @@
 #include "game/shell/PopupOption.h"
 #include "game/shell/PopupQuit.h"
 #include "game/shell/Score.h"
+#include "game/world/GamePhase.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -75,6 +76,9 @@ void GameApp::ShowScreen(int id, int mode)
     screens[id] = screen;
     screen->Resize(0, 0, mWidth, mHeight);
     mWidgetManager->AddWidget(screen);
+    // A game with a pending tutorial step opens on the tutorial frame.
+    if (auto* game = dynamic_cast<GamePhase*>(screen); game && GetCurrentProfile().tutorialStep != TutorialFinished)
+        game->ShowPanel(PANEL_TUTOR, GetCurrentProfile().tutorialStep);
 }
 
 void GameApp::RemoveScreen(int id)

@@ -1,6 +1,7 @@
 #include "game/world/GamePhase.h"
 
 #include "game/minigames/MgUi.h"
+#include "game/quests/TutorFrame.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/GameApp.h"
@@ -59,6 +60,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new Mission(this);
     case PANEL_MINI_GAME:
         return new MgUi(this, extra);
+    case PANEL_TUTOR:
+        return new TutorFrame(this, extra);
     default:
         // The other panels join the game with their own screens.
         return nullptr;
