@@ -61,7 +61,7 @@ struct QuestWorld {
         for (int id = 101; id <= 200; ++id) {
             QuestRecord& quest = app.questTable[id];
             quest.Id = id;
-            quest.PreQuest = {Entry(1 + id % 7, {999, 9, 9, 9})};
+            quest.PreQuest = {Entry(1 + id % 7, {99999, 9, 9, 9})};
             quest.Target = {Entry(5, {12, 1, -1, 1, 2, 3})};
         }
         phase = new GamePhase(&app);

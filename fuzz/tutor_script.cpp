@@ -28,7 +28,6 @@ struct World {
     World()
     {
         std::filesystem::create_directories(folder / "properties");
-        std::filesystem::current_path(folder);
         // A profile the script's last action saves stays in the scratch folder.
         setenv("XDG_DATA_HOME", folder.c_str(), 1);
         app.CreateDefaultProfile("Fuzz");
@@ -50,7 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     quorfuzz::WriteBytes((world.folder / "properties" / "DataTutor.xml").string(), data, size);
     Quor::PlayerProfile& profile = world.app.GetCurrentProfile();
     profile.tutorialStep = 0;
+    // The frame reads its script from the current folder; libFuzzer reads its inputs from the
+    // folder it was started in.
+    const std::filesystem::path started = std::filesystem::current_path();
+    std::filesystem::current_path(world.folder);
     auto* frame = new Quor::TutorFrame(world.phase, 0);
+    std::filesystem::current_path(started);
     world.phase->mPanels[Quor::PANEL_TUTOR] = frame;
     Quor::Graphics g(&world.screen);
     for (int events = 0; events < 200 && world.phase->mPanels[Quor::PANEL_TUTOR] == frame; ++events) {

@@ -67,7 +67,7 @@ public:
 
     // The events every screen reports. True when the tutorial has ended (the frame is closed) or
     // an action took over the flow; false when it goes on or the event is not the step's Pass.
-    bool TutorPassEvent(int event);
+    bool TutorPassEvent(int event) override;
     void ShowStep();
     void CloseStep();
     // Ends the tutorial with the goods a finished tutorial leaves the player.

@@ -61,6 +61,12 @@ void GamePanel::SetShown(bool shown)
 
 void GamePanel::ShowMoneyEffect() {}
 
+bool GamePanel::TutorPassEvent(int event)
+{
+    (void)event;
+    return false;
+}
+
 void GamePanel::RebuildQuestList() {}
 
 void GamePanel::Rebuild(int questId, int targetIndex)

@@ -37,6 +37,9 @@ public:
     virtual void SetShown(bool shown);
     // The head-up display's floating money effect after a payment.
     virtual void ShowMoneyEffect();
+    // The tutorial frame hears of an event (a pressed button or a named event); true when the
+    // tutorial has ended or an action took over the flow. Other panels answer false.
+    virtual bool TutorPassEvent(int event);
     // The head-up display builds its open-quest list again.
     virtual void RebuildQuestList();
     // The head-up display's current sub-panel builds itself again for a quest step.
