@@ -533,19 +533,14 @@ bool TutorFrame::RunTutorAction(int code)
         return false;
     case 503:
     case 506:
-        if (miniGame == nullptr) {
-            Log("Tutorial action %d needs an open mini-game\n", code);
-            return false;
-        }
-        miniGame->mContinue = true;
-        return false;
     case 701:
     case 10002:
-        if (miniGame == nullptr) {
+        if (miniGame == nullptr)
             Log("Tutorial action %d needs an open mini-game\n", code);
-            return false;
-        }
-        miniGame->ShowReadySign();
+        else if (code == 503 || code == 506)
+            miniGame->mContinue = true;
+        else
+            miniGame->ShowReadySign();
         return false;
     case 608:
     case 702: {
