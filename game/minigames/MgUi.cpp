@@ -211,11 +211,9 @@ void MgUi::Draw(Graphics* g)
 
 void MgUi::PassTutorEvent(int id)
 {
-    // The tutorial frame hears the events while it is open (the tutorial joins the game with
-    // the quest engine's tutorial operations).
-    if (mOwner->mPanels[PANEL_TUTOR] == nullptr)
-        return;
-    (void)id;
+    // The tutorial frame hears the events while it is open.
+    if (GamePanel* tutor = mOwner->mPanels[PANEL_TUTOR])
+        tutor->TutorPassEvent(id);
 }
 
 void MgUi::ButtonDepress(int id)

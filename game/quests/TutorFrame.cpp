@@ -538,7 +538,7 @@ bool TutorFrame::RunTutorAction(int code)
         if (miniGame == nullptr)
             Log("Tutorial action %d needs an open mini-game\n", code);
         else if (code == 503 || code == 506)
-            miniGame->mContinue = true;
+            miniGame->ContinueTutorialGame();
         else
             miniGame->ShowReadySign();
         return false;
