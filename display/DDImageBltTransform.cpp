@@ -90,23 +90,78 @@ struct RotateArgs {
     bool additive;
 };
 
-template <typename T>
-void Rotate(const View& v, const RotateArgs& r)
+// The three forms of a rotated pixel: normal with white, normal with a colour, additive.
+enum class RotateForm { White, Colour, Additive };
+
+// What every pixel of one rotated blit shares: the colour's factors and the channel shifts.
+struct RotateMix {
+    uint32_t k[3];     // additive: the colour scaled by its alpha
+    uint32_t f[3];     // normal: the colour plus one (256 for white)
+    uint32_t down[3];  // from a channel's 8.16 sum to the display's channel bits
+    uint32_t A;
+};
+
+// One drawn pixel mixing its 2 x 2 source pixels by the sample's 16-bit fractions (the pixels
+// with no clear neighbour; kept out of line so that the loop over clear pixels stays short).
+template <RotateForm Form>
+[[gnu::noinline]] uint32_t MixRotated(const View& v, const RotateMix& mx, const uint32_t s[4], int64_t u, int64_t vv,
+                                      uint32_t d)
+{
+    const uint32_t fx = static_cast<uint32_t>((u & 0xFFFE) + 1);
+    const uint32_t fy = static_cast<uint32_t>((vv & 0xFFFE) + 1);
+    const uint32_t w[4] = {static_cast<uint32_t>((uint64_t(65536 - fx) * (65536 - fy)) >> 16),
+                           static_cast<uint32_t>((uint64_t(fx) * (65536 - fy)) >> 16),
+                           static_cast<uint32_t>((uint64_t(65536 - fx) * fy) >> 16),
+                           static_cast<uint32_t>((uint64_t(fx) * fy) >> 16)};
+    // Each weight is at most 65536 and the four sum to at most 65536, so the alphas sum to at
+    // most 255: red and blue share one 32-bit sum without carrying into each other.
+    uint32_t asum = 0, redBlue = 0, green = 0;
+    for (int n = 0; n < 4; n++) {
+        uint32_t a = (w[n] * (s[n] >> 24)) >> 16;
+        if constexpr (Form == RotateForm::Colour)
+            a = (a * mx.A) >> 8;
+        asum += a;
+        redBlue += (s[n] & 0xFF00FF) * a;
+        green += (s[n] & 0xFF00) * a;
+    }
+    const uint32_t sum[3] = {(redBlue & 0xFFFF0000u) >> 8, green >> 8, (redBlue & 0xFFFF) >> 8};
+    const uint32_t keep = 256 - std::min<uint32_t>(asum, 256);
+    uint32_t out = 0;
+    for (int c = 0; c < 3; c++) {
+        const uint32_t m = v.mask[c], sh = v.shift[c];
+        if constexpr (Form == RotateForm::Additive) {
+            const uint64_t t = ((uint64_t(sum[c]) >> mx.down[c]) * mx.k[c]) >> 8;
+            out |= static_cast<uint32_t>(v.sat[c][((d & m) >> sh) + t]) << sh;
+        } else {
+            const uint32_t sv = static_cast<uint32_t>(((uint64_t(sum[c]) * mx.f[c]) >> mx.down[c]) << sh) & m;
+            const uint32_t dv2 = static_cast<uint32_t>(((uint64_t(d & m) * keep) >> 8) & m);
+            out += sv + dv2;
+        }
+    }
+    return out;
+}
+
+// One form of the rotated blit over the box's rows.
+template <typename T, RotateForm Form, bool Pal>
+void RotateRows(const View& v, const RotateArgs& r)
 {
     const double cs = std::cos(r.rot), sn = std::sin(r.rot);
     const int64_t du = static_cast<int64_t>(cs * 65536.0), dv = static_cast<int64_t>(sn * 65536.0);
     const int top = static_cast<int>(r.box.mY), left = static_cast<int>(r.box.mX);
     const int64_t lastK = static_cast<int64_t>(r.box.mWidth - 1);
     const int W = r.srcRect.mWidth, H = r.srcRect.mHeight;
-    auto pixel = [&](int i, int j) {
-        size_t at = static_cast<size_t>(r.srcRect.mY + j) * r.srcW + (r.srcRect.mX + i);
-        return r.palette != nullptr ? r.palette[r.indices[at]] : r.bits[at];
-    };
-    static const uint32_t kSrcMask[3] = {0xFF0000, 0xFF00, 0xFF};
-    static const uint32_t kTop[3] = {32, 24, 16};
-    uint32_t k[3];
-    for (int n = 0; n < 3; n++)
-        k[n] = r.col[n] * r.A / 255;
+    const size_t srcW = static_cast<size_t>(r.srcW);
+    const size_t origin = static_cast<size_t>(r.srcRect.mY) * srcW + static_cast<size_t>(r.srcRect.mX);
+    static constexpr uint32_t kTop[3] = {32, 24, 16};
+    static constexpr uint32_t kZero[3] = {0, 0, 0};
+    RotateMix mx{};
+    mx.A = r.A;
+    for (int c = 0; c < 3; c++) {
+        mx.k[c] = r.col[c] * r.A / 255;
+        mx.f[c] = Form == RotateForm::White ? 256 : r.col[c] + 1;
+        mx.down[c] = Form == RotateForm::Additive ? kTop[c] - 8 - v.bits[c] : kTop[c] - v.bits[c];
+    }
+    const uint32_t allMasks = v.mask[0] | v.mask[1] | v.mask[2];
     for (int rowIdx = 0; rowIdx < r.box.mHeight; rowIdx++) {
         const int y = top + rowIdx;
         if (y < 0 || y >= v.height)
@@ -122,42 +177,44 @@ void Rotate(const View& v, const RotateArgs& r)
         T* dst = Row<T>(v, y) + left;
         for (int64_t kk = first; kk <= last; kk++) {
             const int64_t u = us + kk * du, vv = vs + kk * dv;
-            const int i = static_cast<int>(u >> 16), j = static_cast<int>(vv >> 16);
-            const uint32_t fx = static_cast<uint32_t>((u & 0xFFFE) + 1);
-            const uint32_t fy = static_cast<uint32_t>((vv & 0xFFFE) + 1);
-            const uint32_t s[4] = {pixel(i, j), pixel(i + 1, j), pixel(i, j + 1), pixel(i + 1, j + 1)};
-            const uint64_t w[4] = {(uint64_t(65536 - fx) * (65536 - fy)) >> 16, (uint64_t(fx) * (65536 - fy)) >> 16,
-                                   (uint64_t(65536 - fx) * fy) >> 16, (uint64_t(fx) * fy) >> 16};
-            uint64_t a[4], asum = 0;
-            for (int n = 0; n < 4; n++) {
-                a[n] = (w[n] * (s[n] >> 24)) >> 16;
-                if (!r.white && !r.additive)
-                    a[n] = (a[n] * r.A) >> 8;
-                asum += a[n];
+            const size_t at = origin + static_cast<size_t>(vv >> 16) * srcW + static_cast<size_t>(u >> 16);
+            uint32_t s[4];
+            if constexpr (Pal) {
+                s[0] = r.palette[r.indices[at]];
+                s[1] = r.palette[r.indices[at + 1]];
+                s[2] = r.palette[r.indices[at + srcW]];
+                s[3] = r.palette[r.indices[at + srcW + 1]];
+            } else {
+                s[0] = r.bits[at];
+                s[1] = r.bits[at + 1];
+                s[2] = r.bits[at + srcW];
+                s[3] = r.bits[at + srcW + 1];
             }
             T& p = dst[kk];
             const uint32_t d = p;
-            uint32_t out = 0;
-            for (int c = 0; c < 3; c++) {
-                uint64_t sum = 0;
-                for (int n = 0; n < 4; n++)
-                    sum += uint64_t(s[n] & kSrcMask[c]) * a[n];
-                sum >>= 8;
-                const uint32_t m = v.mask[c], sh = v.shift[c];
-                if (r.additive) {
-                    uint64_t chan = sum >> (kTop[c] - 8 - v.bits[c]);
-                    uint64_t t = (chan * k[c]) >> 8;
-                    out |= static_cast<uint32_t>(v.sat[c][((d & m) >> sh) + t]) << sh;
-                } else {
-                    const uint64_t f = r.white ? 256 : r.col[c] + 1;
-                    uint32_t sv = static_cast<uint32_t>(((sum * f) >> (kTop[c] - v.bits[c])) << sh) & m;
-                    uint32_t dv2 = static_cast<uint32_t>(((uint64_t(d & m) * (256 - std::min<uint64_t>(asum, 256))) >> 8) & m);
-                    out += sv + dv2;
-                }
+            if (((s[0] | s[1] | s[2] | s[3]) >> 24) != 0) {
+                p = static_cast<T>(MixRotated<Form>(v, mx, s, u, vv, d));
+            } else if constexpr (Form == RotateForm::Additive) {
+                // Four clear source pixels give every channel a weight of 0: the pixel keeps its
+                // channels (and loses the bits no channel covers, as the full mix does).
+                p = static_cast<T>(v.AddSat(d, kZero));
+            } else {
+                p = static_cast<T>(d & allMasks);
             }
-            p = static_cast<T>(out);
         }
     }
+}
+
+template <typename T>
+void Rotate(const View& v, const RotateArgs& r)
+{
+    const bool pal = r.palette != nullptr;
+    if (r.additive)
+        pal ? RotateRows<T, RotateForm::Additive, true>(v, r) : RotateRows<T, RotateForm::Additive, false>(v, r);
+    else if (r.white)
+        pal ? RotateRows<T, RotateForm::White, true>(v, r) : RotateRows<T, RotateForm::White, false>(v, r);
+    else
+        pal ? RotateRows<T, RotateForm::Colour, true>(v, r) : RotateRows<T, RotateForm::Colour, false>(v, r);
 }
 
 struct StretchArgs {

@@ -70,40 +70,39 @@ void EncodeRuns(uint8_t* theOut, int theWidth, int theHeight, ClassOf theClassOf
     }
 }
 
-// Exact palette of at most 256 colours: colour numbers in order of first appearance, a
-// side table sorted by value for the look-ups. False at the 257th distinct value.
+// Exact palette of at most 256 colours: colour numbers in order of first appearance, found
+// through an open-addressed table of 1024 slots (never more than a quarter full). False at the
+// 257th distinct value.
 bool BuildExactPalette(const uint32_t* theBits, uint8_t* theIndices, size_t theCount,
                        uint32_t* theColorTable)
 {
     if (theCount == 0)
         return true;
-    std::vector<std::pair<uint32_t, uint8_t>> aSorted;
-    aSorted.reserve(256);
-    aSorted.emplace_back(theBits[0], 0);
-    theColorTable[0] = theBits[0];
-    theIndices[0] = 0;
-    uint32_t aLastColor = theBits[0];  // runs of one colour skip the search
+    constexpr uint32_t kSlots = 1024;
+    uint32_t aKeys[kSlots];
+    uint16_t aNumbers[kSlots]; // colour number + 1; 0 for an empty slot
+    std::memset(aNumbers, 0, sizeof(aNumbers));
+    int aCount = 0;
+    uint32_t aLastColor = 0;  // runs of one colour skip the search
     uint8_t aLastIndex = 0;
-    for (size_t i = 1; i < theCount; i++) {
-        uint32_t aColor = theBits[i];
-        if (aColor == aLastColor) {
+    for (size_t i = 0; i < theCount; i++) {
+        const uint32_t aColor = theBits[i];
+        if (i > 0 && aColor == aLastColor) {
             theIndices[i] = aLastIndex;
             continue;
         }
         aLastColor = aColor;
-        auto anIt = std::lower_bound(aSorted.begin(), aSorted.end(), aColor,
-                                     [](const std::pair<uint32_t, uint8_t>& theEntry,
-                                        uint32_t theValue) { return theEntry.first < theValue; });
-        if (anIt != aSorted.end() && anIt->first == aColor) {
-            theIndices[i] = aLastIndex = anIt->second;
-            continue;
+        uint32_t aSlot = (aColor * 0x9E3779B1u) >> 22;
+        while (aNumbers[aSlot] != 0 && aKeys[aSlot] != aColor)
+            aSlot = (aSlot + 1) & (kSlots - 1);
+        if (aNumbers[aSlot] == 0) {
+            if (aCount >= 256)
+                return false;
+            aKeys[aSlot] = aColor;
+            aNumbers[aSlot] = static_cast<uint16_t>(++aCount);
+            theColorTable[aCount - 1] = aColor;
         }
-        if (aSorted.size() >= 256)
-            return false;
-        auto aNumber = static_cast<uint8_t>(aSorted.size());
-        aSorted.insert(anIt, std::make_pair(aColor, aNumber));
-        theColorTable[aNumber] = aColor;
-        theIndices[i] = aLastIndex = aNumber;
+        theIndices[i] = aLastIndex = static_cast<uint8_t>(aNumbers[aSlot] - 1);
     }
     return true;
 }

@@ -202,7 +202,17 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data)
     return ok;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error)
+bool SyncFolder(const std::string& folder)
+{
+    int dirfd = open(NativePath(folder).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirfd < 0)
+        return false;
+    const bool synced = fsync(dirfd) == 0;
+    close(dirfd);
+    return synced;
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error, bool syncFolder)
 {
     auto fail = [&](const std::string& what, int err) {
         if (error)
@@ -254,10 +264,12 @@ bool WriteWholeFile(const std::string& path, const void* data, size_t size, std:
         unlink(temp.c_str());
         return fail("cannot write " + path, err);
     }
-    int dirfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dirfd >= 0) {
-        fsync(dirfd);
-        close(dirfd);
+    if (syncFolder) {
+        int dirfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (dirfd >= 0) {
+            fsync(dirfd);
+            close(dirfd);
+        }
     }
     return true;
 }

@@ -34,10 +34,14 @@ bool GetFileWriteTime(const std::string& path, int64_t* time);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
 
 // Replaces a file as a whole: the bytes go to a temporary file in the same folder, which is
-// flushed to disk and then renamed over the old file. On failure the old file is left as it
-// was, the temporary file is removed and *error (when given) says what went wrong.
+// flushed to disk and then renamed over the old file; the folder is then synced too, so the
+// rename itself lasts, unless the caller syncs it once after several files (SyncFolder). On
+// failure the old file is left as it was, the temporary file is removed and *error (when
+// given) says what went wrong.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, bool syncFolder = true);
+// Flushes a folder's entries (renames, new and removed names) to disk; false when it cannot.
+bool SyncFolder(const std::string& folder);
 
 // One entry found by FindFiles.
 struct FindData {

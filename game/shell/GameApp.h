@@ -123,7 +123,11 @@ public:
     void ValidateProfileVersions();
     // Writes the profile of a slot to its save file, replacing the old one atomically; a failure
     // leaves the old file, is logged and shown in a message box: false.
-    bool SavePlayerProfile(int slot);
+    // The folder is synced after the rename unless the caller does it once for several saves.
+    bool SavePlayerProfile(int slot, bool syncFolder = true);
+    // Saves the first five slots as SavePlayerProfile does, syncing the folder once after the
+    // last: false when any save failed (each failure reported on its own).
+    bool SaveFivePlayerProfiles();
     // Reads the save file of a slot into its profile (the current slot follows the file's flag);
     // false, with the profile unchanged, when there is no readable file.
     bool LoadPlayerProfile(int slot);

@@ -87,13 +87,11 @@ void GameApp::ValidateProfileVersions()
     currentProfile = 0;
 }
 
-bool GameApp::SavePlayerProfile(int slot)
+bool GameApp::SavePlayerProfile(int slot, bool syncFolder)
 {
     if (slot < 0 || size_t(slot) >= profiles.size())
         return false;
-    // A copy, so that the walk sees one consistent state.
-    PlayerProfile profile = profiles[size_t(slot)];
-    std::vector<uint8_t> bytes = EncodePlayerProfile(profile, slot == currentProfile);
+    std::vector<uint8_t> bytes = EncodePlayerProfile(profiles[size_t(slot)], slot == currentProfile);
 
     std::string folder = PlayerProfileFolder();
     std::string path = PlayerProfilePath(slot);
@@ -105,12 +103,21 @@ bool GameApp::SavePlayerProfile(int slot)
             plat::DeleteFile(folder + "/" + stray.name);
 
     std::string error;
-    if (plat::WriteWholeFile(path, bytes.data(), bytes.size(), &error))
+    if (plat::WriteWholeFile(path, bytes.data(), bytes.size(), &error, syncFolder))
         return true;
     LogScreenError("The profile could not be saved: " + error);
     MsgBox("The profile could not be saved; the file keeps its earlier contents.\n" + error, "Error",
            plat::MB_OK | plat::MB_ICONERROR);
     return false;
+}
+
+bool GameApp::SaveFivePlayerProfiles()
+{
+    bool all = true;
+    for (int slot = 0; slot < 5; ++slot)
+        all = SavePlayerProfile(slot, false) && all;
+    plat::SyncFolder(PlayerProfileFolder());
+    return all;
 }
 
 bool GameApp::LoadPlayerProfile(int slot)

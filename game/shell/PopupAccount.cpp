@@ -232,8 +232,7 @@ void PopupAccount::FadeOutDone()
 {
     if (!mShown) {
         // Closing: the five profiles are saved, then the popup goes.
-        for (int slot = 0; slot < 5; ++slot)
-            mApp->SavePlayerProfile(slot);
+        mApp->SaveFivePlayerProfiles();
         if (mWidgetManager)
             mWidgetManager->RemoveWidget(this);
         mApp->SafeDeleteWidget(this);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <utility>
 
 namespace Quor {
 
@@ -16,24 +17,54 @@ const char* const kHiddenAccountNewNames[2] = {"Corvantis", "Pf"};
 namespace {
 
 // Field writers that clamp a value to what the field can hold, so that a value too wide for
-// its field is stored as the nearest one it can take instead of wrapping.
+// its field is stored as the nearest one it can take instead of wrapping. The bits go least
+// significant first into bytes, as Buffer lays them out, through a 64-bit accumulator into a
+// byte array sized once for the whole file.
 class ProfileWriter {
 public:
-    Buffer mBuffer;
+    explicit ProfileWriter(size_t bytes) { mBytes.reserve(bytes); }
 
+    // The low 'bits' bits (1 to 32) of the value.
+    void Bits(uint32_t value, int bits)
+    {
+        if (bits < 32)
+            value &= (uint32_t(1) << bits) - 1;
+        mPending |= uint64_t(value) << mPendingBits;
+        mPendingBits += bits;
+        for (; mPendingBits >= 8; mPendingBits -= 8) {
+            mBytes.push_back(static_cast<uint8_t>(mPending));
+            mPending >>= 8;
+        }
+    }
     void Unsigned(int64_t value, int bits)
     {
         int64_t max = (int64_t(1) << bits) - 1;
-        mBuffer.WriteNumBits(int(uint32_t(std::clamp<int64_t>(value, 0, max))), bits);
+        Bits(uint32_t(std::clamp<int64_t>(value, 0, max)), bits);
     }
     void Signed(int64_t value, int bits)
     {
         int64_t max = (int64_t(1) << (bits - 1)) - 1;
-        mBuffer.WriteNumBits(int(std::clamp<int64_t>(value, -max - 1, max)), bits);
+        Bits(uint32_t(std::clamp<int64_t>(value, -max - 1, max)), bits);
     }
-    void Bool(bool value) { mBuffer.WriteBoolean(value); }
-    void Text(const std::string& text) { mBuffer.WriteString(text); }
-    void Double(double value) { mBuffer.WriteString(FormatProfileDouble(value)); }
+    void Bool(bool value) { Bits(value ? 1 : 0, 8); }
+    // A 16-bit length, then the bytes; a text longer than a length can say is cut there.
+    void Text(const std::string& text)
+    {
+        const size_t length = std::min<size_t>(text.size(), Buffer::kMaxStringLength);
+        Bits(uint32_t(length), 16);
+        for (size_t i = 0; i < length; ++i)
+            Bits(static_cast<uint8_t>(text[i]), 8);
+    }
+    void Double(double value) { Text(FormatProfileDouble(value)); }
+    // The bytes written, the last one padded with zero bits; the writer is empty afterwards.
+    std::vector<uint8_t> Take()
+    {
+        if (mPendingBits > 0)
+            mBytes.push_back(static_cast<uint8_t>(mPending));
+        mPending = 0;
+        mPendingBits = 0;
+        return std::move(mBytes);
+    }
 
     // The count of a list and the first entry index to write: the newest entries when the list
     // is longer than a count can say.
@@ -60,6 +91,11 @@ public:
         Signed(stat.value, 16);
         Signed(stat.smallValue, 4);
     }
+
+private:
+    std::vector<uint8_t> mBytes;
+    uint64_t mPending = 0;  // bits not yet in a whole byte, fewer than 8 between writes
+    int mPendingBits = 0;
 };
 
 class ProfileReader {
@@ -86,6 +122,22 @@ public:
     }
 };
 
+// Bytes enough for the whole file, so that encoding never grows its buffer: the fixed fields,
+// the texts with their lengths (each factor at most 400 characters), and at most 8 bytes a list entry (the widest, a log entry,
+// takes 7) and 1 a quest target.
+size_t EncodedSizeBound(const PlayerProfile& p)
+{
+    size_t bytes = 1100 + p.name.size() + p.logo.companyName.size() + p.logo.fontName.size();
+    const size_t entries = p.stock.size() + p.blueprintStats.size() + p.materialStats.size() +
+                           p.materials.size() + p.recipes.size() + p.awards.size() + p.countries.size() +
+                           p.factories.size() + p.production.size() + p.quests.size() + p.purchaseLog.size() +
+                           p.saleLog.size();
+    bytes += 8 * entries;
+    for (const auto& quest : p.quests)
+        bytes += quest.second.targets.size();
+    return bytes;
+}
+
 } // namespace
 
 std::string FormatProfileDouble(double value)
@@ -99,13 +151,13 @@ std::string FormatProfileDouble(double value)
 
 std::vector<uint8_t> EncodePlayerProfile(const PlayerProfile& p, bool current)
 {
-    ProfileWriter w;
+    ProfileWriter w(EncodedSizeBound(p));
     w.Unsigned(current ? 1 : 0, 1);
     w.Unsigned(p.slotIndex, 3);
     w.Unsigned(p.versionStamp, 24);
     w.Signed(p.tutorialStep, 24);
     w.Text(p.name);
-    w.mBuffer.WriteNumBits(p.money, 32);
+    w.Bits(uint32_t(p.money), 32);
     w.Unsigned(p.day, 24);
     w.Unsigned(p.country, 3);
     w.Double(p.buyFactor);
@@ -177,8 +229,7 @@ std::vector<uint8_t> EncodePlayerProfile(const PlayerProfile& p, bool current)
         }
     });
 
-    const uint8_t* data = w.mBuffer.GetDataPtr();
-    return std::vector<uint8_t>(data, data + w.mBuffer.GetDataLen());
+    return w.Take();
 }
 
 bool DecodePlayerProfile(const uint8_t* data, size_t size, PlayerProfile& p)

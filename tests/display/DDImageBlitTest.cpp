@@ -9,6 +9,7 @@
 #include "graphics/Matrix.h"
 #include "graphics/MemoryImageHost.h"
 #include "graphics/SWTri.h"
+#include "graphics/SampleTrim.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
 #include "tests/support/GoldenImage.h"
@@ -481,6 +482,173 @@ TEST_F(Surfaces, RotatedBlitWeightsAndLimits)
             changed += Raw(*a2, x, y) != 0;
         }
     EXPECT_GT(changed, 3);
+}
+
+// Narrows a row's run [first, last] so that every 2 x 2 sample stays inside the source, as the
+// rotated blit does.
+bool LimitSamples(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& first, int64_t& last)
+{
+    if (step == 0) {
+        if (!(start >= 0 && start < size * 65536 - 65536))
+            return false;
+    } else if (step > 0) {
+        if ((start >> 16) >= size - 1)
+            return false;
+        if ((65536 - start) / step > 0)
+            first = std::max(first, (65536 - start) / step);
+        last = std::min(last, (size * 65536 - start - 0x17FFF) / step);
+    } else {
+        if (start < 0)
+            return false;
+        first = std::max(first, (size * 65536 - start - 0x27FFF) / step);
+        if (vertical)
+            last = std::min(last, -(start / step));
+        else
+            last = std::min(last, (0x7FFF - start) / step);
+    }
+    return TrimSamplesInside(start, step, size, first, last);
+}
+
+// The rotated blit pixel by pixel in the plain form of its formulas: each drawn pixel mixes the
+// source's 2 x 2 pixels about its sample by the 16-bit fractions, in 64-bit sums per channel.
+void PlainRotate(std::vector<uint32_t>& dest, int dw, int dh, const plat::PixelFormat& f,
+                 const std::vector<uint32_t>& src, int srcW, const Rect& srcRect, float x, float y, float cx, float cy,
+                 double rot, const Rect& clip, const Color& colour, int mode)
+{
+    RectD box;
+    if (!GetRotatedBltBounds(x, y, srcRect, cx, cy, rot, clip.Intersection(Rect(0, 0, dw, dh)), box) ||
+        box.mWidth <= 0 || box.mHeight <= 0)
+        return;
+    const uint32_t mask[3] = {f.redMask, f.greenMask, f.blueMask};
+    uint32_t bits[3], shift[3];
+    for (int c = 0; c < 3; c++) {
+        shift[c] = static_cast<uint32_t>(__builtin_ctz(mask[c]));
+        bits[c] = static_cast<uint32_t>(__builtin_popcount(mask[c]));
+    }
+    const uint32_t col[3] = {static_cast<uint32_t>(colour.mRed), static_cast<uint32_t>(colour.mGreen),
+                             static_cast<uint32_t>(colour.mBlue)};
+    const uint32_t A = static_cast<uint32_t>(colour.mAlpha);
+    const bool white = colour == Color::White, additive = mode != 0;
+    const uint32_t kSrcMask[3] = {0xFF0000, 0xFF00, 0xFF}, kTop[3] = {32, 24, 16};
+    const double cs = std::cos(rot), sn = std::sin(rot);
+    const int64_t du = static_cast<int64_t>(cs * 65536.0), dv = static_cast<int64_t>(sn * 65536.0);
+    const int top = static_cast<int>(box.mY), left = static_cast<int>(box.mX);
+    for (int row = 0; row < box.mHeight; row++) {
+        const int py = top + row;
+        if (py < 0 || py >= dh)
+            continue;
+        const double ddx = left - cx - x, ddy = py - cy - y;
+        const int64_t us = static_cast<int64_t>((ddx * cs - ddy * sn + cx) * 65536.0);
+        const int64_t vs = static_cast<int64_t>((ddx * sn + ddy * cs + cy) * 65536.0);
+        int64_t first = left < 0 ? -left : 0, last = std::min<int64_t>(static_cast<int64_t>(box.mWidth - 1), dw - 1 - left);
+        if (!LimitSamples(us, du, srcRect.mWidth, false, first, last) ||
+            !LimitSamples(vs, dv, srcRect.mHeight, true, first, last))
+            continue;
+        for (int64_t k = first; k <= last; k++) {
+            const int64_t u = us + k * du, v = vs + k * dv;
+            const int i = static_cast<int>(u >> 16), j = static_cast<int>(v >> 16);
+            auto pixel = [&](int pi, int pj) { return src[static_cast<size_t>(srcRect.mY + pj) * srcW + srcRect.mX + pi]; };
+            const uint32_t sp[4] = {pixel(i, j), pixel(i + 1, j), pixel(i, j + 1), pixel(i + 1, j + 1)};
+            const uint64_t fx = static_cast<uint64_t>((u & 0xFFFE) + 1), fy = static_cast<uint64_t>((v & 0xFFFE) + 1);
+            const uint64_t w[4] = {((65536 - fx) * (65536 - fy)) >> 16, (fx * (65536 - fy)) >> 16,
+                                   ((65536 - fx) * fy) >> 16, (fx * fy) >> 16};
+            uint64_t a[4], asum = 0;
+            for (int n = 0; n < 4; n++) {
+                a[n] = (w[n] * (sp[n] >> 24)) >> 16;
+                if (!white && !additive)
+                    a[n] = (a[n] * A) >> 8;
+                asum += a[n];
+            }
+            uint32_t& p = dest[static_cast<size_t>(py) * dw + left + k];
+            const uint32_t d = p;
+            uint32_t out = 0;
+            for (int c = 0; c < 3; c++) {
+                uint64_t sum = 0;
+                for (int n = 0; n < 4; n++)
+                    sum += uint64_t(sp[n] & kSrcMask[c]) * a[n];
+                sum >>= 8;
+                const uint32_t m = mask[c], sh = shift[c];
+                if (additive) {
+                    const uint64_t t = ((sum >> (kTop[c] - 8 - bits[c])) * (col[c] * A / 255)) >> 8;
+                    out |= static_cast<uint32_t>(std::min<uint64_t>(((d & m) >> sh) + t, (1u << bits[c]) - 1)) << sh;
+                } else {
+                    const uint64_t fc = white ? 256 : col[c] + 1;
+                    out += (static_cast<uint32_t>(((sum * fc) >> (kTop[c] - bits[c])) << sh) & m) +
+                           (static_cast<uint32_t>((uint64_t(d & m) * (256 - std::min<uint64_t>(asum, 256))) >> 8) & m);
+                }
+            }
+            p = out;
+        }
+    }
+}
+
+// Random sources (clear, opaque and translucent runs; some few-coloured, so drawn from their
+// palette), destinations whose every bit is set at random, places, angles, centres, clips,
+// colours and draw modes: every layout's rotated blit gives the plain formula's pixels.
+TEST_F(Surfaces, RotatedBlitMatchesThePlainFormula)
+{
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        Open(layout.format);
+        RandomGenerator rng;
+        rng.Seed(13);
+        auto next = [&] { return static_cast<uint32_t>(rng.Next()) * 2 + (rng.Next() & 1); };
+        auto real = [&](float lo, float hi) { return lo + (hi - lo) * static_cast<float>(next() % 10001) / 10000.0f; };
+        constexpr int DW = 41, DH = 29;
+        const uint32_t rawMask = layout.format.bitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+        for (int round = 0; round < 24; round++) {
+            SCOPED_TRACE(round);
+            const int sw = 2 + static_cast<int>(next() % 15), sh = 2 + static_cast<int>(next() % 12);
+            const bool fewColours = round % 3 == 0;
+            const uint32_t palette[4] = {0xFF203040, 0x80FFEEDD, 0x00000000, 0xFF0000FF};
+            std::vector<uint32_t> px(static_cast<size_t>(sw * sh));
+            uint32_t alpha = 0;
+            for (uint32_t& p : px) {
+                if (fewColours) {
+                    p = palette[next() % 4];
+                    continue;
+                }
+                if (next() % 4 == 0) {
+                    const uint32_t pick = next() % 3;
+                    alpha = pick == 0 ? 0 : pick == 1 ? 255 : next() % 256;
+                }
+                p = alpha << 24 | (next() & 0xFFFFFF);
+            }
+            auto s = Source(px, sw, sh);
+            if (fewColours)
+                ASSERT_TRUE(s->Palletize());
+            std::vector<uint32_t> under(DW * DH);
+            for (uint32_t& u : under)
+                u = next() & rawMask;
+            auto img = Dest(DW, DH, 0);
+            ASSERT_TRUE(img->LockSurface());
+            for (int i = 0; i < DW * DH; i++)
+                Put(*img, i % DW, i / DW, under[i]);
+            img->UnlockSurface();
+
+            const Rect srcRect = round % 4 == 1 && sw > 3 && sh > 3 ? Rect(1, 1, sw - 2, sh - 2) : Rect(0, 0, sw, sh);
+            const float x = real(-12, DW), y = real(-10, DH);
+            const float cx = real(0, float(srcRect.mWidth)), cy = real(0, float(srcRect.mHeight));
+            const double rot = real(-7, 7);
+            const Rect clip = round % 5 == 2 ? Rect(3, 2, DW - 9, DH - 7) : Rect(-5, -5, DW + 10, DH + 10);
+            const uint32_t look = next() % 3;
+            const Color colour = look == 0 ? Color::White
+                                           : Color(int(next() % 256), int(next() % 256), int(next() % 256),
+                                                   look == 1 ? 255 : int(next() % 256));
+            const int mode = static_cast<int>(next() % 2);
+
+            std::vector<uint32_t> expect = under;
+            PlainRotate(expect, DW, DH, layout.format, px, sw, srcRect, x, y, cx, cy, rot, clip, colour, mode);
+            img->BltRotated(s.get(), x, y, srcRect, clip, colour, mode, rot, cx, cy);
+            int differ = 0;
+            for (int i = 0; i < DW * DH && differ < 5; i++)
+                if (Raw(*img, i % DW, i / DW) != expect[i]) {
+                    ++differ;
+                    ADD_FAILURE() << "pixel " << i % DW << "," << i / DW << ": " << std::hex << Raw(*img, i % DW, i / DW)
+                                  << " for " << expect[i];
+                }
+        }
+    }
 }
 
 TEST_F(Surfaces, StretchBlits)
