@@ -595,6 +595,7 @@ TEST_F(Surfaces, RotatedBlitMatchesThePlainFormula)
         auto next = [&] { return static_cast<uint32_t>(rng.Next()) * 2 + (rng.Next() & 1); };
         auto real = [&](float lo, float hi) { return lo + (hi - lo) * static_cast<float>(next() % 10001) / 10000.0f; };
         constexpr int DW = 41, DH = 29;
+        int drawn = 0;  // pixels the formula changed, over all rounds
         const uint32_t rawMask = layout.format.bitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
         for (int round = 0; round < 24; round++) {
             SCOPED_TRACE(round);
@@ -615,8 +616,9 @@ TEST_F(Surfaces, RotatedBlitMatchesThePlainFormula)
                 p = alpha << 24 | (next() & 0xFFFFFF);
             }
             auto s = Source(px, sw, sh);
-            if (fewColours)
+            if (fewColours) {
                 ASSERT_TRUE(s->Palletize());
+            }
             std::vector<uint32_t> under(DW * DH);
             for (uint32_t& u : under)
                 u = next() & rawMask;
@@ -640,6 +642,8 @@ TEST_F(Surfaces, RotatedBlitMatchesThePlainFormula)
             std::vector<uint32_t> expect = under;
             PlainRotate(expect, DW, DH, layout.format, px, sw, srcRect, x, y, cx, cy, rot, clip, colour, mode);
             img->BltRotated(s.get(), x, y, srcRect, clip, colour, mode, rot, cx, cy);
+            for (int i = 0; i < DW * DH; i++)
+                drawn += expect[i] != under[i];
             int differ = 0;
             for (int i = 0; i < DW * DH && differ < 5; i++)
                 if (Raw(*img, i % DW, i / DW) != expect[i]) {
@@ -648,6 +652,7 @@ TEST_F(Surfaces, RotatedBlitMatchesThePlainFormula)
                                   << " for " << expect[i];
                 }
         }
+        EXPECT_GT(drawn, 1000);
     }
 }
 
