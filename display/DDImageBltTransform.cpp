@@ -50,31 +50,6 @@ void Rasterize(DDImage* theImage, Draw draw)
     theImage->DeleteMemoryData();
 }
 
-// Narrows the drawn run [first, last] of a row so that every 2 x 2 sample at start + k * step
-// stays inside an extent of size pixels; false when the row draws nothing.
-bool Limit(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& first, int64_t& last)
-{
-    if (step == 0) {
-        if (!(start >= 0 && start < size * 65536 - 65536))
-            return false;
-    } else if (step > 0) {
-        if ((start >> 16) >= size - 1)
-            return false;
-        if ((65536 - start) / step > 0)
-            first = std::max(first, (65536 - start) / step);
-        last = std::min(last, (size * 65536 - start - 0x17FFF) / step);
-    } else {
-        if (start < 0)
-            return false;
-        first = std::max(first, (size * 65536 - start - 0x27FFF) / step);
-        if (vertical)
-            last = std::min(last, -(start / step));
-        else
-            last = std::min(last, (0x7FFF - start) / step);
-    }
-    return TrimSamplesInside(start, step, size, first, last);
-}
-
 struct RotateArgs {
     const uint32_t* bits;
     const uint32_t* palette;
@@ -172,7 +147,8 @@ void RotateRows(const View& v, const RotateArgs& r)
         int64_t first = 0, last = std::min<int64_t>(lastK, v.width - 1 - left);
         if (left < 0)
             first = -left;
-        if (!Limit(us, du, W, false, first, last) || !Limit(vs, dv, H, true, first, last))
+        if (!LimitRotatedSamples(us, du, W, false, first, last) ||
+            !LimitRotatedSamples(vs, dv, H, true, first, last))
             continue;
         T* dst = Row<T>(v, y) + left;
         for (int64_t kk = first; kk <= last; kk++) {

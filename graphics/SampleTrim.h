@@ -3,6 +3,7 @@
 // source.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace Quor {
@@ -21,6 +22,33 @@ inline bool TrimSamplesInside(int64_t start, int64_t step, int64_t size, int64_t
     while (first <= last && !inside(last))
         --last;
     return first <= last;
+}
+
+// The display image's per-row limits: narrows the drawn run [first, last] of a row so that every
+// 2 x 2 sample at start + k * step stays inside an extent of size pixels (a vertical extent
+// bounds a falling run from its start); false when the row draws nothing.
+inline bool LimitRotatedSamples(int64_t start, int64_t step, int64_t size, bool vertical, int64_t& first,
+                                int64_t& last)
+{
+    if (step == 0) {
+        if (!(start >= 0 && start < size * 65536 - 65536))
+            return false;
+    } else if (step > 0) {
+        if ((start >> 16) >= size - 1)
+            return false;
+        if ((65536 - start) / step > 0)
+            first = std::max(first, (65536 - start) / step);
+        last = std::min(last, (size * 65536 - start - 0x17FFF) / step);
+    } else {
+        if (start < 0)
+            return false;
+        first = std::max(first, (size * 65536 - start - 0x27FFF) / step);
+        if (vertical)
+            last = std::min(last, -(start / step));
+        else
+            last = std::min(last, (0x7FFF - start) / step);
+    }
+    return TrimSamplesInside(start, step, size, first, last);
 }
 
 } // namespace Quor
