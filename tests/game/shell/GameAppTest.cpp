@@ -1,10 +1,12 @@
 // The game application on a fixture archive, each start in a child process of its own (the
 // archive reader and the C runtime's generator are process-wide): construction, a whole start
 // through the loading thread to the main menu, closing during the splash, resource errors on the
-// loading thread and at start-up, and the random numbers of a recorded run played back.
+// loading thread and at start-up, and the random numbers of a recorded run played back (after
+// start-up and the main menu's logo places).
 #include "tests/game/shell/GameFixture.h"
 
 #include "game/shell/DCapResource.h"
+#include "game/shell/MainMenu.h"
 #include "platform/Window.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -336,42 +338,81 @@ std::vector<int> GameDraws()
     return out;
 }
 
-// Records a start of the game, plays it back at another start time and compares the numbers the
-// game draws right after start-up.
+// What a run of the game drew: the numbers right after start-up, then the main menu's logo
+// places and the update it opened on.
+struct RunDraws {
+    std::vector<int> afterInit;
+    std::vector<int> logoSlots;
+    int menuUpdate = -1;
+    uint32_t seed = 0;
+};
+
+// The game started with the command line's demo option: the settings read before the command
+// line is parsed stay out of the demo, as they do in the program.
+class DemoGame : public FixtureGame {
+public:
+    DemoGame(const std::string& folder, const std::string& demo, bool play)
+        : FixtureGame(folder), mDemo(demo), mPlay(play)
+    {
+        mCmdLineParsed = false;
+    }
+    void ParseCommandLine() override
+    {
+        mCmdLineParsed = true;
+        (mPlay ? mPlayingDemo : mRecordingDemo) = true;
+        mDemoFileName = mDemo;
+    }
+
+private:
+    std::string mDemo;
+    bool mPlay;
+};
+
+// Starts the game on the folder's archive, recording or playing back the demo file, and runs
+// it until the main menu has opened.
+RunDraws RunToTheMainMenu(const quortest::TempDir& dir, const std::string& demo, bool play)
+{
+    RunDraws out;
+    auto* game = new DemoGame(dir.Path().string(), demo, play);
+    game->Init();
+    out.afterInit = GameDraws();
+    out.seed = game->mRandomSeed;
+    game->mOnUpdate = [&](FixtureGame& g) {
+        auto* menu = dynamic_cast<MainMenu*>(g.screens[SCREEN_MAIN_MENU]);
+        if (menu && out.menuUpdate < 0) {
+            out.menuUpdate = g.mUpdateCount;
+            out.logoSlots.assign(std::begin(menu->mChosenPlaces), std::end(menu->mChosenPlaces));
+            g.Shutdown();
+        }
+    };
+    game->Start();
+    delete game;
+    return out;
+}
+
+// Records a start of the game up to the main menu, plays it back at another start time and
+// compares the numbers the game draws after start-up and the menu's logo places.
 void RecordAndReplay()
 {
     Watchdog();
     quortest::TempDir dir(quortest::RunDir());
     quortest::WriteGameArchive(dir.Path().string());
     const std::string demo = dir.File("replay.dmo");
-    std::vector<int> recorded;
-    uint32_t recordedSeed = 0;
-    {
-        auto* game = new FixtureGame(dir.Path().string());
-        game->mRecordingDemo = true;
-        game->mDemoFileName = demo;
-        game->Init();
-        recorded = GameDraws();
-        recordedSeed = game->mRandomSeed;
-        game->Shutdown();
-        delete game;
-    }
+    RunDraws recorded = RunToTheMainMenu(dir, demo, false);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // another start time
-    auto* game = new FixtureGame(dir.Path().string());
-    game->mPlayingDemo = true;
-    game->mDemoFileName = demo;
-    game->Init();
-    std::vector<int> played = GameDraws();
-    std::fprintf(stderr, "seed %d draws %d\n", int(game->mRandomSeed == recordedSeed), int(played == recorded));
-    game->Shutdown();
-    delete game;
+    RunDraws played = RunToTheMainMenu(dir, demo, true);
+    std::fprintf(stderr, "menu %d seed %d draws %d slots %d at the same update %d\n",
+                 int(recorded.menuUpdate > 0 && recorded.logoSlots.size() == 4), int(played.seed == recorded.seed),
+                 int(played.afterInit == recorded.afterInit), int(played.logoSlots == recorded.logoSlots),
+                 int(played.menuUpdate == recorded.menuUpdate));
     std::exit(0);
 }
 
 } // namespace
 
-TEST(GameAppDeathTest, RecordedRunReplaysTheGameDrawsAfterInit)
+TEST(GameAppDeathTest, RecordedRunReplaysTheGameDrawsAndTheLogoSlots)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(RecordAndReplay(), ::testing::ExitedWithCode(0), "seed 1 draws 1");
+    EXPECT_EXIT(RecordAndReplay(), ::testing::ExitedWithCode(0),
+                "menu 1 seed 1 draws 1 slots 1 at the same update 1");
 }
