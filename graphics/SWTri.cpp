@@ -154,12 +154,19 @@ struct Blend8888 {
         if (na <= 0)
             return; // nothing under nothing: the division would be by zero
         int ia = 256 - s.a;
-        auto ch = [&](int dc, int sc) {
-            return std::min(255, (((dc * da) >> 8) * ia + sc * s.a) / na);
-        };
-        int r = ch(static_cast<int>((d >> 16) & 0xFF), s.r);
-        int g = ch(static_cast<int>((d >> 8) & 0xFF), s.g);
-        int b = ch(static_cast<int>(d & 0xFF), s.b);
+        int r, g, b;
+        if (na == 256) {
+            // Over an opaque pixel the division is by 256: the same result as a shift.
+            auto ch = [&](int dc, int sc) { return std::min(255, (((dc * da) >> 8) * ia + sc * s.a) >> 8); };
+            r = ch(static_cast<int>((d >> 16) & 0xFF), s.r);
+            g = ch(static_cast<int>((d >> 8) & 0xFF), s.g);
+            b = ch(static_cast<int>(d & 0xFF), s.b);
+        } else {
+            auto ch = [&](int dc, int sc) { return std::min(255, (((dc * da) >> 8) * ia + sc * s.a) / na); };
+            r = ch(static_cast<int>((d >> 16) & 0xFF), s.r);
+            g = ch(static_cast<int>((d >> 8) & 0xFF), s.g);
+            b = ch(static_cast<int>(d & 0xFF), s.b);
+        }
         *p = (static_cast<uint32_t>(na - 1) << 24) | (static_cast<uint32_t>(r) << 16) |
              (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
     }

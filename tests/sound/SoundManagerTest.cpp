@@ -243,6 +243,16 @@ TEST(SilentSoundManager, AcceptsEverything)
     // No window means no sound is wanted: silent as well.
     DSoundManager windowless(static_cast<void*>(nullptr), false);
     EXPECT_FALSE(windowless.Initialized());
+
+    // A window but no audio device to open: silent, and the program goes on.
+    quortest::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    int window = 0;
+    DSoundManager deviceless(&window, false, "Tallowmere");
+    EXPECT_FALSE(deviceless.Initialized());
+    EXPECT_EQ(deviceless.LoadSound("anything"), 255);
+    SoundInstance* played = deviceless.GetSoundInstance(255);
+    ASSERT_NE(played, nullptr);
+    EXPECT_FALSE(played->Play(false, true));
 }
 
 TEST_F(SoundManagerTest, MasterVolumeIsTheProgramsOwn)

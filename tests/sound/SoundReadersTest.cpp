@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/Files.h"
+#include "resources/PakInterface.h"
 #include "sound/DSoundManager.h"
 #include "sound/SoundDecoders.h"
 #include "sound/WaveFile.h"
 #include "tests/support/SoundFixtures.h"
 #include "tests/support/TestSupport.h"
+#include "tools/pak/PakFormat.h"
 
 #include <sys/stat.h>
 #include <utime.h>
@@ -224,6 +226,43 @@ TEST_F(SoundReadersTest, DecodedSoundsAreCachedUntilTheSourceChanges)
     EXPECT_EQ(SoundBytes(mManager, 4), (std::vector<uint8_t>{1}));
 }
 
+TEST_F(SoundReadersTest, ArchiveSoundsAndTheCacheOfAnArchiveSource)
+{
+    // Sounds only in the archive: a WAV, and an Ogg Vorbis decoded through the archive's file
+    // functions and cached with time 0, since its source is not on disk.
+    std::vector<uint8_t> pak;
+    std::string error;
+    ASSERT_TRUE(paktool::BuildPak({{"sndtest\\beep.wav", Wave(1, 22050, 8, kSamples), 0},
+                                   {"sndtest\\tone.ogg", ReadFile(DataFile("sounds/tone.ogg")), 0}},
+                                  GetPakInterface()->mDecryptPassword, pak, error))
+        << error;
+    WriteFile(mDir.File("sounds.pak"), pak);
+    ASSERT_TRUE(GetPakInterface()->AddPakFile(mDir.File("sounds.pak")));
+    CurrentDir cwd(mDir.Path().string());
+
+    ASSERT_TRUE(mManager.LoadSoundToId(0, "sndtest\\beep"));
+    EXPECT_EQ(SoundBytes(mManager, 0), kSamples);
+    EXPECT_FALSE(plat::FileExists(mDir.File("appdata/cached/sndtest/beep.wav")));
+
+    ASSERT_TRUE(mManager.LoadSoundToId(1, "sndtest\\tone"));
+    EXPECT_EQ(mManager.GetBufferSize(1), 44100u);
+    const std::string cache = mDir.File("appdata/cached/sndtest/tone.wav");
+    std::vector<uint8_t> file = ReadFile(cache);
+    const std::string name = "sndtest\\tone.ogg";
+    ASSERT_EQ(file.size(), 71 + name.size() + 44100);
+    EXPECT_EQ(Le32(file, 46 + name.size()), 0u);
+    EXPECT_EQ(Le32(file, 50 + name.size()), 0u);
+    EXPECT_EQ(CachedSamples(file, name.size()), SoundBytes(mManager, 1));
+
+    // The cache file stays valid: a changed sample in it shows in the next load.
+    file[file.size() - 2] ^= 0x55;
+    WriteFile(cache, file);
+    ASSERT_TRUE(mManager.LoadSoundToId(2, "sndtest\\tone"));
+    std::vector<uint8_t> reread = SoundBytes(mManager, 2);
+    ASSERT_EQ(reread.size(), 44100u);
+    EXPECT_EQ(reread[44098], SoundBytes(mManager, 1)[44098] ^ 0x55);
+}
+
 TEST_F(SoundReadersTest, FormsAreTriedInOrder)
 {
     WriteFile(mDir.File("both.wav"), Wave(1, 22050, 16, kSamples));
@@ -238,6 +277,13 @@ TEST_F(SoundReadersTest, FormsAreTriedInOrder)
     ASSERT_TRUE(mFmodManager.LoadSoundToId(1, mDir.File("m")));
     EXPECT_EQ(SoundFormat(mFmodManager, 1).bitsPerSample, 16);
     EXPECT_FALSE(mManager.LoadSoundToId(2, mDir.File("missing")));
+
+    // Ogg Vorbis before AU; with the flag MP3 before Ogg Vorbis.
+    WriteFile(mDir.File("m.ogg"), ReadFile(DataFile("sounds/tone.ogg")));
+    ASSERT_TRUE(mManager.LoadSoundToId(3, mDir.File("m")));
+    EXPECT_EQ(mManager.GetBufferSize(3), 44100u);
+    ASSERT_TRUE(mFmodManager.LoadSoundToId(3, mDir.File("m")));
+    EXPECT_EQ(SoundFormat(mFmodManager, 3).samplesPerSec, 44100u);
 }
 
 TEST_F(SoundReadersTest, OggDecodesEveryFrame)

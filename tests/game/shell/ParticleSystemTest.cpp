@@ -2,6 +2,7 @@
 // the shared generator, the simulation step, following a path, the clip polygon, the draw
 // paths, and a stored trace of a whole run.
 #include "app/QuorAppBase.h"
+#include "display/DDInterface.h"
 #include "game/shell/ParticleSystem.h"
 #include "graphics/Graphics.h"
 #include "resources/PakInterface.h"
@@ -442,6 +443,26 @@ TEST(ParticleDrawTest, SoftwarePathsAndPackedColours)
         w.ps.mAdditive = false;
         w.Draw();
     }
+}
+
+TEST(ParticleDrawTest, ThreeDimensionalDrawingTakesTheFloatTransform)
+{
+    // With 3-D drawing on, normal and additive particles alike go through the float transform,
+    // rotated and scaled, in the system's draw mode: additive ones are no longer stretched.
+    QuorAppBase app;
+    DDInterface display(&app);
+    display.mIs3D = true;
+    app.mDdInterface = &display;
+    for (bool additive : {false, true}) {
+        SCOPED_TRACE(additive);
+        OneParticle one(additive);
+        std::vector<std::string> calls = one.Draw();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].rfind("BltMatrix 100.7,50.2 m00 1.5 src 0,0,8,8", 0), 0u) << calls[0];
+        EXPECT_EQ(one.lastColor, Color(255, 127, 0, 63));
+        EXPECT_EQ(one.lastMode, additive ? Graphics::DRAWMODE_ADDITIVE : Graphics::DRAWMODE_NORMAL);
+    }
+    app.mDdInterface = nullptr;
 }
 
 TEST(ParticleDrawTest, ClipPolygonByWindingNumber)
