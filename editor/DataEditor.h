@@ -242,6 +242,8 @@ private:
     void RebuildQuestButtons();
     void ClearEntryRows();
     void ShowEntries(int questId);
+    // The Prop fields of a shown entry into its group.
+    void AddPropFields(std::size_t row, const QuestEntry& entry);
     void SelectEntry(int index);
     void CloseQuestFields();
     // The baseline of row n in the speech panel.

@@ -183,16 +183,22 @@ void DataEditor::ShowEntries(int questId)
         button->Resize(mListX + 120, mListY + 87 + 2 * r * row, 20, r - 1);
         mLists[6].push_back(button);
         AddWidget(button);
-        std::vector<Widget*>& group = mPropFields.emplace_back();
-        for (size_t j = 0; j < entries[i].Prop.size(); ++j) {
-            auto* field = new EditWidget(1001 + 1000 * row + int(j), this);
-            const int width = IsMoneyProp(list, entries[i].Type, j) ? 59 : 29;
-            field->Resize(mListX + 250 + 30 * int(j), mListY + 85 + 2 * r * row, width, r);
-            field->mDrawFrame = true;
-            field->SetText(std::to_string(entries[i].Prop[j]));
-            group.push_back(field);
-            AddWidget(field);
-        }
+        mPropFields.emplace_back();
+        AddPropFields(i, entries[i]);
+    }
+}
+
+void DataEditor::AddPropFields(size_t row, const QuestEntry& entry)
+{
+    std::vector<Widget*>& group = mPropFields[row];
+    for (size_t j = 0; j < entry.Prop.size(); ++j) {
+        auto* field = new EditWidget(1001 + 1000 * int(row) + int(j), this);
+        const int width = IsMoneyProp(mState[Q_LIST], entry.Type, j) ? 59 : 29;
+        field->Resize(mListX + 250 + 30 * int(j), mListY + 85 + 2 * mLineHeight * int(row), width, mLineHeight);
+        field->mDrawFrame = true;
+        field->SetText(std::to_string(entry.Prop[j]));
+        group.push_back(field);
+        AddWidget(field);
     }
 }
 
@@ -588,23 +594,17 @@ void DataEditor::SetEntryType(int list, int type)
     entry->Type = type;
     entry->Prop = DefaultProps(list, type, middle, *mApp);
     mApp->editedTables |= GameApp::EDITED_QUESTS;
-    // The row's Prop fields anew.
-    std::vector<Widget*>& group = mPropFields.at(index);
+    FreeList(7);
+    // The row's Prop fields anew (rows shown before a reread of the tables may be fewer).
+    if (index >= mPropFields.size())
+        return;
+    std::vector<Widget*>& group = mPropFields[index];
     for (Widget* field : group) {
         RemoveWidget(field);
         mApp->SafeDeleteWidget(field);
     }
     group.clear();
-    for (size_t j = 0; j < entry->Prop.size(); ++j) {
-        auto* field = new EditWidget(1001 + 1000 * int(index) + int(j), this);
-        const int width = IsMoneyProp(list, type, j) ? 59 : 29;
-        field->Resize(mListX + 250 + 30 * int(j), mListY + 85 + 2 * mLineHeight * int(index), width, mLineHeight);
-        field->mDrawFrame = true;
-        field->SetText(std::to_string(entry->Prop[j]));
-        group.push_back(field);
-        AddWidget(field);
-    }
-    FreeList(7);
+    AddPropFields(index, *entry);
 }
 
 NpcSpeech* DataEditor::TalkSpeech(size_t prop, NpcRecord** npc)

@@ -481,6 +481,39 @@ TEST_F(QuestEditorTest, CharacterEditorOnTop)
     Press(editor, DataEditor::ID_Q_PICK);
     ASSERT_NE(editor->mPickList, nullptr);
     quortest::DrawWholeScreen(*app->mWidgetManager);
+    Press(editor->mPickList, 8);
+    EXPECT_EQ(app->questTable[1].Target[0].Prop, (std::vector<int32_t>{8, 1}));
+
+    // SAVE in the character editor reads every table again; the quest editor below holds no
+    // record of the old ones: its rows still act on what the tables now hold.
+    Press(editor, DataEditor::ID_Q_ROW);
+    Press(editor, DataEditor::ID_Q_NPC_EDITOR);
+    characters = dynamic_cast<DataEditor*>(app->screens[SCREEN_EDITOR2]);
+    app->npcTable = {{4, {4, "Ed", "NPC_4", {}}}};
+    Press(characters, DataEditor::ID_SAVE);
+    EXPECT_TRUE(app->mErrorLog.empty());
+    ASSERT_EQ(app->questTable[1].Target.size(), 1u);
+    EXPECT_EQ(app->questTable[1].Target[0].Prop, (std::vector<int32_t>{4}));
+    Press(characters, DataEditor::ID_BACK);
+    app->ProcessSafeDeletes();
+    Press(editor, DataEditor::ID_Q_OK);
+    Press(editor, DataEditor::ID_Q_DEL_ENTRY);
+    EXPECT_TRUE(app->questTable[1].Target.empty());
+    quortest::DrawWholeScreen(*app->mWidgetManager);
+}
+
+TEST_F(QuestEditorTest, CaptionsSkipMissingProps)
+{
+    SmallTables();
+    EXPECT_EQ(EntryCaptions(LIST_TARGET, Entry(1, {9}), *app), (std::vector<std::string>{"Set : 9"}));
+    app->blueprintTable[9].Name = "Cup";
+    EXPECT_EQ(EntryCaptions(LIST_TARGET, Entry(1, {9, 2}), *app), (std::vector<std::string>{"Set : 9  Cup", "SLV : 2"}));
+    EXPECT_EQ(EntryCaptions(LIST_TARGET, Entry(5, {12, 4, -1, 0}), *app),
+              (std::vector<std::string>{"Country ID : 12", "Ed", "Pre step from : -1"}));
+    EXPECT_EQ(EntryCaptions(LIST_REWARD, Entry(1, {}), *app), std::vector<std::string>{});
+    EXPECT_EQ(EntryCaptions(LIST_REWARD, Entry(9, {2}), *app), (std::vector<std::string>{"Get from Target : 2"}));
+    EXPECT_EQ(EntryCaptions(LIST_TARGET, Entry(12, {2}), *app), std::vector<std::string>{});
+    EXPECT_STREQ(EntryTypeName(LIST_TARGET, 12), "No this type");
 }
 
 } // namespace
