@@ -4,10 +4,17 @@
 // surfaces, beside one opaque full-screen blit into the same surface (the goal: a redraw well
 // inside the 10 ms of one update); and SAVE in the blueprint editor end to end beside its parts
 // run alone (the file's bytes, the whole-file write, reading the game data, loading "GameMain").
+// The quest side: the four checks of the character editor on the sample tables and on tables ten
+// times larger beside one walk over every quest entry (goal: each well inside one update); the
+// quest editor's full redraw with a middle talk target chosen beside the same blit; and the
+// quest mode's file bytes and writes beside writing the same bytes with plat::WriteWholeFile
+// (goal: within 1.2 times).
 #include "BenchGameScreens.h"
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
+#include "editor/CharacterChecks.h"
 #include "editor/DataEditor.h"
+#include "editor/QuestFiles.h"
 #include "editor/EditorFiles.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/GameApp.h"
@@ -69,13 +76,11 @@ void CloseEditor()
     game.ProcessSafeDeletes();
 }
 
-void BM_EditorRedraw(benchmark::State& state, int mode, bool is16)
+// Full redraws of the open editor into a display surface, then the editor closes.
+void RedrawEditor(benchmark::State& state, DataEditor* editor, bool is16)
 {
-    if (!Ready(state))
-        return;
     GameApp& game = *TheSetup().mGame;
     std::unique_ptr<DDImage> screen = TheSetup().Screen(is16);
-    DataEditor* editor = OpenEditor(mode);
     game.mWidgetManager->mImage = screen.get();
     for (auto _ : state) {
         editor->SetDirtyFull();
@@ -83,6 +88,13 @@ void BM_EditorRedraw(benchmark::State& state, int mode, bool is16)
     }
     game.mWidgetManager->mImage = nullptr;
     CloseEditor();
+}
+
+void BM_EditorRedraw(benchmark::State& state, int mode, bool is16)
+{
+    if (!Ready(state))
+        return;
+    RedrawEditor(state, OpenEditor(mode), is16);
 }
 BENCHMARK_CAPTURE(BM_EditorRedraw, blueprints_565, int(EDITOR_BLUEPRINTS), true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_EditorRedraw, materials_565, int(EDITOR_MATERIALS), true)->Unit(benchmark::kMillisecond);
@@ -162,5 +174,121 @@ void BM_BlueprintSave_partLoadGameMain(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BlueprintSave_partLoadGameMain)->Unit(benchmark::kMillisecond);
+
+// The sample's quests and characters, or copies of them under nine more Id ranges.
+struct QuestTables {
+    std::map<int32_t, QuestRecord> quests;
+    std::map<int32_t, NpcRecord> npcs;
+};
+
+QuestTables SampleQuestTables(int copies)
+{
+    const GameApp& game = *TheSetup().mGame;
+    QuestTables tables;
+    for (int c = 0; c < copies; ++c) {
+        const int32_t offset = 1000 * c;
+        for (const auto& [id, quest] : game.questTable) {
+            QuestRecord copy = quest;
+            copy.Id = id + offset;
+            tables.quests.emplace(copy.Id, std::move(copy));
+        }
+        for (const auto& [id, npc] : game.npcTable) {
+            NpcRecord copy = npc;
+            copy.Id = id + offset;
+            tables.npcs.emplace(copy.Id, std::move(copy));
+        }
+    }
+    return tables;
+}
+
+void BM_QuestChecks(benchmark::State& state)
+{
+    if (!Ready(state))
+        return;
+    const QuestTables tables = SampleQuestTables(int(state.range(0)));
+    const int32_t npc = tables.npcs.empty() ? 0 : tables.npcs.begin()->first;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(SpeechSetInUse(tables.quests, npc, 0));
+        benchmark::DoNotOptimize(CheckMissRows(tables.quests, tables.npcs));
+        benchmark::DoNotOptimize(CheckRewardRows(tables.quests));
+        benchmark::DoNotOptimize(CheckBlueprintRows(tables.quests));
+    }
+    state.counters["quests"] = double(tables.quests.size());
+}
+BENCHMARK(BM_QuestChecks)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
+
+// The reference: one walk over every Prop of every quest entry.
+void BM_QuestEntryWalk_reference(benchmark::State& state)
+{
+    if (!Ready(state))
+        return;
+    const QuestTables tables = SampleQuestTables(int(state.range(0)));
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const auto& [id, quest] : tables.quests)
+            for (const auto* list : {&quest.PreQuest, &quest.Target, &quest.Reward})
+                for (const QuestEntry& entry : *list)
+                    for (int32_t prop : entry.Prop)
+                        sum += prop;
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_QuestEntryWalk_reference)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
+
+// The quest editor on its first quest with a middle talk target (or else its first talk target)
+// chosen.
+void BM_QuestEditorRedraw(benchmark::State& state, bool is16)
+{
+    if (!Ready(state))
+        return;
+    GameApp& game = *TheSetup().mGame;
+    game.ShowScreen(SCREEN_EDITOR, EDITOR_QUESTS);
+    auto* editor = static_cast<DataEditor*>(game.screens[SCREEN_EDITOR]);
+    // A middle talk target has the most lines; the first talk target serves when there is none.
+    for (bool middleOnly : {true, false}) {
+        for (const auto& [id, quest] : game.questTable) {
+            for (size_t i = 0; i < quest.Target.size() && editor->mState[1] < 0; ++i)
+                if (quest.Target[i].Type == 5 && (!middleOnly || (i > 0 && i + 1 < quest.Target.size()))) {
+                    editor->ButtonDepress(id);
+                    editor->ButtonDepress(DataEditor::ID_Q_ROW + int(i));
+                }
+            if (editor->mState[1] >= 0)
+                break;
+        }
+        if (editor->mState[1] >= 0)
+            break;
+    }
+    if (editor->mState[1] < 0)
+        state.SkipWithError("no quest with a talk target");
+    RedrawEditor(state, editor, is16);
+}
+BENCHMARK_CAPTURE(BM_QuestEditorRedraw, talk_565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_QuestEditorRedraw, talk_8888, false)->Unit(benchmark::kMillisecond);
+
+// What the quest mode's SAVE writes: the three files' bytes and their writes.
+void BM_QuestSave_filesAndWrites(benchmark::State& state)
+{
+    if (!Ready(state))
+        return;
+    const GameApp& game = *TheSetup().mGame;
+    for (auto _ : state)
+        for (const EditorFile& file : DataQuestFiles("BenchQuest", game.questTable, game.npcTable))
+            if (!plat::WriteWholeFile(file.path, file.bytes.data(), file.bytes.size()))
+                state.SkipWithError("a file could not be written");
+}
+BENCHMARK(BM_QuestSave_filesAndWrites)->Unit(benchmark::kMillisecond);
+
+void BM_QuestSave_writesAlone(benchmark::State& state)
+{
+    if (!Ready(state))
+        return;
+    const GameApp& game = *TheSetup().mGame;
+    const std::vector<EditorFile> files = DataQuestFiles("BenchQuest", game.questTable, game.npcTable);
+    for (auto _ : state)
+        for (const EditorFile& file : files)
+            if (!plat::WriteWholeFile(file.path, file.bytes.data(), file.bytes.size()))
+                state.SkipWithError("a file could not be written");
+}
+BENCHMARK(BM_QuestSave_writesAlone)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -154,6 +154,9 @@ void DataEditor::Draw(Graphics* g)
     case EDITOR_CHARACTERS:
         DrawCharacterEditor(g);
         break;
+    case EDITOR_QUESTS:
+        DrawQuestEditor(g);
+        break;
     default:
         break;
     }
@@ -179,6 +182,9 @@ void DataEditor::ButtonDepress(int id)
     case EDITOR_CHARACTERS:
         CharacterEditorPress(id);
         break;
+    case EDITOR_QUESTS:
+        QuestEditorPress(id);
+        break;
     default:
         break;
     }
@@ -188,6 +194,8 @@ void DataEditor::OnPickListChoice(int tag, int id)
 {
     if (mMode == EDITOR_BLUEPRINTS)
         ReplaceBluePrintSource(tag, id);
+    else if (mMode == EDITOR_QUESTS)
+        ReplaceQuestPick(id);
     ClosePickList();
 }
 
@@ -202,6 +210,9 @@ void DataEditor::BuildMode()
         break;
     case EDITOR_CHARACTERS:
         BuildCharacterEditor();
+        break;
+    case EDITOR_QUESTS:
+        BuildQuestEditor();
         break;
     default:
         break;
@@ -219,6 +230,9 @@ void DataEditor::TeardownMode()
         break;
     case EDITOR_CHARACTERS:
         ClearCharacterEditor();
+        break;
+    case EDITOR_QUESTS:
+        ClearQuestEditor();
         break;
     default:
         break;

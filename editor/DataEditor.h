@@ -26,6 +26,8 @@ class GameApp;
 struct BlueprintRecord;
 struct NpcRecord;
 struct NpcSpeech;
+struct QuestEntry;
+struct QuestRecord;
 
 // The Id "Add" gives in a table with these Ids (ascending): 0 for none, else the smallest Id from
 // 0 upward that is free, but at most the largest + 1; nothing when that lies past 32 bits.
@@ -76,6 +78,37 @@ public:
         ID_NPC_FIELD_IMG = 90003,
         ID_NPC_FIELD_LINE = 80000,  // + the line's index
     };
+    // Ids of the quest editor.
+    enum {
+        ID_Q_ROW = 300000,   // + the entry's index: its "PV" button
+        ID_Q_TYPE = 400000,  // + 100 * QuestListKind + type (1-7): the type buttons
+        ID_Q_EDIT_SPEECH = 400008,
+        ID_Q_ADD_ENTRY = 400009,
+        ID_Q_ADD_QUEST = 400010,
+        ID_Q_DELETE_QUEST = 400011,
+        ID_Q_DEL_ENTRY = 400012,
+        ID_Q_OK = 400013,
+        ID_Q_TYPE_MENU = 400014,
+        ID_Q_PAGE_BACK = 400015,
+        ID_Q_PAGE_FORWARD = 400016,
+        ID_Q_MAIN = 400017,
+        ID_Q_SUB = 400018,
+        ID_Q_TARGETS = 400019,
+        ID_Q_PREQUESTS = 400020,
+        ID_Q_REWARDS = 400021,
+        ID_Q_EDIT_QUEST = 400022,
+        ID_Q_EDIT_ENTRY = 400023,
+        ID_Q_NPC_EDITOR = 400024,
+        ID_Q_PICK = 400025,
+        ID_Q_SPEECH_ADD = 500000,   // + the talk target's Prop index
+        ID_Q_SPEECH_TYPE = 600000,  // + the talk target's Prop index ("NO", "T1", "T2")
+        ID_Q_FIELD_ID = 22001,
+        ID_Q_FIELD_DES = 22002,
+        ID_Q_FIELD_WEIGHT = 22003,
+        ID_Q_FIELD_ENTRY = 23001,
+    };
+    // A talk target's speech Ids start at this Prop.
+    static constexpr std::size_t kFirstSpeechProp = 3;
 
     // Any mode is taken; outside 1-4 the screen has its frame only. Nothing is added before the
     // screen is added to the widget manager.
@@ -104,8 +137,14 @@ public:
     // Working list 13, the state words of the mode; empty while nothing is built. Modes 1 and 4:
     // the open record's Id, then mode 4's page. Mode 3: the selected character, the key of the
     // first speech set on the page, the sets shown, the open panel (1 character, 2 speech set),
-    // the key of the set in the speech panel, the check list drawn (CheckKind).
+    // the key of the set in the speech panel, the check list drawn (CheckKind). Mode 2: the
+    // current quest's Id, the selected entry, the speech panel in its editing place, the view
+    // (0 main, 1 side quests), the page, the list shown (QuestListKind), the open fields (1 the
+    // quest's, 2 the entry's text). Mode 2 also uses lists 4 (quest buttons), 6 (entry rows), 5
+    // (the 21 type buttons, then the fixed ones) and 7 (a talk target's speech buttons).
     std::vector<int> mState;
+    // Mode 2: the Prop fields of each shown entry.
+    std::vector<std::vector<Widget*>> mPropFields;
     // Working list 12: the rows of the last check of mode 3.
     std::vector<CheckRow> mCheckRows;
     ButtonWidget* mSaveButton;
@@ -192,6 +231,35 @@ private:
     void DeleteSpeechLine();
     void DeleteSpeechSet();
     void CheckUsing();
+
+    // Mode 2: quests.
+    void BuildQuestEditor();
+    void ClearQuestEditor();
+    void DrawQuestEditor(Graphics* g);
+    void QuestEditorPress(int id);
+    QuestRecord* CurrentQuest();
+    QuestEntry* SelectedEntry();
+    void RebuildQuestButtons();
+    void ClearEntryRows();
+    void ShowEntries(int questId);
+    // The Prop fields of a shown entry into its group.
+    void AddPropFields(std::size_t row, const QuestEntry& entry);
+    void SelectEntry(int index);
+    void CloseQuestFields();
+    // The baseline of row n in the speech panel.
+    int PanelRow(int row) const;
+    void BuildSpeechWidgets();
+    void MoveSpeechPanel(bool editing);
+    void AddQuest();
+    void ApplyQuestEdits();
+    void ApplyPropFields(QuestRecord& quest);
+    void SetEntryType(int list, int type);
+    // The speech set a Prop of the selected talk target names (null when it or its character is
+    // missing; the character is set when it exists).
+    NpcSpeech* TalkSpeech(std::size_t prop, NpcRecord** npc);
+    void AddTalkSpeech(int prop);
+    void ToggleTalkSpeechType(int prop);
+    void ReplaceQuestPick(int id);
 };
 
 } // namespace Quor

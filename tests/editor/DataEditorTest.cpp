@@ -29,7 +29,7 @@ TEST_F(DataEditorTest, FrameByMode)
     };
     WriteMaterials({1, 2});
     WriteBlueprints(3, {1});
-    const Case cases[] = {{1, "DataSource", 60, 3 + 2},  {2, "DataQuest", 40, 3},     {3, "DataNPC", 40, 3 + 9 + 1},
+    const Case cases[] = {{1, "DataSource", 60, 3 + 2},  {2, "DataQuest", 40, 3 + 18 + 1},     {3, "DataNPC", 40, 3 + 9 + 1},
                           {4, "DataBluePrint", 40, 3 + 2 + 3}, {7, "", 40, 3}, {-1, "", 40, 3}};
     for (const Case& c : cases) {
         DataEditor* editor = Open(c.mode);

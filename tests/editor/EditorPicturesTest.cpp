@@ -1,8 +1,8 @@
 // Whole screens of the editor drawn by the widget manager into a 1024 x 768 memory image and
 // compared pixel for pixel with the pictures under tests/data/editor (QUOR_UPDATE_GOLDEN=1
 // rewrites them): the material list with a material open, the second page of blueprints with a
-// blueprint open, the pick list over it, and the character editor with its speech panel open
-// over a MISS list.
+// blueprint open, the pick list over it, the character editor with its speech panel open over a
+// MISS list, and the quest editor with a middle talk target chosen.
 #include "tests/editor/EditorFixture.h"
 
 #include "graphics/MemoryImage.h"
@@ -64,6 +64,29 @@ TEST_F(EditorPicturesTest, CharacterEditor)
     Press(editor, DataEditor::ID_NPC_SET + 0);
     app->mWidgetManager->MouseMove(0, 767);
     ExpectPicture("characters");
+}
+
+TEST_F(EditorPicturesTest, QuestEditor)
+{
+    NpcRecord npc{4, "Baker Bo", "NPC_4", {}};
+    npc.Speech[0] = {0, 1, {"ABBA"}};
+    npc.Speech[1] = {1, 2, {"BAB"}};
+    app->npcTable = {{4, npc}};
+    app->questTable.clear();
+    for (int32_t id : {1, 2, 5}) {
+        QuestRecord quest{id, 0, 3, "ABBA", {}, {}, {}};
+        for (int i = 0; i < 3; ++i) {
+            QuestEntry talk(5, "BA", "");
+            talk.Prop = {12, 4, 0, 0, 1, -1, 1};
+            quest.Target.push_back(talk);
+        }
+        app->questTable[id] = quest;
+    }
+    DataEditor* editor = Open(2);
+    Press(editor, 2);
+    Press(editor, DataEditor::ID_Q_ROW + 1);
+    app->mWidgetManager->MouseMove(0, 767);
+    ExpectPicture("quests");
 }
 
 } // namespace
