@@ -10,6 +10,7 @@
 #include "game/shell/PopupOption.h"
 #include "game/shell/PopupQuit.h"
 #include "game/shell/Score.h"
+#include "game/world/GamePhase.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -32,6 +33,8 @@ Widget* GameApp::MakeScreen(int& id, int mode)
     if (id < 1 || id >= SCREEN_SLOTS)
         return nullptr;
     switch (id) {
+    case SCREEN_GAME:
+        return new GamePhase(this);
     case SCREEN_MAIN_MENU:
         return new MainMenu(this);
     case SCREEN_HELP:
