@@ -6,6 +6,8 @@
 
 #include "game/shell/MusicTrackList.h"
 #include "game/world/CountryMap.h"
+#include "game/world/MessagePopup.h"
+#include "tests/support/GoldenImage.h"
 
 #include <algorithm>
 
@@ -45,9 +47,13 @@ protected:
         Profile().country = 0;
     }
     // The game screen with its own country screen and popups, stand-ins for the rest.
-    StandInPhase* EnterCountry()
+    // With withoutDisplay, no head-up display stand-in dims the screen.
+    StandInPhase* EnterCountry(bool withoutDisplay = false)
     {
-        return Enter(new StandInPhase(app.get(), &record, {PANEL_COUNTRY_MAP, PANEL_WARNING, PANEL_NOTE, PANEL_YES_NO}));
+        std::set<int> real = {PANEL_COUNTRY_MAP, PANEL_WARNING, PANEL_NOTE, PANEL_YES_NO};
+        if (withoutDisplay)
+            real.insert(PANEL_INFO);  // not part of the game yet: no panel
+        return Enter(new StandInPhase(app.get(), &record, real));
     }
     static CountryMap* Map(GamePhase* phase) { return dynamic_cast<CountryMap*>(phase->mPanels[PANEL_COUNTRY_MAP]); }
     static Places PlacesOf(CountryMap* map)
@@ -365,6 +371,105 @@ TEST_F(CountryMapTest, APlaceNotPartOfTheGameYetShowsTheCountryAgain)
     EXPECT_TRUE(ButtonsInTree(phase, map));
     TickOnce();
     EXPECT_EQ(map->mFadeAlpha, 255);
+}
+
+// Pictures of their own for England, Japan and the popups, so that the layers can be told apart.
+class CountryPicturesTest : public CountryMapTest {
+protected:
+    void SetUp() override
+    {
+        CountryMapTest::SetUp();
+        auto solid = [](int w, int h, uint32_t colour) {
+            return quortest::PngBytes(w, h, [colour](int, int) { return colour; });
+        };
+        auto tiles = [](uint32_t a, uint32_t b) {
+            return quortest::PngBytes(1024, 768, [a, b](int x, int y) { return (x / 128 + y / 128) % 2 ? a : b; });
+        };
+        mPictures["GC0_BG"] = tiles(0xFF3A6E3Au, 0xFF4C8A4Cu);
+        mPictures["GC2_BG"] = tiles(0xFF6E3A3Au, 0xFF8A4C4Cu);
+        mPictures["GC0_SKY"] = quortest::PngBytes(1024, 100, [](int x, int y) {
+            if (x < 40)
+                return 0xC0E04040u;  // marks where the strip begins
+            return (x / 64) % 2 ? 0xA0C0D8F0u : (y < 50 ? 0xA04070B0u : 0xA0305890u);
+        });
+        mPictures["GC0_NAME"] = solid(200, 30, 0xFFE08020u);
+        const char* places[] = {"CELLAR", "SUPPLIER", "MISSION", "TRAVEL", "FACTORY"};
+        const uint32_t colours[] = {0xFF802020u, 0xFF208020u, 0xFF202080u, 0xFF808020u, 0xFF802080u};
+        for (int i = 0; i < 5; ++i) {
+            mPictures[std::string("GC0_BTN_") + places[i]] = solid(60, 40, colours[i]);
+            mPictures[std::string("GC0_BTN_") + places[i] + "_O"] = quortest::PngBytes(60, 40, [](int x, int y) {
+                return x < 3 || y < 3 || x >= 57 || y >= 37 ? 0xFFFFFFFFu : 0x00000000u;
+            });
+        }
+        mPictures["GM_HINT_BG"] = solid(400, 260, 0xFFD8C8A0u);
+        mPictures["BTN_OK2"] = solid(80, 30, 0xFF30A040u);
+        mPictures["BTN_OK4"] = solid(100, 36, 0xFF3040A0u);
+        mPictures["BTN_YES"] = solid(80, 30, 0xFF30A040u);
+        mPictures["BTN_NO"] = solid(80, 30, 0xFFA03040u);
+    }
+    void Check(const std::string& name, const std::vector<uint32_t>& px, int w, int h)
+    {
+        EXPECT_EQ(quortest::CompareWithGolden(quortest::DataFile("world/" + name + ".png"), px, w, h), "") << name;
+    }
+    // The whole screen drawn anew.
+    std::vector<uint32_t> Whole(GamePhase* phase)
+    {
+        phase->mDirty = true;
+        return quortest::DrawWholeScreen(*app->mWidgetManager);
+    }
+    // The top rows of the whole screen.
+    static std::vector<uint32_t> Rows(const std::vector<uint32_t>& px, int rows)
+    {
+        return std::vector<uint32_t>(px.begin(), px.begin() + 1024 * rows);
+    }
+};
+
+TEST_F(CountryPicturesTest, EnglandItsSkyJapanThePopupsAndTheNoteDrawAsStored)
+{
+    StartCountries();
+    StandInPhase* phase = EnterCountry(true);
+    CountryMap* map = Map(phase);
+    TickOnce();
+    map->mClock = 0.0;
+    app->mWidgetManager->MouseMove(320, 440);  // over the supplier
+    ASSERT_TRUE(map->mHovers[CountryMap::PLACE_SUPPLIER].hover);
+    std::vector<uint32_t> px = Whole(phase);
+    Check("england_hover", px, 1024, 768);
+    for (double clock : {0.0, 50.0, 99.98}) {
+        map->mClock = clock;
+        Check("sky_" + std::to_string(int(clock * 100)), Rows(Whole(phase), 100),
+              1024, 100);
+    }
+
+    struct Popup {
+        int panel;
+        int extra;
+        const char* name;
+    };
+    for (Popup p : {Popup{PANEL_WARNING, 0, "warning_0"}, Popup{PANEL_WARNING, 4, "warning_4"},
+                    Popup{PANEL_YES_NO, 2, "yes_no"}}) {
+        phase->ShowPanel(p.panel, p.extra);
+        auto* popup = dynamic_cast<MessagePopup*>(phase->mPanels[p.panel]);
+        ASSERT_NE(popup, nullptr);
+        popup->SetMessage("ABBA BAB AB ABBABA BA BAAB AB BA ABBA BAB AB ABBABA BA BAAB AB BA ABBA BAB AB");
+        TickOnce();
+        Check(p.name, Whole(phase), 1024, 768);
+        phase->ClosePanel(p.panel);
+        TickOnce();
+    }
+
+    phase->ShowNote("Cellar and selling", 200, 600);
+    for (int i = 0; i < 60; ++i)
+        TickOnce();
+    px = Whole(phase);
+    std::vector<uint32_t> note;
+    for (int y = 590; y < 630; ++y)
+        note.insert(note.end(), px.begin() + y * 1024 + 180, px.begin() + y * 1024 + 340);
+    Check("note", note, 160, 40);
+
+    map->SetCountry(2);  // Japan: no sky
+    TickOnce();
+    Check("japan", Rows(Whole(phase), 100), 1024, 100);
 }
 
 } // namespace
