@@ -50,6 +50,11 @@ FXObject::FXObject(const FXDef& def, Image* image)
     }
 }
 
+FXObject::FXObject()
+    : FXObject(0, 0, 0, 0, nullptr, 0, false, 0, 0, 0.0, kNoHoldTime, 0.0, kDeriveNotifyTime)
+{
+}
+
 FXObject::~FXObject()
 {
     for (auto& track : mTracks)

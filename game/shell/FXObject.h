@@ -75,6 +75,8 @@ public:
     // An effect from an effect definition, showing the given image (the definition's own image
     // as the caller found it); placed at 0,0 and not started. The definition is only read.
     FXObject(const FXDef& def, Image* image);
+    // An empty still effect at 0,0 without image, for InitAnimated to set up.
+    FXObject();
     FXObject(const FXObject&) = delete;
     FXObject& operator=(const FXObject&) = delete;
     virtual ~FXObject();

@@ -33,6 +33,8 @@ Widget* GameApp::MakeScreen(int& id, int mode)
     if (id < 1 || id >= SCREEN_SLOTS)
         return nullptr;
     switch (id) {
+    case SCREEN_GAME:
+        return new GamePhase(this);
     case SCREEN_MAIN_MENU:
         return new MainMenu(this);
     case SCREEN_HELP:

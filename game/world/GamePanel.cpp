@@ -20,9 +20,14 @@ void GamePanel::AddControl(Widget* control)
 {
     if (control == nullptr || mOwner == nullptr)
         return;
-    if (std::find(mControls.begin(), mControls.end(), control) == mControls.end())
-        mControls.push_back(control);
+    TakeControl(control);
     mOwner->AddWidget(control);
+}
+
+void GamePanel::TakeControl(Widget* control)
+{
+    if (control != nullptr && std::find(mControls.begin(), mControls.end(), control) == mControls.end())
+        mControls.push_back(control);
 }
 
 void GamePanel::RemoveControl(Widget* control)
@@ -73,6 +78,28 @@ void GamePanel::Rebuild(int questId, int targetIndex)
 {
     (void)questId;
     (void)targetIndex;
+}
+
+void GamePanel::OpenNpcDialog(int country, int slot)
+{
+    (void)country;
+    (void)slot;
+}
+
+int GamePanel::FindOfferedQuest(int npcId, bool offeredOnly)
+{
+    (void)npcId;
+    (void)offeredOnly;
+    return -1;
+}
+
+void GamePanel::ShowNextReward() {}
+
+void GamePanel::AttachDialog(int country, int slot, GamePanel* dialog)
+{
+    (void)country;
+    (void)slot;
+    (void)dialog;
 }
 
 } // namespace Quor

@@ -22,6 +22,8 @@ public:
     // Makes the control a child of the game screen, on top of its siblings. The panel owns it
     // from then on, in the tree or out of it.
     void AddControl(Widget* control);
+    // The panel owns the control from now on without putting it into the tree yet.
+    void TakeControl(Widget* control);
     // Takes the control out of the game screen; the panel keeps it.
     void RemoveControl(Widget* control);
     // Takes every control out of the game screen (the game screen does so when the panel closes).
@@ -44,6 +46,14 @@ public:
     virtual void RebuildQuestList();
     // The head-up display's current sub-panel builds itself again for a quest step.
     virtual void Rebuild(int questId, int targetIndex);
+    // The character dialog greets the player with the character of a country's place slot.
+    virtual void OpenNpcDialog(int country, int slot);
+    // The quest the character offers (offeredOnly) or runs; -1 for none.
+    virtual int FindOfferedQuest(int npcId, bool offeredOnly);
+    // The character dialog's reward view moves on to the next reward of the finished quest.
+    virtual void ShowNextReward();
+    // A place screen with a character learns its country, character slot and dialog.
+    virtual void AttachDialog(int country, int slot, GamePanel* dialog);
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned

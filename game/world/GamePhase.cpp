@@ -8,10 +8,14 @@
 #include "game/shell/MusicTrackList.h"
 #include "game/shell/ParticleSet.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/CountryMap.h"
 #include "game/world/GamePanel.h"
+#include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
+#include "game/world/Note.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
+#include "widgets/ButtonListener.h"
 
 #include <cstdio>
 
@@ -56,6 +60,14 @@ GamePhase::~GamePhase()
 GamePanel* GamePhase::MakePanel(int id, int extra)
 {
     switch (id) {
+    case PANEL_COUNTRY_MAP:
+        return new CountryMap(this);
+    case PANEL_WARNING:
+        return new Warning(this, extra);
+    case PANEL_NOTE:
+        return new Note(this);
+    case PANEL_YES_NO:
+        return new UIPopupYesNo(this, extra);
     case PANEL_MISSION:
         return new Mission(this);
     case PANEL_MINI_GAME:
@@ -116,6 +128,52 @@ void GamePhase::ShowNote(const std::string& text, int x, int y)
         note->SetText(text, x, y);
 }
 
+void GamePhase::HideNote()
+{
+    if (auto* note = dynamic_cast<Note*>(mPanels[PANEL_NOTE]))
+        note->Hide();
+}
+
+bool GamePhase::TutorPassEvent(int event)
+{
+    GamePanel* tutor = mPanels[PANEL_TUTOR];
+    return tutor && tutor->TutorPassEvent(event);
+}
+
+void GamePhase::CheckGameOver()
+{
+    constexpr int kRescueMoney = 150;
+    constexpr int kRescuesBeforeTheEnd = 100;
+    if (mPanels[PANEL_GAME_OVER] != nullptr || mProfile->tutorialStep != TutorialFinished ||
+        mProfile->money >= kRescueMoney || !mProfile->stock.empty())
+        return;
+    ShowPanel(PANEL_GAME_OVER, mProfile->gameOverCounter < kRescuesBeforeTheEnd ? 1 : 3);
+}
+
+void GamePhase::ReturnToMainMenu(bool save)
+{
+    GameApp* app = mApp;
+    app->musicTracks->StopAll();
+    if (save)
+        app->SavePlayerProfile(app->currentProfile);
+    else
+        app->LoadPlayerProfile(app->currentProfile);
+    // This screen is freed after the current update; nothing of it is touched below.
+    app->RemoveScreen(SCREEN_GAME);
+    app->ShowScreen(SCREEN_MAIN_MENU, 0);
+}
+
+ButtonListener* GamePhase::GetMiniGameListener()
+{
+    return dynamic_cast<ButtonListener*>(mPanels[PANEL_MINI_GAME]);
+}
+
+void GamePhase::ShowNextQuestReward()
+{
+    if (GamePanel* dialog = mPanels[PANEL_MISSION])
+        dialog->ShowNextReward();
+}
+
 void GamePhase::AddedToManager(WidgetManager* manager)
 {
     (void)manager;
@@ -126,6 +184,10 @@ void GamePhase::AddedToManager(WidgetManager* manager)
     StorePanel(PANEL_INFO, MakePanel(PANEL_INFO, 0));
     StorePanel(PANEL_MISSION, MakePanel(PANEL_MISSION, 0));
     StorePanel(PANEL_NOTE, MakePanel(PANEL_NOTE, 0));
+    if (auto* countryMap = dynamic_cast<CountryMap*>(mPanels[PANEL_COUNTRY_MAP])) {
+        countryMap->SetCountry(mProfile->country);
+        countryMap->UpdateVisitState();
+    }
     if (mProfile->tutorialStep == 0)
         mApp->PlayMusicFile("music/story_page.ogg");
 }

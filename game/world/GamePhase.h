@@ -3,6 +3,7 @@
 // second application update and draws the open panels in a fixed layer order.
 #pragma once
 
+#include "game/shell/GameScreenAccess.h"
 #include "widgets/Widget.h"
 
 #include <string>
@@ -37,7 +38,7 @@ enum PanelId {
     PANEL_SLOTS = 17
 };
 
-class GamePhase : public Widget {
+class GamePhase : public Widget, public GameScreenAccess {
 public:
     // The world's fixed step, seconds.
     static constexpr double kTickStep = 0.02;
@@ -68,6 +69,21 @@ public:
     void ClosePanel(int id);
     // Hands the text and position to the tooltip note.
     void ShowNote(const std::string& text, int x, int y);
+    // Hides the tooltip note.
+    void HideNote();
+    // Passes a tutorial event to the tutorial frame when one is open; true when the tutorial
+    // ended or an action took over the flow.
+    bool TutorPassEvent(int event);
+    // After the tutorial, a player short of money (under 150) with no dinnerware left is offered
+    // the rescue (panel 13): variant 1, or 3 after 100 rescues.
+    void CheckGameOver();
+
+    // Stops the music, saves the profile (or reads it back from its file), closes this screen and
+    // opens a new main menu.
+    void ReturnToMainMenu(bool save) override;
+    ButtonListener* GetMiniGameListener() override;
+    // Hands on to the character dialog, which holds the quest's reward view.
+    void ShowNextQuestReward() override;
 
     // Whether "GameMain" loaded and bound.
     bool IsUsable() const { return mUsable; }

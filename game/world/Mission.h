@@ -34,7 +34,7 @@ public:
     // The quest the character at place npcId offers, or -1: first a quest whose next talk step
     // is at that place (a quest starts only at its first character), the heavier first and the
     // lower id on a tie; then, unless offeredOnly, a quest with a talk step done there.
-    int FindOfferedQuest(int npcId, bool offeredOnly);
+    int FindOfferedQuest(int npcId, bool offeredOnly) override;
     // The speech the dialog's character says about the quest, or -1; stores the target index
     // talked about and the character to show.
     int PickQuestSpeech(int questId);
