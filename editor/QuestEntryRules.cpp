@@ -89,7 +89,6 @@ constexpr Limit InTable(IdTable table)
 {
     return {Limit::IN_TABLE, 0, 0, 0, 0, table};
 }
-constexpr Limit kNone{};
 constexpr Limit kLevel = Range(1, 3);
 constexpr Limit kQty = Range(1, 999);
 constexpr Limit kMoney = Range(1, 999999999);

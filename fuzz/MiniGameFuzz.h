@@ -1,5 +1,5 @@
 // What the mini-game fuzz targets share: a headless game once per process (a scratch folder
-// whose manifest gives every picture of "GameMain" and "Mg" one small PNG, one profile, the game
+// whose manifest gives every picture of "GameMain", "Mg" and the country groups one small PNG, one profile, the game
 // screen in the widget manager), a reader that takes values from the fuzzer's bytes (zeros once
 // they run out), and 500 updates of mouse input and screen buttons from those bytes.
 #pragma once
@@ -20,6 +20,8 @@
 #include <functional>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace quorfuzz {
 
@@ -55,11 +57,16 @@ public:
         if (!Quor::ImageLib::WritePNGImage((mDir / "pic.png").string(), picture.get()))
             std::abort();
         std::string manifest = "<ResourceManifest>\n";
-        for (const char* group : {"GameMain", "Mg"}) {
-            manifest += std::string("<Resources id=\"") + group + "\"><SetDefaults path=\"" + mDir.string() +
+        // The game screen shows the profile's country on arrival, so the country groups are given too.
+        std::vector<std::string> groups = {"GameMain", "Mg"};
+        for (std::size_t g = 0; g < Quor::kResourceGroupCount; ++g)
+            if (std::string(Quor::kResourceGroupNames[g]).starts_with("GameCountry"))
+                groups.push_back(Quor::kResourceGroupNames[g]);
+        for (const std::string& group : groups) {
+            manifest += "<Resources id=\"" + group + "\"><SetDefaults path=\"" + mDir.string() +
                         "\" idprefix=\"\"/>\n";
             size_t count = 0;
-            const Quor::ResourceBinding* list = Quor::ResourceGroupBindings(group, &count);
+            const Quor::ResourceBinding* list = Quor::ResourceGroupBindings(group.c_str(), &count);
             for (size_t i = 0; i < count; ++i)
                 manifest += std::string("<Image id=\"") + list[i].name + "\" path=\"pic.png\"/>\n";
             manifest += "</Resources>\n";

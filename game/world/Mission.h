@@ -52,7 +52,7 @@ public:
 
 private:
     bool ConditionHolds(const QuestEntry& entry, int finishedQuestId);
-    void RebuildQuestList();
+    void RebuildQuestList() override;
     // Prop[n] of an entry; a shorter list writes a log line naming the quest and answers false.
     bool Prop(const QuestRecord& quest, const QuestEntry& entry, std::size_t n, int& value) const;
 };
