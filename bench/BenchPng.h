@@ -3,6 +3,7 @@
 #pragma once
 
 #include "resources/PakInterface.h"
+#include "resources/ResourceManager.h"
 
 #include <benchmark/benchmark.h>
 #include <png.h>
@@ -34,6 +35,16 @@ inline std::vector<uint8_t> ReadPakFile(const std::string& name)
             break;
     }
     return bytes;
+}
+
+// The file names of a group's pictures, as its manifest gives them.
+inline std::vector<std::string> GroupImagePaths(Quor::ResourceManager& manager, const std::string& group)
+{
+    std::vector<std::string> names;
+    for (Quor::ResourceManager::BaseRes* res : manager.mResGroupMap[group])
+        if (res->mType == Quor::ResourceManager::ResType_Image)
+            names.push_back(res->mPath);
+    return names;
 }
 
 // Reads the files, then decodes all of them once per iteration; the benchmark is skipped when

@@ -166,11 +166,7 @@ void BM_Reference_LibpngDecodeCountry1(benchmark::State& state)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::vector<std::string> names;
-    for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["GameCountry1"])
-        if (res->mType == ResourceManager::ResType_Image)
-            names.push_back(res->mPath);
-    quorbench::DecodeWithLibpng(state, names);
+    quorbench::DecodeWithLibpng(state, quorbench::GroupImagePaths(*s.mGame->resourceManager, "GameCountry1"));
 }
 BENCHMARK(BM_Reference_LibpngDecodeCountry1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -85,11 +85,7 @@ void BM_Reference_LibpngDecodeGameMain(benchmark::State& state)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::vector<std::string> names;
-    for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["GameMain"])
-        if (res->mType == ResourceManager::ResType_Image)
-            names.push_back(res->mPath);
-    quorbench::DecodeWithLibpng(state, names);
+    quorbench::DecodeWithLibpng(state, quorbench::GroupImagePaths(*s.mGame->resourceManager, "GameMain"));
 }
 BENCHMARK(BM_Reference_LibpngDecodeGameMain)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -192,10 +192,7 @@ void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
     if (ready == nullptr)
         return;
     Setup& s = *ready;
-    std::vector<std::string> names;
-    for (ResourceManager::BaseRes* res : s.mGame->resourceManager->mResGroupMap["Mg"])
-        if (res->mType == ResourceManager::ResType_Image)
-            names.push_back(res->mPath);
+    std::vector<std::string> names = quorbench::GroupImagePaths(*s.mGame->resourceManager, "Mg");
     names.insert(names.end(), std::begin(kMachinePictures), std::end(kMachinePictures));
     quorbench::DecodeWithLibpng(state, names);
 }

@@ -3,6 +3,7 @@
 #include "app/Common.h"
 #include "game/minigames/MgUi.h"
 #include "game/shell/DCapResource.h"
+#include "game/shell/DataAttributes.h"
 #include "game/shell/FXObject.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/GameScreenAccess.h"
@@ -27,20 +28,6 @@ namespace {
 
 constexpr const char* kScriptFile = "properties/DataTutor.xml";
 constexpr int kMenuImage = 20001;  // steps with this picture offer the menu and skip buttons
-
-int IntAttr(const XMLElement& e, const char* name)
-{
-    auto it = e.mAttributes.find(name);
-    int value = 0;
-    return it != e.mAttributes.end() && StringToInt(it->second, &value) ? value : 0;
-}
-
-double DoubleAttr(const XMLElement& e, const char* name)
-{
-    auto it = e.mAttributes.find(name);
-    double value = 0.0;
-    return it != e.mAttributes.end() && StringToDouble(it->second, &value) ? value : 0.0;
-}
 
 void Log(const char* format, int value)
 {
@@ -183,8 +170,7 @@ void TutorFrame::ReadTutorScript(XMLParser& parser)
         step.Next = IntAttr(e, "Next");
         step.Type = IntAttr(e, "Type");
         step.Pass = IntAttr(e, "Pass");
-        if (auto des = e.mAttributes.find("Des"); des != e.mAttributes.end())
-            step.Des = des->second;
+        step.Des = Attr(e, "Des");
         step.Time = DoubleAttr(e, "Time");
         step.X = IntAttr(e, "X");
         step.Y = IntAttr(e, "Y");
@@ -197,9 +183,7 @@ void TutorFrame::ReadTutorScript(XMLParser& parser)
         mSteps.emplace(step.Id, step);
     }
     if (parser.HasFailed()) {
-        const std::string line = std::string("Syntax error in ") + kScriptFile + " on line " +
-                                 std::to_string(parser.GetCurrentLineNum()) + ": " + parser.GetErrorText() +
-                                 ". The rest of the file was not read.";
+        const std::string line = SyntaxErrorLine(kScriptFile, parser);
         mOwner->mApp->LogScreenError(line);
         std::fprintf(stderr, "%s\n", line.c_str());
     }

@@ -2,6 +2,7 @@
 
 #include "app/Common.h"
 #include "app/QuorAppBase.h"
+#include "game/shell/DataAttributes.h"
 #include "game/shell/ResourceBinding.h"
 #include "resources/XMLParser.h"
 
@@ -14,35 +15,12 @@ namespace {
 
 const std::string kEmpty;
 
-// An absent attribute reads as empty text.
-const std::string& Attr(const XMLElement& e, const char* name)
-{
-    auto it = e.mAttributes.find(name);
-    return it == e.mAttributes.end() ? kEmpty : it->second;
-}
-
-// Malformed or absent numbers read as 0: the parsers set the value to 0 when they refuse.
+// A malformed number reads as 0: the parser sets the value to 0 when it refuses.
 int32_t ToInt(const std::string& text)
 {
     int value = 0;
     StringToInt(text, &value);
     return value;
-}
-
-double ToDouble(const std::string& text)
-{
-    double value = 0.0;
-    StringToDouble(text, &value);
-    return value;
-}
-
-int32_t IntAttr(const XMLElement& e, const char* name) { return ToInt(Attr(e, name)); }
-double DoubleAttr(const XMLElement& e, const char* name) { return ToDouble(Attr(e, name)); }
-
-// False only for "false" in any case; absent, "0" and "no" are all true.
-bool BoolAttr(const XMLElement& e, const char* name)
-{
-    return StringToLower(Attr(e, name)) != "false";
 }
 
 bool IsStart(const XMLElement& e, const char* section)
@@ -186,9 +164,7 @@ bool GameDataLoader::Next(XMLElement& element)
     if (mParser.NextElement(&element))
         return true;
     if (mParser.HasFailed()) {
-        WriteLog("Syntax error in " + mFileName + " on line " +
-                 std::to_string(mParser.GetCurrentLineNum()) + ": " + mParser.GetErrorText() +
-                 ". The rest of the file was not read.");
+        WriteLog(SyntaxErrorLine(mFileName, mParser));
         mTables.readIncomplete.insert(mFileName);
     }
     return false;
