@@ -54,7 +54,13 @@ public:
 class WorldApp : public quortest::ProfileApp {
 public:
     RecordingMusic* music = new RecordingMusic();
+    std::vector<int> samples;  // every sound played, in order
     WorldApp() { mMusicInterface = music; }
+    void PlaySample(int id) override
+    {
+        samples.push_back(id);
+        ProfileApp::PlaySample(id);
+    }
     void Popup(const std::string& text) override { std::fprintf(stderr, "popup: %s\n", text.c_str()); }
 };
 
@@ -237,6 +243,11 @@ protected:
     }
 
     PlayerProfile& Profile() { return app->GetCurrentProfile(); }
+    // Gives the sounds their own ids, so that a test can tell them apart.
+    void LoadSounds()
+    {
+        ASSERT_TRUE(app->resourceManager->LoadResources("Sound") && BindSoundResources(app->resourceManager));
+    }
 
     // Opens the game screen as screen 1 of the application.
     template <class Phase>
