@@ -1,6 +1,7 @@
 #include "game/shell/PlayerProfile.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <tuple>
 
 namespace Quor {
@@ -61,7 +62,7 @@ void AddToStock(PlayerProfile& profile, int32_t productId, int32_t rating1, int3
     auto it = std::lower_bound(profile.stock.begin(), profile.stock.end(), added,
                                [&](const StockItem& a, const StockItem& b) { return key(a) < key(b); });
     if (it != profile.stock.end() && key(*it) == key(added))
-        it->quantity += quantity;
+        it->quantity = int32_t(std::clamp<int64_t>(int64_t(it->quantity) + quantity, INT32_MIN, INT32_MAX));
     else
         profile.stock.insert(it, added);
 }

@@ -102,4 +102,23 @@ void GamePanel::AttachDialog(int country, int slot, GamePanel* dialog)
     (void)dialog;
 }
 
+void GamePanel::CheckQuestUnlocks(int finishedQuestId)
+{
+    (void)finishedQuestId;
+}
+
+void GamePanel::UpdateQuestTargets() {}
+
+void GamePanel::RefreshSlots() {}
+
+void GamePanel::RefreshOffers() {}
+
+void GamePanel::FocusLost() {}
+
+void GamePanel::RefreshFactoryStatus() {}
+
+void GamePanel::RefreshInventory() {}
+
+void GamePanel::ShowProductionResult() {}
+
 } // namespace Quor

@@ -54,6 +54,20 @@ public:
     virtual void ShowNextReward();
     // A place screen with a character learns its country, character slot and dialog.
     virtual void AttachDialog(int country, int slot, GamePanel* dialog);
+    // The quest engine of the character dialog: unlocks after a finished quest (-1 for none) and
+    // re-evaluates the running quests' targets.
+    virtual void CheckQuestUnlocks(int finishedQuestId);
+    virtual void UpdateQuestTargets();
+    // The cellar reads its slots again from the stock; the supplier its offers and prices.
+    virtual void RefreshSlots();
+    virtual void RefreshOffers();
+    // A place panel lets go of the keyboard focus of its fields (the recipe book opens over it).
+    virtual void FocusLost();
+    // The head-up display's factory-status and inventory tabs read the profile again.
+    virtual void RefreshFactoryStatus();
+    virtual void RefreshInventory();
+    // The head-up display's production result show.
+    virtual void ShowProductionResult();
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned

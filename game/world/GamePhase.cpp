@@ -140,29 +140,6 @@ bool GamePhase::TutorPassEvent(int event)
     return tutor && tutor->TutorPassEvent(event);
 }
 
-void GamePhase::CheckGameOver()
-{
-    constexpr int kRescueMoney = 150;
-    constexpr int kRescuesBeforeTheEnd = 100;
-    if (mPanels[PANEL_GAME_OVER] != nullptr || mProfile->tutorialStep != TutorialFinished ||
-        mProfile->money >= kRescueMoney || !mProfile->stock.empty())
-        return;
-    ShowPanel(PANEL_GAME_OVER, mProfile->gameOverCounter < kRescuesBeforeTheEnd ? 1 : 3);
-}
-
-void GamePhase::ReturnToMainMenu(bool save)
-{
-    GameApp* app = mApp;
-    app->musicTracks->StopAll();
-    if (save)
-        app->SavePlayerProfile(app->currentProfile);
-    else
-        app->LoadPlayerProfile(app->currentProfile);
-    // This screen is freed after the current update; nothing of it is touched below.
-    app->RemoveScreen(SCREEN_GAME);
-    app->ShowScreen(SCREEN_MAIN_MENU, 0);
-}
-
 ButtonListener* GamePhase::GetMiniGameListener()
 {
     return dynamic_cast<ButtonListener*>(mPanels[PANEL_MINI_GAME]);

@@ -6,7 +6,9 @@
 #include "game/shell/GameScreenAccess.h"
 #include "widgets/Widget.h"
 
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Quor {
@@ -16,6 +18,8 @@ class GameApp;
 class GamePanel;
 class ParticleSet;
 struct PlayerProfile;
+struct ProductionRecord;
+struct StockItem;
 
 // The panel slots of the game screen.
 enum PanelId {
@@ -78,6 +82,33 @@ public:
     // the rescue (panel 13): variant 1, or 3 after 100 rescues.
     void CheckGameOver();
 
+    // Production and prices (GamePhaseProduction.cpp).
+    // One day passes: the day counter rises and the day's buy and sell factors are drawn anew
+    // (two draws of rand(), each 0.900-1.099).
+    void RollDay();
+    // One production step in the player's factory of the country: one day, then up to its rate
+    // of pieces while the materials last, and the result show. A factory without a product, short
+    // of materials or without a production rate gets a warning and nothing changes.
+    void ProduceInFactory(int country);
+    // One production step in every factory that can work, one day in all; true when any piece
+    // was made. With no factory ready a warning opens and no day passes.
+    bool ProduceInAllFactories();
+    // Some factory has a product, the materials for one piece and a rate above 0.
+    bool AnyFactoryReady();
+    // Each working factory makes up to its rate of pieces, stopping at the first it cannot make;
+    // true when any piece was made. No day passes here.
+    bool RunAllFactories();
+    // Makes one piece of the record's product from the player's materials: into the stock entry
+    // at stockIndex, or (-1) into the entry of its product and ratings. False, with nothing
+    // changed, when a material is short or the product has no blueprint.
+    bool ProducePiece(const ProductionRecord& record, int stockIndex);
+    // The player holds the materials of one piece of the product.
+    bool HasRecipeMaterials(int productId);
+    // Adds dinnerware to the stock, which stays sorted with one entry per product and ratings.
+    void AddToStock(const StockItem& item);
+    // What one piece of the product with the two ratings sells for today.
+    int DinnerwareSalePrice(int productId, int rating1, int rating2);
+
     // Stops the music, saves the profile (or reads it back from its file), closes this screen and
     // opens a new main menu.
     void ReturnToMainMenu(bool save) override;
@@ -101,9 +132,19 @@ protected:
 private:
     void StorePanel(int id, GamePanel* panel);
     void FreeClosedPanels();
+    // Opens the warning popup (panel 14, style 0) with the message.
+    void OpenWarning(const char* message);
+    // The quest checks and refreshes that follow a production step.
+    void AfterProduction();
+    // Makes up to rate pieces of the record; with stopAtFirstFailure the factory stops at the
+    // first piece it cannot make. The number of pieces made.
+    int RunFactory(const ProductionRecord& record, bool stopAtFirstFailure);
+    // A log line the first time a product or material lacks its record.
+    void LogMissingRecord(const char* kind, int id);
 
     bool mUsable = false;
     std::vector<GamePanel*> mClosedPanels;  // owned; freed at the next update
+    std::set<std::pair<std::string, int>> mMissingRecordsLogged;
 };
 
 } // namespace Quor

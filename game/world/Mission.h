@@ -22,10 +22,10 @@ public:
     // Unlocks every quest without an entry whose conditions all hold. With a quest id, a
     // condition on a finished quest holds only when it names that quest; with -1 it looks the
     // named quest up in the quest map.
-    void CheckQuestUnlocks(int finishedQuestId);
+    void CheckQuestUnlocks(int finishedQuestId) override;
     // Evaluates the delivery, material, money and production targets of every running quest,
     // each quest on its own copy of the stock, and sets or clears their done flags.
-    void UpdateQuestTargets();
+    void UpdateQuestTargets() override;
     // Marks the sell targets that this one sale meets (sales are not added up).
     void CheckSaleTargets(int productId, int quantity);
     // Stores the flag's value, has the open-quest list rebuilt and, for true, plays the

@@ -126,6 +126,15 @@ public:
                                  std::to_string(dialog == mOwner->mPanels[PANEL_MISSION]));
     }
     void ShowNextReward() override { mRecord->trace.push_back("next reward"); }
+    void CheckQuestUnlocks(int finishedQuestId) override
+    {
+        mRecord->trace.push_back("unlocks " + std::to_string(finishedQuestId));
+    }
+    void UpdateQuestTargets() override { mRecord->trace.push_back("targets"); }
+    void RefreshSlots() override { mRecord->trace.push_back("slots " + std::to_string(mId)); }
+    void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
+    void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
+    void ShowProductionResult() override { mRecord->trace.push_back("show"); }
     void ButtonDepress(int id) override
     {
         (void)id;
