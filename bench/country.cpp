@@ -40,6 +40,11 @@ struct Setup {
     {
         setenv("QUOR_NO_3D", "1", 1);
         mError = quorbench::StartSampleGame(mScratch, mGame);
+        // The scenery's pictures and effect data, which the loading screen brings in the game.
+        if (mError.empty() && !mGame->LoadGroupInForeground("Fx", &BindFxResources))
+            mError = "Fx did not load: " + mGame->mLastPopup;
+        if (mError.empty() && !mGame->fxDefs && !mGame->LoadGameData())
+            mError = "the game data did not load: " + mGame->mLastPopup;
         if (mError.empty()) {
             mGame->GetCurrentProfile().tutorialStep = TutorialFinished;
             mGame->GetCurrentProfile().money = 100000;  // no rescue popup

@@ -231,11 +231,13 @@ FXObject* CountryScene::MakeObject(const Row& row) const
     case OFFSET:
     case HALF_CYCLE:
     case RANDOM_OFFSET: {
+        // One cycle of the image's own animation, in updates; 0 without cels or delay.
+        const int cycle = image != nullptr && image->mNumCols > 0 && delay > 0 ? delay * image->mNumCols : 0;
         int offset = int(row.value);
         if (row.cels == HALF_CYCLE)
-            offset += delay * columns / 2;
+            offset += cycle / 2;
         else if (row.cels == RANDOM_OFFSET)
-            offset = RandBelow(delay * columns);
+            offset = RandBelow(cycle);
         object = new FXObject();
         InitAnimated(object, row.x, row.y, image, offset, kNoPlayTime);
         object->mRotation = row.rotation;

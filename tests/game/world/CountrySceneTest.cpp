@@ -323,12 +323,30 @@ TEST_F(SceneryTest, EmptyRandomRangesDrawNothing)
     EXPECT_EQ(scene.mSoundCues->GetCues().at(0)->mCountdown, 4.0);
     EXPECT_EQ(std::rand(), next) << "no draw was made";
 
-    // A random frame offset into a picture without an animation is 0.
-    std::srand(5);
+    // A random frame offset into a picture without an animation, without columns or with a
+    // frame delay of 0 is 0.
+    struct Broken {
+        Image** image;
+        int columns, delay;
+    };
+    const Broken broken[] = {{&GC5_WAVE, 4, 0}, {&GC2_FLOWER, 0, 11}, {&GC2_FLOWER, 4, 0}};
+    for (const Broken& b : broken) {
+        Image* image = *b.image;
+        const int columns = image->mNumCols;
+        image->mNumCols = b.columns;
+        if (image->mAnimInfo != nullptr)
+            image->mAnimInfo->mFrameDelay = b.delay;
+        std::srand(5);
+        CountryScene::Row row{.image = b.image, .cels = CountryScene::RANDOM_OFFSET};
+        std::unique_ptr<FXObject> made(scene.MakeObject(row));
+        EXPECT_EQ(made->mTimePerFrame, 0.0) << b.columns << " " << b.delay;
+        EXPECT_EQ(std::rand(), next);
+        image->mNumCols = columns;
+        if (image->mAnimInfo != nullptr)
+            image->mAnimInfo->mFrameDelay = 11;
+    }
     CountryScene::Row still{.image = &GC5_WAVE, .cels = CountryScene::RANDOM_OFFSET};
     std::unique_ptr<FXObject> object(scene.MakeObject(still));
-    EXPECT_EQ(object->mTimePerFrame, 0.0);
-    EXPECT_EQ(std::rand(), next);
 
     // A phase within a first track shorter than a hundredth of a second is 0.
     std::vector<Keyframe*> keys;
