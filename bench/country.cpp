@@ -1,14 +1,18 @@
 // The country screen on the sample content, on RGB565 and XRGB8888 screens of 1024 x 768: a full
 // redraw of England at alpha 255 beside one opaque full-screen blit, the same at alpha 128
 // through the zoom, and arriving in a country (England's group freed, "GameCountry1" loaded and
-// bound) beside decoding the same PNG files with libpng alone.
+// bound) beside decoding the same PNG files with libpng alone. With the scenery: a full frame of
+// every country 10 s after its arrival, one update of the busiest scene (the USA) and building a
+// scene.
 #include "BenchDisplay.h"
 #include "BenchGame.h"
 #include "BenchPng.h"
 #include "display/DDImage.h"
 #include "game/shell/DCapResource.h"
+#include "game/shell/EffectList.h"
 #include "game/shell/ResourceBinding.h"
 #include "game/world/CountryMap.h"
+#include "game/world/CountryScene.h"
 #include "game/world/GamePhase.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
@@ -36,6 +40,11 @@ struct Setup {
     {
         setenv("QUOR_NO_3D", "1", 1);
         mError = quorbench::StartSampleGame(mScratch, mGame);
+        // The scenery's pictures and effect data, which the loading screen brings in the game.
+        if (mError.empty() && !mGame->LoadGroupInForeground("Fx", &BindFxResources))
+            mError = "Fx did not load: " + mGame->mLastPopup;
+        if (mError.empty() && !mGame->fxDefs && !mGame->LoadGameData())
+            mError = "the game data did not load: " + mGame->mLastPopup;
         if (mError.empty()) {
             mGame->GetCurrentProfile().tutorialStep = TutorialFinished;
             mGame->GetCurrentProfile().money = 100000;  // no rescue popup
@@ -92,13 +101,20 @@ bool Usable(benchmark::State& state, Setup& s)
     return false;
 }
 
+// The game on a screen of its own, entered on England.
+struct Entered {
+    std::unique_ptr<DDImage> screen;
+    InGame game;
+    Entered(Setup& s, bool is16) : screen(Screen(is16)), game(s.mGame.get(), screen.get()) {}
+};
+
 void BM_EnglandRedraw(benchmark::State& state, bool is16, int alpha)
 {
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    InGame game(s.mGame.get(), screen.get());
+    Entered entered(s, is16);
+    InGame& game = entered.game;
     CountryMap* map = game.Map();
     if (map == nullptr || map->mCountry != 0 || map->mFadeAlpha != 255) {
         state.SkipWithError("England did not come up");
@@ -142,9 +158,8 @@ void BM_ArriveInCountry1(benchmark::State& state)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::unique_ptr<DDImage> screen = Screen(false);
-    InGame game(s.mGame.get(), screen.get());
-    CountryMap* map = game.Map();
+    Entered entered(s, false);
+    CountryMap* map = entered.game.Map();
     for (auto _ : state) {
         map->SetCountry(1);
         state.PauseTiming();
@@ -169,5 +184,83 @@ void BM_Reference_LibpngDecodeCountry1(benchmark::State& state)
     quorbench::DecodeWithLibpng(state, quorbench::GroupImagePaths(*s.mGame->resourceManager, "GameCountry1"));
 }
 BENCHMARK(BM_Reference_LibpngDecodeCountry1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A country shown 10 s after its fade-in, drawn whole: background, back layer, buttons, front
+// layer, sky.
+void BM_CountryFrame(benchmark::State& state, bool is16, int country)
+{
+    Setup& s = GetSetup();
+    if (!Usable(state, s))
+        return;
+    Entered entered(s, is16);
+    InGame& game = entered.game;
+    CountryMap* map = game.Map();
+    map->SetCountry(country);
+    map->Tick(0.02);
+    if (map->mScene == nullptr || map->mCountry != country) {
+        state.SkipWithError("the country's scene was not built");
+        return;
+    }
+    for (int i = 0; i < 500; ++i) {
+        s.mGame->mUpdateCount += 2;
+        map->Tick(0.02);
+    }
+    for (auto _ : state) {
+        game.mPhase->SetDirty();
+        game.mManager.DrawScreen();
+    }
+    state.counters["objects"] = double(map->mScene->mBackLayer->mEffects.size() + map->mScene->mFrontLayer->mEffects.size());
+    map->SetCountry(0);
+}
+#define COUNTRY_FRAMES(n, name)                                                                         \
+    BENCHMARK_CAPTURE(BM_CountryFrame, rgb565_##name, true, n)->Unit(benchmark::kMillisecond);     \
+    BENCHMARK_CAPTURE(BM_CountryFrame, xrgb8888_##name, false, n)->Unit(benchmark::kMillisecond)
+COUNTRY_FRAMES(0, england);
+COUNTRY_FRAMES(1, germany);
+COUNTRY_FRAMES(2, japan);
+COUNTRY_FRAMES(3, india);
+COUNTRY_FRAMES(4, france);
+COUNTRY_FRAMES(5, china);
+COUNTRY_FRAMES(6, russia);
+COUNTRY_FRAMES(7, usa);
+#undef COUNTRY_FRAMES
+
+void BM_UsaSceneUpdate(benchmark::State& state)
+{
+    Setup& s = GetSetup();
+    if (!Usable(state, s))
+        return;
+    Entered entered(s, false);
+    CountryMap* map = entered.game.Map();
+    map->SetCountry(7);
+    CountryScene scene(s.mGame.get(), 7);
+    for (auto _ : state) {
+        s.mGame->mUpdateCount += 2;
+        scene.Update(0.02);
+    }
+    scene.Destroy();
+    map->SetCountry(0);
+}
+BENCHMARK(BM_UsaSceneUpdate)->Unit(benchmark::kMicrosecond);
+
+// Building a scene is the pause at the end of a fade-in.
+void BM_BuildScene(benchmark::State& state, int country)
+{
+    Setup& s = GetSetup();
+    if (!Usable(state, s))
+        return;
+    Entered entered(s, false);
+    CountryMap* map = entered.game.Map();
+    map->SetCountry(country);
+    for (auto _ : state) {
+        CountryScene scene(s.mGame.get(), country);
+        state.PauseTiming();
+        scene.Destroy();
+        state.ResumeTiming();
+    }
+    map->SetCountry(0);
+}
+BENCHMARK_CAPTURE(BM_BuildScene, russia, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BuildScene, usa, 7)->Unit(benchmark::kMicrosecond);
 
 } // namespace

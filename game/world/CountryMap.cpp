@@ -3,10 +3,12 @@
 #include "app/Common.h"
 #include "display/DDImage.h"
 #include "game/shell/DCapResource.h"
+#include "game/shell/EffectList.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/MenuScreen.h"
 #include "game/shell/MusicTrackList.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/CountryScene.h"
 #include "game/world/GamePhase.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -60,6 +62,7 @@ CountryMap::CountryMap(GamePhase* owner) : GamePanel(owner)
 
 CountryMap::~CountryMap()
 {
+    DeleteScene();
     if (mCountry >= 0)
         UnloadCountry(mCountry);
     DeletePlaceButtons();
@@ -162,6 +165,8 @@ void CountryMap::Tick(double dt)
     mClock += dt;
     if (mClock >= kClockCycle)
         mClock -= kClockCycle;
+    if (mScene != nullptr)
+        mScene->Update(dt);
     if (mFadingIn && mFadeAlpha < 255) {
         mFadeAlpha = int(mFadeAlpha + dt * kFadeSpeed);
         if (mFadeAlpha >= 255) {
@@ -194,12 +199,23 @@ void CountryMap::Draw(Graphics* g)
     g->SetColorizeImages(true);
     if (Image* background = CountryImage("GC%d_BG"))
         g->DrawImage(background, 0, 0);
+    if (mScene != nullptr) {
+        mScene->mBackLayer->DrawAll(g);
+        // The effects leave colouring off.
+        g->SetColor(Color(255, 255, 255, mFadeAlpha));
+        g->SetColorizeImages(true);
+    }
     for (ButtonWidget* button : mPlaceButtons)
         button->DrawIfVisible(g);
     for (ButtonWidget* button : mPlaceButtons) {
         const PlaceHover& hover = mHovers[button->mId];
         if (hover.hover && hover.image != nullptr)
             g->DrawImage(hover.image, button->mX, button->mY);
+    }
+    if (mScene != nullptr) {
+        mScene->mFrontLayer->DrawAll(g);
+        g->SetColor(Color(255, 255, 255, mFadeAlpha));
+        g->SetColorizeImages(true);
     }
     if (HasSky(mCountry))
         DrawSky(g);
@@ -224,6 +240,8 @@ void CountryMap::DrawSky(Graphics* g)
 void CountryMap::FadeInDone()
 {
     mFadeAlpha = 255;
+    DeleteScene();
+    mScene = new CountryScene(mOwner->mApp, mCountry);
     mOwner->CheckGameOver();
 }
 
@@ -237,6 +255,7 @@ void CountryMap::FadeOutDone()
     mOwner->mApp->musicTracks->StopAll();
     mFadeAlpha = 1;
     mFadingOut = true;
+    DeleteScene();
     Hide();
     mOwner->ShowPanel(PANEL_WORLD_MAP, mCountry);
     if (mOwner->mPanels[PANEL_WORLD_MAP] == nullptr) {
@@ -279,6 +298,7 @@ void CountryMap::ButtonDepress(int id)
         mFadingIn = false;
         mFadeAlpha = 1;
         mFadingOut = true;
+        DeleteScene();
         break;
     case PLACE_FACTORY:
         Hide();
@@ -333,6 +353,15 @@ void CountryMap::OpenPendingPlace()
         ShowAgain();
         break;
     }
+}
+
+void CountryMap::DeleteScene()
+{
+    if (mScene == nullptr)
+        return;
+    mScene->Destroy();
+    delete mScene;
+    mScene = nullptr;
 }
 
 void CountryMap::Hide()

@@ -14,6 +14,7 @@
 namespace Quor {
 
 class ButtonWidget;
+class CountryScene;
 class Image;
 
 class CountryMap : public GamePanel, public ButtonListener {
@@ -69,6 +70,7 @@ public:
     Image* mIcon = nullptr; // owned
     int mPendingPlace = -1; // place to open after the character's greeting
     int mLeaveMode = 0;
+    CountryScene* mScene = nullptr;  // owned; built when the fade-in ends, gone while travelling
 
 private:
     // The country group's image of a name pattern ("GC%d_..."); null when it has none.
@@ -80,6 +82,7 @@ private:
     void OpenPlace(int panel);
     // Opens the mission house with the character of a slot greeting the player.
     void OpenMissionHouse(int slot);
+    void DeleteScene();
 };
 
 } // namespace Quor

@@ -230,7 +230,8 @@ protected:
             for (const auto& [name, png] : mPictures) {
                 const std::string from = "id=\"" + name + "\" path=\"img\\pic.png\"";
                 if (size_t at = body.find(from); at != std::string::npos)
-                    body.replace(at, from.size(), "id=\"" + name + "\" path=\"img\\" + name + ".png\"");
+                    body.replace(at, from.size(),
+                                 "id=\"" + name + "\" path=\"img\\" + name + ".png\"" + mPictureAttributes[name]);
             }
             entry.data.assign(body.begin(), body.end());
         }
@@ -239,7 +240,7 @@ protected:
         quortest::WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
         app = std::make_unique<WorldApp>();
-        app->mSoundManager = new quortest::MemorySoundManager();
+        app->mSoundManager = MakeSoundManager();
         app->mWidgetManager->SetMouseMapping(Rect(0, 0, 1024, 768), Rect(0, 0, 1024, 768));
         app->mWidgetManager->mImage = &mScreen;
         mScreen.Create(1024, 768);
@@ -257,6 +258,8 @@ protected:
     {
         ASSERT_TRUE(app->resourceManager->LoadResources("Sound") && BindSoundResources(app->resourceManager));
     }
+    // The sound manager the game gets at the start.
+    virtual SoundManager* MakeSoundManager() { return new quortest::MemorySoundManager(); }
 
     // Opens the game screen as screen 1 of the application.
     template <class Phase>
@@ -319,6 +322,8 @@ protected:
 
     // Pictures of their own for some resource names (the others share the fixture's one).
     std::map<std::string, std::vector<uint8_t>> mPictures;
+    // Manifest attributes of those pictures (cels, animation), " name=\"value\"" each.
+    std::map<std::string, std::string> mPictureAttributes;
     quortest::TempDir mFiles;
     std::filesystem::path mOldDir;
     std::unique_ptr<WorldApp> app;
