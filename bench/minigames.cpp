@@ -1,14 +1,20 @@
 // The mini-game screen on the sample content. One screen tick plus a full redraw of the
 // Production Machine at its busiest (twenty rows on the chute, the dust, the furnace's fire, the
-// machine's smoke and a row's product on the belt), on RGB565 and XRGB8888 screens of
-// 1024 x 768, beside one opaque full-screen blit of GM_BG_FACTORY (the goal: under 5 ms, half of
-// a 10 ms update). Opening the screen ("Mg" loaded and bound, the game's ten pictures read)
-// beside decoding the same PNG files, read into memory beforehand, with libpng alone (the goal:
-// within 1.3 times).
+// machine's smoke and a row's product on the belt), of Refine Shaping at level 3 (36 tiles, one
+// selected, the gauge part filled) and of Glaze Selection with 12 bowls mid-drop, a wrong pick's
+// blink and the product, on RGB565 and XRGB8888 screens of 1024 x 768, beside one opaque
+// full-screen blit of GM_BG_FACTORY (the goal: under 5 ms, half of a 10 ms update). Opening the
+// Production Machine (its ten pictures) and Glaze Selection (its 55 pictures by path), "Mg"
+// loaded and bound each time, beside decoding the same PNG files, read into memory beforehand,
+// with libpng alone (the goal: within 1.3 times).
 #include "BenchDisplay.h"
 #include "BenchGame.h"
 #include "BenchPng.h"
 #include "display/DDImage.h"
+#include "game/minigames/MgGlaze.h"
+#include "game/minigames/MgGlazeSrc.h"
+#include "game/minigames/MgPuzzle.h"
+#include "game/minigames/MgPuzzlePiece.h"
 #include "game/minigames/MgUi.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWinePiece.h"
@@ -152,6 +158,106 @@ void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
 BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
+// Opens the game of the number on the sample content and runs its ready sign out; null (the
+// benchmark skipped) when it did not open.
+template <class Game>
+Game* OpenAndStart(benchmark::State& state, Setup& s, int number)
+{
+    s.mPhase->ShowPanel(PANEL_MINI_GAME, number);
+    auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
+    auto* game = host ? dynamic_cast<Game*>(host->mGame) : nullptr;
+    if (game == nullptr) {
+        state.SkipWithError("the game did not open");
+        return nullptr;
+    }
+    for (int i = 0; i < 130; ++i) {
+        ++s.mGame->mUpdateCount;
+        host->Tick(GamePhase::kTickStep);
+    }
+    return game;
+}
+
+// One host tick and a full redraw per iteration, the clock kept running.
+void TickAndRedraw(Setup& s, MgUi* host)
+{
+    host->mCountdown = 60.0;
+    ++s.mGame->mUpdateCount;
+    host->Tick(GamePhase::kTickStep);
+    s.mGame->ProcessSafeDeletes();
+    s.mPhase->mDirty = true;
+    s.mManager->DrawScreen();
+}
+
+void BM_ShapingTickAndRedraw(benchmark::State& state, bool is16)
+{
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
+        return;
+    Setup& s = *ready;
+    std::unique_ptr<DDImage> screen = Screen(is16);
+    s.mManager->mImage = screen.get();
+    auto* game = OpenAndStart<MgPuzzle>(state, s, MINI_GAME_PUZZLE);
+    if (game == nullptr)
+        return;
+    game->RaiseLevel();
+    game->RaiseLevel();
+    for (auto& [id, piece] : game->mPieces)
+        if (piece->mCell != piece->mHome) {
+            game->SelectPiece(id);
+            break;
+        }
+    game->mTilesInPlace = game->TileCount() / 3;
+    for (auto _ : state)
+        TickAndRedraw(s, game->mHost);
+    state.counters["tiles"] = double(game->mPieces.size());
+    CloseMachine(s);
+    s.mManager->mImage = nullptr;
+}
+BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
+void BM_GlazeTickAndRedraw(benchmark::State& state, bool is16)
+{
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
+        return;
+    Setup& s = *ready;
+    std::unique_ptr<DDImage> screen = Screen(is16);
+    s.mManager->mImage = screen.get();
+    auto* game = OpenAndStart<MgGlaze>(state, s, MINI_GAME_GLAZE);
+    if (game == nullptr)
+        return;
+    MgUi* host = game->mHost;
+    // The first board built, then twelve bowls of level 3 dealt at once.
+    game->BuildBoard();
+    host->mLevel = 3;
+    host->mEffects->DeleteAll();
+    game->DealBoxes();
+    const double drop = game->DropTime();
+    int n = 0;
+    for (auto _ : state) {
+        for (auto& [slot, box] : game->mBoxes) {
+            box->mReady = true;
+            box->mOpen = true;
+            box->mLifted = false;
+            box->mDropTimer = drop / 2;
+        }
+        // A wrong pick's blink on the chance boxes all the time.
+        if (n++ % 20 == 0) {
+            host->mEffects->DeleteAll();
+            game->mChances = 3;
+            game->TryGlaze(0, 0);
+        }
+        TickAndRedraw(s, host);
+    }
+    state.counters["bowls"] = double(game->mBoxes.size());
+    state.counters["effects"] = double(host->mEffects->mEffects.size());
+    CloseMachine(s);
+    s.mManager->mImage = nullptr;
+}
+BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
 void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 {
     if (Ready(state) == nullptr)
@@ -197,5 +303,48 @@ void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
     quorbench::DecodeWithLibpng(state, names);
 }
 BENCHMARK(BM_Reference_LibpngDecodeMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+namespace {
+
+void BM_OpenGlaze(benchmark::State& state)
+{
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
+        return;
+    Setup& s = *ready;
+    for (auto _ : state) {
+        s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_GLAZE);
+        state.PauseTiming();
+        auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
+        auto* game = host ? dynamic_cast<MgGlaze*>(host->mGame) : nullptr;
+        if (game == nullptr)
+            state.SkipWithError("Glaze Selection did not open");
+        else
+            state.counters["pictures"] = double(game->mGlazePictures.size() +
+                                                std::count_if(std::begin(game->mImages), std::end(game->mImages),
+                                                              [](Image* image) { return image != nullptr; }));
+        CloseMachine(s);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Reference_LibpngDecodeGlaze(benchmark::State& state)
+{
+    Setup* ready = Ready(state);
+    if (ready == nullptr)
+        return;
+    Setup& s = *ready;
+    std::vector<std::string> names = quorbench::GroupImagePaths(*s.mGame->resourceManager, "Mg");
+    for (int glaze = 1; glaze <= 36; ++glaze)
+        names.push_back("images/mg_1/s_" + std::to_string(glaze) + ".png");
+    for (const char* part : {"_bg", "_1", "_2", "_3"})
+        names.push_back(std::string("images/mg_6/pd0") + part + ".png");
+    names.insert(names.end(), std::begin(MgGlaze::kScreenPictures), std::end(MgGlaze::kScreenPictures));
+    quorbench::DecodeWithLibpng(state, names);
+}
+BENCHMARK(BM_Reference_LibpngDecodeGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

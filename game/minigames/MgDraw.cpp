@@ -103,17 +103,23 @@ void AddPerfectSign(EffectList* effects, Image* sign, int screenWidth)
     effects->Add(effect);
 }
 
-void DrawResultPanel(Graphics* g, const ResultPanel& panel)
+Image* RecipePicture(const BlueprintRecord* recipe)
+{
+    return recipe != nullptr ? ResourceImageById(ResourceIdByName(recipe->Img.c_str())) : nullptr;
+}
+
+void DrawResultPanel(Graphics* g, const BlueprintRecord* recipe, const char* title, const std::string& bonusLine,
+                     Image* gamePicture, Image* const stars[4], int result)
 {
     g->DrawImage(MG_RESULT_BG, 230, 195);
-    WriteText(g, FONT_B18, Color(0, 0, 0), panel.productName, 274, 290, 215, 25);
-    WriteText(g, FONT_B18, Color(135, 0, 0), panel.title, 528, 290, 225);
-    WriteText(g, FONT_B18, Color(50, 100, 255), panel.bonusLine, 438, 480, 405);
-    g->DrawImage(panel.product, 315, 360);
-    g->DrawImage(panel.gamePicture, 615, 315);
-    g->DrawImage(panel.stars[1], 530, 375);
-    g->DrawImage(panel.stars[panel.result >= 2 ? 2 : 0], 615, 375);
-    g->DrawImage(panel.stars[panel.result == 3 ? 3 : 0], 700, 375);
+    WriteText(g, FONT_B18, Color(0, 0, 0), recipe != nullptr ? recipe->Name : std::string(), 274, 290, 215, 25);
+    WriteText(g, FONT_B18, Color(135, 0, 0), title, 528, 290, 225);
+    WriteText(g, FONT_B18, Color(50, 100, 255), bonusLine, 438, 480, 405);
+    g->DrawImage(RecipePicture(recipe), 315, 360);
+    g->DrawImage(gamePicture, 615, 315);
+    g->DrawImage(stars[1], 530, 375);
+    g->DrawImage(stars[result >= 2 ? 2 : 0], 615, 375);
+    g->DrawImage(stars[result == 3 ? 3 : 0], 700, 375);
 }
 
 } // namespace Quor::mgdraw

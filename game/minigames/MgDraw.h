@@ -18,6 +18,7 @@ class Font;
 class GameApp;
 class Graphics;
 class Image;
+struct BlueprintRecord;
 struct Keyframe;
 
 namespace mgdraw {
@@ -47,19 +48,14 @@ void AddClosingEffect(GameApp* app, EffectList* effects, int x, int y);
 // away by 3 s.
 void AddPerfectSign(EffectList* effects, Image* sign, int screenWidth);
 
+// The product's picture, named by its recipe; null without one.
+Image* RecipePicture(const BlueprintRecord* recipe);
+
 // The result panel over a finished game: the panel, the product's name, the game's title, the
-// bonus line, the product and the game's picture, and three stars (the second and third lit by
-// the result).
-struct ResultPanel {
-    std::string productName;
-    const char* title = "";
-    std::string bonusLine;
-    Image* product = nullptr;
-    Image* gamePicture = nullptr;
-    Image* stars[4] = {};  // star0 to star3
-    int result = 0;        // 0-3
-};
-void DrawResultPanel(Graphics* g, const ResultPanel& panel);
+// bonus line, the product and the game's picture, and three stars (star0 to star3 given): the
+// first always lit, the second from a result of 2, the third at 3.
+void DrawResultPanel(Graphics* g, const BlueprintRecord* recipe, const char* title, const std::string& bonusLine,
+                     Image* gamePicture, Image* const stars[4], int result);
 
 } // namespace mgdraw
 } // namespace Quor

@@ -24,14 +24,6 @@ using namespace mgdraw;
 
 namespace {
 
-const char* const kScreenPictures[] = {
-    "images/mg_6/ui_bg.png",     "images/mg_2/ui_product.png", "images/mg_main/result_color.png",
-    "images/mg_main/star0.png",  "images/mg_main/star1.png",   "images/mg_main/star2.png",
-    "images/mg_main/star3.png",  "images/mg_6/bowl1.png",      "images/mg_6/bowl2.png",
-    "images/mg_6/bowl3.png",     "images/mg_6/BowlWrong.png",  "images/mg_6/txt_mem.png",
-    "images/mg_4/wheel_0.png",   "images/mg_4/wheel_1.png",    "images/mg_4/wheel_2.png",
-};
-
 constexpr double kFullTurn = 6.28;
 constexpr int kChanceBoxX = 415;
 constexpr int kChanceBoxStep = 45;
@@ -39,6 +31,14 @@ constexpr int kChanceBoxY = 550;
 const Color kGrey(128, 128, 128);
 
 } // namespace
+
+const char* const MgGlaze::kScreenPictures[kScreenPictureCount] = {
+    "images/mg_6/ui_bg.png",     "images/mg_2/ui_product.png", "images/mg_main/result_color.png",
+    "images/mg_main/star0.png",  "images/mg_main/star1.png",   "images/mg_main/star2.png",
+    "images/mg_main/star3.png",  "images/mg_6/bowl1.png",      "images/mg_6/bowl2.png",
+    "images/mg_6/bowl3.png",     "images/mg_6/BowlWrong.png",  "images/mg_6/txt_mem.png",
+    "images/mg_4/wheel_0.png",   "images/mg_4/wheel_1.png",    "images/mg_4/wheel_2.png",
+};
 
 MgGlaze::MgGlaze(MgUi* host) : MgSkeleton(host, MINI_GAME_GLAZE), mReward(this)
 {
@@ -94,7 +94,7 @@ void MgGlaze::LoadImages()
     for (int glaze = kFirstGlaze; glaze <= kLastGlaze; ++glaze)
         if (Image* picture = LoadPicture("images/mg_1/s_" + std::to_string(glaze) + ".png"))
             mGlazePictures[glaze] = picture;
-    for (int i = 0; i < static_cast<int>(std::size(kScreenPictures)); ++i)
+    for (int i = 0; i < kScreenPictureCount; ++i)
         mImages[UI_BG + i] = LoadPicture(kScreenPictures[i]);
 }
 
@@ -403,8 +403,7 @@ void MgGlaze::DrawPanel(Graphics* g)
     }
     if (mProduct != nullptr)
         mProduct->Draw(g);
-    if (mRecipe != nullptr)
-        g->DrawImage(ResourceImageById(ResourceIdByName(mRecipe->Img.c_str())), 90, 210);
+    g->DrawImage(RecipePicture(mRecipe), 90, 210);
     const Color ink(60, 40, 20);
     WriteText(g, FONT_T14, ink, mRecipe != nullptr ? mRecipe->Name : std::string(), 220, 230, 180, 22);
     WriteText(g, FONT_T14, ink, "The required glazes :", 186, 493, 210);
@@ -420,16 +419,8 @@ void MgGlaze::Draw(Graphics* g)
 {
     if (!mFinished)
         return;
-    ResultPanel result;
-    result.productName = mRecipe != nullptr ? mRecipe->Name : std::string();
-    result.title = "Glaze Selection";
-    result.bonusLine = Format("Chance Boxes Bonus : $%lld", mHost->mWinnings);
-    result.product = mRecipe != nullptr ? ResourceImageById(ResourceIdByName(mRecipe->Img.c_str())) : nullptr;
-    result.gamePicture = mImages[RESULT_COLOR];
-    for (int i = 0; i < 4; ++i)
-        result.stars[i] = mImages[STAR_0 + i];
-    result.result = mGrade;
-    DrawResultPanel(g, result);
+    DrawResultPanel(g, mRecipe, "Glaze Selection", Format("Chance Boxes Bonus : $%lld", mHost->mWinnings),
+                    mImages[RESULT_COLOR], &mImages[STAR_0], mGrade);
 }
 
 } // namespace Quor

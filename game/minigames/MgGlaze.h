@@ -38,6 +38,9 @@ public:
     static constexpr int kDecoyCount = 15;
     static constexpr int kPictureSets = 16;
     static constexpr double kWrongTime = 1.5;
+    static constexpr int kScreenPictureCount = 15;
+    // The screen's own pictures by path, UI_BG onwards.
+    static const char* const kScreenPictures[kScreenPictureCount];
 
     explicit MgGlaze(MgUi* host);
     ~MgGlaze() override;

@@ -364,16 +364,8 @@ void MgPuzzle::DrawPanel(Graphics* g)
 
     if (!mFinished)
         return;
-    ResultPanel result;
-    result.productName = name;
-    result.title = "Refine Shaping";
-    result.bonusLine = Format("Time Bonus : $%lld", mHost->mWinnings);
-    result.product = mRecipe != nullptr ? ResourceImageById(ResourceIdByName(mRecipe->Img.c_str())) : nullptr;
-    result.gamePicture = mImages[RESULT_SHAPE];
-    for (int i = 0; i < 4; ++i)
-        result.stars[i] = mImages[STAR_0 + i];
-    result.result = mStars;
-    DrawResultPanel(g, result);
+    DrawResultPanel(g, mRecipe, "Refine Shaping", Format("Time Bonus : $%lld", mHost->mWinnings), mImages[RESULT_SHAPE],
+                    &mImages[STAR_0], mStars);
 }
 
 } // namespace Quor

@@ -391,10 +391,6 @@ TEST_F(MgGlazeTest, OddRecipesAndTuningAreTakenInStride)
 // a two-star result.
 TEST_F(MgGlazeTest, GlazeScreens)
 {
-    auto compare = [&](const std::string& name) {
-        return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
-                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
-    };
     StartGlaze();
     std::srand(17);
     MgGlaze* game = OpenGlaze();
@@ -402,7 +398,7 @@ TEST_F(MgGlazeTest, GlazeScreens)
     app->mWidgetManager->MouseMove(0, 767);
     ASSERT_TRUE(TickUntil([&] { return game->mShowingRequired == 1; }, 200));
     Tick(50);
-    EXPECT_EQ(compare("glaze_required"), "");
+    EXPECT_EQ(CompareScreen("glaze_required"), "");
 
     Host()->mLevel = 2;
     Host()->mScore = 2;
@@ -416,7 +412,7 @@ TEST_F(MgGlazeTest, GlazeScreens)
     app->mWidgetManager->MouseMove(0, 767);
     Tick(15);  // the chance boxes blink at full strength, the covers half down
     EXPECT_EQ(decoy->CoverLift(), 32);
-    EXPECT_EQ(compare("glaze_board"), "");
+    EXPECT_EQ(CompareScreen("glaze_board"), "");
 
     ASSERT_TRUE(TickUntil([&] { return !Blocked(game); }, 200));
     Host()->mScore = 4;
@@ -426,7 +422,7 @@ TEST_F(MgGlazeTest, GlazeScreens)
     ASSERT_TRUE(TickUntil([&] { return game->mFinished; }, 400));
     EXPECT_EQ(game->mGrade, 2);
     app->mWidgetManager->MouseMove(0, 767);
-    EXPECT_EQ(compare("glaze_result"), "");
+    EXPECT_EQ(CompareScreen("glaze_result"), "");
 }
 
 } // namespace

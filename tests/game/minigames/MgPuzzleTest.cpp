@@ -383,10 +383,6 @@ TEST_F(MgPuzzleTest, TutorialSetIsSolvedByOneSelectionAndOneSwap)
 // tile selected, another hovered and the gauge part filled; the two-star result.
 TEST_F(MgPuzzleTest, ShapingScreens)
 {
-    auto compare = [&](const std::string& name) {
-        return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
-                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
-    };
     StartShaping();
     std::srand(31);
     MgPuzzle* game = OpenAndStart();
@@ -411,14 +407,14 @@ TEST_F(MgPuzzleTest, ShapingScreens)
     Tick();
     EXPECT_GT(game->GaugeWidth(), 0);
     EXPECT_LT(game->GaugeWidth(), 150);
-    EXPECT_EQ(compare("shaping_play"), "");
+    EXPECT_EQ(CompareScreen("shaping_play"), "");
 
     Host()->mScore = 5;
     Host()->mCountdown = 0.02;
     app->mWidgetManager->MouseMove(0, 767);
     ASSERT_TRUE(TickUntil([&] { return game->mFinished; }, 400));
     EXPECT_EQ(game->mStars, 2);
-    EXPECT_EQ(compare("shaping_result"), "");
+    EXPECT_EQ(CompareScreen("shaping_result"), "");
 }
 
 } // namespace
