@@ -28,7 +28,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -116,7 +118,13 @@ std::unique_ptr<DDImage> Screen(bool is16)
     return screen;
 }
 
-void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
+
+// The game of the number opened on the sample content with its ready sign run out, set up by
+// the first function; then per iteration the second function, one host tick (the clock kept
+// running) and a full redraw. Skipped when the game did not open.
+template <class Game>
+void TickAndRedraw(benchmark::State& state, bool is16, int number, const std::function<void(Game*)>& setUp,
+                   const std::function<void(Game*)>& eachTick)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
@@ -124,136 +132,104 @@ void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
     Setup& s = *ready;
     std::unique_ptr<DDImage> screen = Screen(is16);
     s.mManager->mImage = screen.get();
-    s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
-    auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-    auto* game = host ? dynamic_cast<MgWine*>(host->mGame) : nullptr;
-    if (game == nullptr) {
-        state.SkipWithError("the machine did not open");
-        return;
-    }
-    // The ready sign over, the chute full: ten rows in view above the machine, ten behind them.
-    for (int i = 0; i < 130; ++i)
-        host->Tick(GamePhase::kTickStep);
-    game->mBottomRow = 8;
-    for (auto& [id, piece] : game->mPieces)
-        piece->Move(piece->mX, (game->mBottomRow - piece->mRow) * MgWine::kRowStep + 603);
-    game->OnEffectDone(MgWine::ID_ROW_SMOKE);
-    s.mGame->mHasFocus = true;
-    int n = 0;
-    for (auto _ : state) {
-        // A row's product always on the belt; the chute never steps.
-        if (!game->mBusy)
-            game->ShowRowResult(++n % 2 == 0);
-        game->mTickCounter = 1;
-        ++s.mGame->mUpdateCount;
-        host->Tick(GamePhase::kTickStep);
-        s.mPhase->mDirty = true;
-        s.mManager->DrawScreen();
-    }
-    state.counters["pieces"] = double(game->mPieces.size());
-    state.counters["effects"] = double(host->mEffects->mEffects.size() + game->mGameEffects->mEffects.size());
-    CloseMachine(s);
-    s.mManager->mImage = nullptr;
-}
-BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
-
-// Opens the game of the number on the sample content and runs its ready sign out; null (the
-// benchmark skipped) when it did not open.
-template <class Game>
-Game* OpenAndStart(benchmark::State& state, Setup& s, int number)
-{
     s.mPhase->ShowPanel(PANEL_MINI_GAME, number);
     auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
     auto* game = host ? dynamic_cast<Game*>(host->mGame) : nullptr;
     if (game == nullptr) {
         state.SkipWithError("the game did not open");
-        return nullptr;
+        CloseMachine(s);
+        s.mManager->mImage = nullptr;
+        return;
     }
     for (int i = 0; i < 130; ++i) {
         ++s.mGame->mUpdateCount;
         host->Tick(GamePhase::kTickStep);
     }
-    return game;
+    setUp(game);
+    for (auto _ : state) {
+        eachTick(game);
+        host->mCountdown = 60.0;
+        ++s.mGame->mUpdateCount;
+        host->Tick(GamePhase::kTickStep);
+        s.mGame->ProcessSafeDeletes();
+        s.mPhase->mDirty = true;
+        s.mManager->DrawScreen();
+    }
+    state.counters["widgets"] = double(s.mPhase->mWidgets.size());
+    state.counters["effects"] = double(host->mEffects->mEffects.size());
+    CloseMachine(s);
+    s.mManager->mImage = nullptr;
 }
 
-// One host tick and a full redraw per iteration, the clock kept running.
-void TickAndRedraw(Setup& s, MgUi* host)
+void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
 {
-    host->mCountdown = 60.0;
-    ++s.mGame->mUpdateCount;
-    host->Tick(GamePhase::kTickStep);
-    s.mGame->ProcessSafeDeletes();
-    s.mPhase->mDirty = true;
-    s.mManager->DrawScreen();
+    int n = 0;
+    TickAndRedraw<MgWine>(
+        state, is16, MINI_GAME_WINE,
+        [](MgWine* game) {
+            // The chute full: ten rows in view above the machine, ten behind them.
+            game->mBottomRow = 8;
+            for (auto& [id, piece] : game->mPieces)
+                piece->Move(piece->mX, (game->mBottomRow - piece->mRow) * MgWine::kRowStep + 603);
+            game->OnEffectDone(MgWine::ID_ROW_SMOKE);
+            game->App()->mHasFocus = true;
+        },
+        [&n](MgWine* game) {
+            // A row's product always on the belt; the chute never steps.
+            if (!game->mBusy)
+                game->ShowRowResult(++n % 2 == 0);
+            game->mTickCounter = 1;
+        });
 }
+BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
 void BM_ShapingTickAndRedraw(benchmark::State& state, bool is16)
 {
-    Setup* ready = Ready(state);
-    if (ready == nullptr)
-        return;
-    Setup& s = *ready;
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    s.mManager->mImage = screen.get();
-    auto* game = OpenAndStart<MgPuzzle>(state, s, MINI_GAME_PUZZLE);
-    if (game == nullptr)
-        return;
-    game->RaiseLevel();
-    game->RaiseLevel();
-    for (auto& [id, piece] : game->mPieces)
-        if (piece->mCell != piece->mHome) {
-            game->SelectPiece(id);
-            break;
-        }
-    game->mTilesInPlace = game->TileCount() / 3;
-    for (auto _ : state)
-        TickAndRedraw(s, game->mHost);
-    state.counters["tiles"] = double(game->mPieces.size());
-    CloseMachine(s);
-    s.mManager->mImage = nullptr;
+    // Level 3: four boards of nine, one tile selected, a third of the gauge filled.
+    TickAndRedraw<MgPuzzle>(
+        state, is16, MINI_GAME_PUZZLE,
+        [](MgPuzzle* game) {
+            game->RaiseLevel();
+            game->RaiseLevel();
+            for (auto& [id, piece] : game->mPieces)
+                if (piece->mCell != piece->mHome) {
+                    game->SelectPiece(id);
+                    break;
+                }
+            game->mTilesInPlace = game->TileCount() / 3;
+        },
+        [](MgPuzzle*) {});
 }
 BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
 void BM_GlazeTickAndRedraw(benchmark::State& state, bool is16)
 {
-    Setup* ready = Ready(state);
-    if (ready == nullptr)
-        return;
-    Setup& s = *ready;
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    s.mManager->mImage = screen.get();
-    auto* game = OpenAndStart<MgGlaze>(state, s, MINI_GAME_GLAZE);
-    if (game == nullptr)
-        return;
-    MgUi* host = game->mHost;
-    // The first board built, then twelve bowls of level 3 dealt at once.
-    game->BuildBoard();
-    host->mLevel = 3;
-    host->mEffects->DeleteAll();
-    game->DealBoxes();
-    const double drop = game->DropTime();
     int n = 0;
-    for (auto _ : state) {
-        for (auto& [slot, box] : game->mBoxes) {
-            box->mReady = true;
-            box->mOpen = true;
-            box->mLifted = false;
-            box->mDropTimer = drop / 2;
-        }
-        // A wrong pick's blink on the chance boxes all the time.
-        if (n++ % 20 == 0) {
-            host->mEffects->DeleteAll();
-            game->mChances = 3;
-            game->TryGlaze(0, 0);
-        }
-        TickAndRedraw(s, host);
-    }
-    state.counters["bowls"] = double(game->mBoxes.size());
-    state.counters["effects"] = double(host->mEffects->mEffects.size());
-    CloseMachine(s);
-    s.mManager->mImage = nullptr;
+    TickAndRedraw<MgGlaze>(
+        state, is16, MINI_GAME_GLAZE,
+        [](MgGlaze* game) {
+            // The first board built, then twelve bowls of level 3 dealt at once.
+            game->BuildBoard();
+            game->mHost->mLevel = 3;
+            game->mHost->mEffects->DeleteAll();
+            game->DealBoxes();
+        },
+        [&n](MgGlaze* game) {
+            for (auto& [slot, box] : game->mBoxes) {
+                box->mReady = true;
+                box->mOpen = true;
+                box->mLifted = false;
+                box->mDropTimer = game->DropTime() / 2;
+            }
+            // A wrong pick's blink on the chance boxes all the time.
+            if (n++ % 20 == 0) {
+                game->mHost->mEffects->DeleteAll();
+                game->mChances = 3;
+                game->TryGlaze(0, 0);
+            }
+        });
 }
 BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
@@ -270,80 +246,71 @@ void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 BENCHMARK_CAPTURE(BM_Reference_OpaqueFactoryBlit, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reference_OpaqueFactoryBlit, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
-void BM_OpenMachine(benchmark::State& state)
+// Opens the game of the number and closes it again, per iteration; the pictures it holds
+// counted.
+template <class Game>
+void OpenGame(benchmark::State& state, int number)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
         return;
     Setup& s = *ready;
     for (auto _ : state) {
-        s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
+        s.mPhase->ShowPanel(PANEL_MINI_GAME, number);
         state.PauseTiming();
         auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-        auto* game = host ? dynamic_cast<MgWine*>(host->mGame) : nullptr;
+        auto* game = host ? dynamic_cast<Game*>(host->mGame) : nullptr;
         if (game == nullptr)
-            state.SkipWithError("the machine did not open");
+            state.SkipWithError("the game did not open");
         else
             state.counters["pictures"] = double(std::count_if(std::begin(game->mImages), std::end(game->mImages),
                                                               [](Image* image) { return image != nullptr; }));
+        if constexpr (std::is_same_v<Game, MgGlaze>)
+            if (game != nullptr)
+                state.counters["pictures"] += double(game->mGlazePictures.size());
         CloseMachine(s);
         state.ResumeTiming();
     }
+}
+
+void BM_OpenMachine(benchmark::State& state)
+{
+    OpenGame<MgWine>(state, MINI_GAME_WINE);
 }
 BENCHMARK(BM_OpenMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
+// The pictures of "Mg" and the game's own, decoded with libpng alone.
+void DecodeWithMg(benchmark::State& state, const std::vector<std::string>& own)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
         return;
-    Setup& s = *ready;
-    std::vector<std::string> names = quorbench::GroupImagePaths(*s.mGame->resourceManager, "Mg");
-    names.insert(names.end(), std::begin(kMachinePictures), std::end(kMachinePictures));
+    std::vector<std::string> names = quorbench::GroupImagePaths(*ready->mGame->resourceManager, "Mg");
+    names.insert(names.end(), own.begin(), own.end());
     quorbench::DecodeWithLibpng(state, names);
+}
+
+void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
+{
+    DecodeWithMg(state, std::vector<std::string>(std::begin(kMachinePictures), std::end(kMachinePictures)));
 }
 BENCHMARK(BM_Reference_LibpngDecodeMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
-
-namespace {
-
 void BM_OpenGlaze(benchmark::State& state)
 {
-    Setup* ready = Ready(state);
-    if (ready == nullptr)
-        return;
-    Setup& s = *ready;
-    for (auto _ : state) {
-        s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_GLAZE);
-        state.PauseTiming();
-        auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-        auto* game = host ? dynamic_cast<MgGlaze*>(host->mGame) : nullptr;
-        if (game == nullptr)
-            state.SkipWithError("Glaze Selection did not open");
-        else
-            state.counters["pictures"] = double(game->mGlazePictures.size() +
-                                                std::count_if(std::begin(game->mImages), std::end(game->mImages),
-                                                              [](Image* image) { return image != nullptr; }));
-        CloseMachine(s);
-        state.ResumeTiming();
-    }
+    OpenGame<MgGlaze>(state, MINI_GAME_GLAZE);
 }
 BENCHMARK(BM_OpenGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Reference_LibpngDecodeGlaze(benchmark::State& state)
 {
-    Setup* ready = Ready(state);
-    if (ready == nullptr)
-        return;
-    Setup& s = *ready;
-    std::vector<std::string> names = quorbench::GroupImagePaths(*s.mGame->resourceManager, "Mg");
+    std::vector<std::string> names;
     for (int glaze = 1; glaze <= 36; ++glaze)
         names.push_back("images/mg_1/s_" + std::to_string(glaze) + ".png");
     for (const char* part : {"_bg", "_1", "_2", "_3"})
         names.push_back(std::string("images/mg_6/pd0") + part + ".png");
     names.insert(names.end(), std::begin(MgGlaze::kScreenPictures), std::end(MgGlaze::kScreenPictures));
-    quorbench::DecodeWithLibpng(state, names);
+    DecodeWithMg(state, names);
 }
 BENCHMARK(BM_Reference_LibpngDecodeGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
 
