@@ -1,14 +1,20 @@
 // The mini-game screen on the sample content. One screen tick plus a full redraw of the
 // Production Machine at its busiest (twenty rows on the chute, the dust, the furnace's fire, the
-// machine's smoke and a row's product on the belt), on RGB565 and XRGB8888 screens of
-// 1024 x 768, beside one opaque full-screen blit of GM_BG_FACTORY (the goal: under 5 ms, half of
-// a 10 ms update). Opening the screen ("Mg" loaded and bound, the game's ten pictures read)
-// beside decoding the same PNG files, read into memory beforehand, with libpng alone (the goal:
-// within 1.3 times).
+// machine's smoke and a row's product on the belt), of Refine Shaping at level 3 (36 tiles, one
+// selected, the gauge part filled) and of Glaze Selection with 12 bowls mid-drop, a wrong pick's
+// blink and the product, on RGB565 and XRGB8888 screens of 1024 x 768, beside one opaque
+// full-screen blit of GM_BG_FACTORY (the goal: under 5 ms, half of a 10 ms update). Opening the
+// Production Machine (its ten pictures) and Glaze Selection (its 55 pictures by path), "Mg"
+// loaded and bound each time, beside decoding the same PNG files, read into memory beforehand,
+// with libpng alone (the goal: within 1.3 times).
 #include "BenchDisplay.h"
 #include "BenchGame.h"
 #include "BenchPng.h"
 #include "display/DDImage.h"
+#include "game/minigames/MgGlaze.h"
+#include "game/minigames/MgGlazeSrc.h"
+#include "game/minigames/MgPuzzle.h"
+#include "game/minigames/MgPuzzlePiece.h"
 #include "game/minigames/MgUi.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWinePiece.h"
@@ -22,7 +28,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -110,7 +118,13 @@ std::unique_ptr<DDImage> Screen(bool is16)
     return screen;
 }
 
-void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
+
+// The game of the number opened on the sample content with its ready sign run out, set up by
+// the first function; then per iteration the second function, one host tick (the clock kept
+// running) and a full redraw. Skipped when the game did not open.
+template <class Game>
+void TickAndRedraw(benchmark::State& state, bool is16, int number, const std::function<void(Game*)>& setUp,
+                   const std::function<void(Game*)>& eachTick)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
@@ -118,39 +132,107 @@ void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
     Setup& s = *ready;
     std::unique_ptr<DDImage> screen = Screen(is16);
     s.mManager->mImage = screen.get();
-    s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
+    s.mPhase->ShowPanel(PANEL_MINI_GAME, number);
     auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-    auto* game = host ? dynamic_cast<MgWine*>(host->mGame) : nullptr;
+    auto* game = host ? dynamic_cast<Game*>(host->mGame) : nullptr;
     if (game == nullptr) {
-        state.SkipWithError("the machine did not open");
+        state.SkipWithError("the game did not open");
+        CloseMachine(s);
+        s.mManager->mImage = nullptr;
         return;
     }
-    // The ready sign over, the chute full: ten rows in view above the machine, ten behind them.
-    for (int i = 0; i < 130; ++i)
-        host->Tick(GamePhase::kTickStep);
-    game->mBottomRow = 8;
-    for (auto& [id, piece] : game->mPieces)
-        piece->Move(piece->mX, (game->mBottomRow - piece->mRow) * MgWine::kRowStep + 603);
-    game->OnEffectDone(MgWine::ID_ROW_SMOKE);
-    s.mGame->mHasFocus = true;
-    int n = 0;
-    for (auto _ : state) {
-        // A row's product always on the belt; the chute never steps.
-        if (!game->mBusy)
-            game->ShowRowResult(++n % 2 == 0);
-        game->mTickCounter = 1;
+    for (int i = 0; i < 130; ++i) {
         ++s.mGame->mUpdateCount;
         host->Tick(GamePhase::kTickStep);
+    }
+    setUp(game);
+    for (auto _ : state) {
+        eachTick(game);
+        host->mCountdown = 60.0;
+        ++s.mGame->mUpdateCount;
+        host->Tick(GamePhase::kTickStep);
+        s.mGame->ProcessSafeDeletes();
         s.mPhase->mDirty = true;
         s.mManager->DrawScreen();
     }
-    state.counters["pieces"] = double(game->mPieces.size());
-    state.counters["effects"] = double(host->mEffects->mEffects.size() + game->mGameEffects->mEffects.size());
+    state.counters["widgets"] = double(s.mPhase->mWidgets.size());
+    state.counters["effects"] = double(host->mEffects->mEffects.size());
     CloseMachine(s);
     s.mManager->mImage = nullptr;
 }
+
+void BM_MachineTickAndRedraw(benchmark::State& state, bool is16)
+{
+    int n = 0;
+    TickAndRedraw<MgWine>(
+        state, is16, MINI_GAME_WINE,
+        [](MgWine* game) {
+            // The chute full: ten rows in view above the machine, ten behind them.
+            game->mBottomRow = 8;
+            for (auto& [id, piece] : game->mPieces)
+                piece->Move(piece->mX, (game->mBottomRow - piece->mRow) * MgWine::kRowStep + 603);
+            game->OnEffectDone(MgWine::ID_ROW_SMOKE);
+            game->App()->mHasFocus = true;
+        },
+        [&n](MgWine* game) {
+            // A row's product always on the belt; the chute never steps.
+            if (!game->mBusy)
+                game->ShowRowResult(++n % 2 == 0);
+            game->mTickCounter = 1;
+        });
+}
 BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_MachineTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
+void BM_ShapingTickAndRedraw(benchmark::State& state, bool is16)
+{
+    // Level 3: four boards of nine, one tile selected, a third of the gauge filled.
+    TickAndRedraw<MgPuzzle>(
+        state, is16, MINI_GAME_PUZZLE,
+        [](MgPuzzle* game) {
+            game->RaiseLevel();
+            game->RaiseLevel();
+            for (auto& [id, piece] : game->mPieces)
+                if (piece->mCell != piece->mHome) {
+                    game->SelectPiece(id);
+                    break;
+                }
+            game->mTilesInPlace = game->TileCount() / 3;
+        },
+        [](MgPuzzle*) {});
+}
+BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShapingTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
+void BM_GlazeTickAndRedraw(benchmark::State& state, bool is16)
+{
+    int n = 0;
+    TickAndRedraw<MgGlaze>(
+        state, is16, MINI_GAME_GLAZE,
+        [](MgGlaze* game) {
+            // The first board built, then twelve bowls of level 3 dealt at once.
+            game->BuildBoard();
+            game->mHost->mLevel = 3;
+            game->mHost->mEffects->DeleteAll();
+            game->DealBoxes();
+        },
+        [&n](MgGlaze* game) {
+            for (auto& [slot, box] : game->mBoxes) {
+                box->mReady = true;
+                box->mOpen = true;
+                box->mLifted = false;
+                box->mDropTimer = game->DropTime() / 2;
+            }
+            // A wrong pick's blink on the chance boxes all the time.
+            if (n++ % 20 == 0) {
+                game->mHost->mEffects->DeleteAll();
+                game->mChances = 3;
+                game->TryGlaze(0, 0);
+            }
+        });
+}
+BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
 void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 {
@@ -164,38 +246,72 @@ void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 BENCHMARK_CAPTURE(BM_Reference_OpaqueFactoryBlit, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reference_OpaqueFactoryBlit, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
-void BM_OpenMachine(benchmark::State& state)
+// Opens the game of the number and closes it again, per iteration; the pictures it holds
+// counted.
+template <class Game>
+void OpenGame(benchmark::State& state, int number)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
         return;
     Setup& s = *ready;
     for (auto _ : state) {
-        s.mPhase->ShowPanel(PANEL_MINI_GAME, MINI_GAME_WINE);
+        s.mPhase->ShowPanel(PANEL_MINI_GAME, number);
         state.PauseTiming();
         auto* host = dynamic_cast<MgUi*>(s.mPhase->mPanels[PANEL_MINI_GAME]);
-        auto* game = host ? dynamic_cast<MgWine*>(host->mGame) : nullptr;
+        auto* game = host ? dynamic_cast<Game*>(host->mGame) : nullptr;
         if (game == nullptr)
-            state.SkipWithError("the machine did not open");
+            state.SkipWithError("the game did not open");
         else
             state.counters["pictures"] = double(std::count_if(std::begin(game->mImages), std::end(game->mImages),
                                                               [](Image* image) { return image != nullptr; }));
+        if constexpr (std::is_same_v<Game, MgGlaze>)
+            if (game != nullptr)
+                state.counters["pictures"] += double(game->mGlazePictures.size());
         CloseMachine(s);
         state.ResumeTiming();
     }
 }
+
+void BM_OpenMachine(benchmark::State& state)
+{
+    OpenGame<MgWine>(state, MINI_GAME_WINE);
+}
 BENCHMARK(BM_OpenMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
+// The pictures of "Mg" and the game's own, decoded with libpng alone.
+void DecodeWithMg(benchmark::State& state, const std::vector<std::string>& own)
 {
     Setup* ready = Ready(state);
     if (ready == nullptr)
         return;
-    Setup& s = *ready;
-    std::vector<std::string> names = quorbench::GroupImagePaths(*s.mGame->resourceManager, "Mg");
-    names.insert(names.end(), std::begin(kMachinePictures), std::end(kMachinePictures));
+    std::vector<std::string> names = quorbench::GroupImagePaths(*ready->mGame->resourceManager, "Mg");
+    names.insert(names.end(), own.begin(), own.end());
     quorbench::DecodeWithLibpng(state, names);
 }
+
+void BM_Reference_LibpngDecodeMachine(benchmark::State& state)
+{
+    DecodeWithMg(state, std::vector<std::string>(std::begin(kMachinePictures), std::end(kMachinePictures)));
+}
 BENCHMARK(BM_Reference_LibpngDecodeMachine)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenGlaze(benchmark::State& state)
+{
+    OpenGame<MgGlaze>(state, MINI_GAME_GLAZE);
+}
+BENCHMARK(BM_OpenGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Reference_LibpngDecodeGlaze(benchmark::State& state)
+{
+    std::vector<std::string> names;
+    for (int glaze = 1; glaze <= 36; ++glaze)
+        names.push_back("images/mg_1/s_" + std::to_string(glaze) + ".png");
+    for (const char* part : {"_bg", "_1", "_2", "_3"})
+        names.push_back(std::string("images/mg_6/pd0") + part + ".png");
+    names.insert(names.end(), std::begin(MgGlaze::kScreenPictures), std::end(MgGlaze::kScreenPictures));
+    DecodeWithMg(state, names);
+}
+BENCHMARK(BM_Reference_LibpngDecodeGlaze)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "resources/ImageLib.h"
 #include "widgets/WidgetManager.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <filesystem>
@@ -87,6 +88,24 @@ public:
         app.mWidgetManager->AddWidget(phase);
     }
     ~MiniGameRig() { std::filesystem::remove_all(mDir); }
+
+    // The current profile standing in England with a factory making the product: money, a
+    // production record (unless left out) and the random seed from the bytes, and the tutorial
+    // step.
+    Quor::PlayerProfile& GiveFactory(int product, ByteReader& in, bool withRecord, int tutorialStep)
+    {
+        Quor::PlayerProfile& profile = app.GetCurrentProfile();
+        profile.country = 0;
+        profile.money = in.Take<int32_t>();
+        profile.factories[0] = Quor::FactoryState{0, product, true, false};
+        profile.production.clear();
+        if (withRecord)
+            profile.production.push_back(
+                Quor::ProductionRecord{0, product, in.Take<int32_t>(), in.Take<int32_t>(), in.Take<int32_t>()});
+        profile.tutorialStep = tutorialStep;
+        std::srand(in.Take<uint32_t>());
+        return profile;
+    }
 
     Quor::MgUi* Host() { return dynamic_cast<Quor::MgUi*>(phase->mPanels[Quor::PANEL_MINI_GAME]); }
 

@@ -31,16 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     app.blueprintTable.clear();
     app.blueprintTable[product] = recipe;
 
-    Quor::PlayerProfile& profile = app.GetCurrentProfile();
-    profile.country = 0;
-    profile.money = in.Take<int32_t>();
-    profile.factories[0] = Quor::FactoryState{0, product, true, false};
-    profile.production.clear();
-    if (!(flags & 2))
-        profile.production.push_back(
-            Quor::ProductionRecord{0, product, in.Take<int32_t>(), in.Take<int32_t>(), in.Take<int32_t>()});
-    profile.tutorialStep = flags & 4 ? Quor::TUTOR_STEP_WINE : Quor::TutorialFinished;
-    std::srand(in.Take<uint32_t>());
+    Quor::PlayerProfile& profile =
+        rig.GiveFactory(product, in, !(flags & 2), flags & 4 ? Quor::TUTOR_STEP_WINE : Quor::TutorialFinished);
 
     // The tutorial's step that halts the tenth row, once its game is built.
     rig.Play(Quor::MINI_GAME_WINE, in, [&] {

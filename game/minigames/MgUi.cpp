@@ -1,5 +1,8 @@
 #include "game/minigames/MgUi.h"
 
+#include "game/minigames/MgGlaze.h"
+#include "game/minigames/MgPuzzle.h"
+#include "game/minigames/MgPuzzleTutor.h"
 #include "game/minigames/MgSkeleton.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWineTutor.h"
@@ -98,6 +101,13 @@ MgSkeleton* MgUi::MakeGame(int miniGameId)
         return new MgWine(this);
     case TUTOR_STEP_WINE:
         return new MgWineTutor(this);
+    case MINI_GAME_PUZZLE:
+        return new MgPuzzle(this);
+    case TUTOR_STEP_PUZZLE:
+        return new MgPuzzleTutor(this);
+    case MINI_GAME_GLAZE:
+    case TUTOR_STEP_GLAZE:
+        return new MgGlaze(this);
     default:
         break;
     }

@@ -1,5 +1,6 @@
 #include "game/minigames/MgWine.h"
 
+#include "game/minigames/MgDraw.h"
 #include "game/minigames/MgUi.h"
 #include "game/minigames/MgWinePiece.h"
 #include "game/shell/AmbientSoundCues.h"
@@ -22,6 +23,8 @@
 
 namespace Quor {
 
+using namespace mgdraw;
+
 namespace {
 
 const char* const kPicturePaths[MgWine::kPictureCount] = {
@@ -33,32 +36,6 @@ const char* const kPicturePaths[MgWine::kPictureCount] = {
 constexpr double kFullTurn = 6.28;
 constexpr double kBeltStretch = 0.8;  // seconds a product takes from one belt point to the next
 constexpr double kProductScale = 0.85;
-
-std::vector<Keyframe*> Track(int kind, int subtype, std::initializer_list<std::pair<double, double>> keys)
-{
-    std::vector<Keyframe*> track;
-    for (const auto& [time, value] : keys)
-        track.push_back(new Keyframe{kind, subtype, time, value});
-    return track;
-}
-
-// An effect of the image's cels, each shown for the time, held for holdTime (a one-cel picture
-// or an invisible timer gets one frame that long).
-FXObject* MakeEffect(Image* image, int x, int y, double timePerCel, double holdTime, int notifyId, bool loop = false)
-{
-    const int cels = image != nullptr ? std::max(1, image->mNumCols) : 1;
-    const int celWidth = image != nullptr ? image->GetWidth() / cels : 0;
-    const int celHeight = image != nullptr ? image->GetHeight() : 0;
-    return new FXObject(x, y, celWidth, celHeight, image, cels, loop, loop ? -1 : 1, notifyId, timePerCel, holdTime, 0.0,
-                        FXObject::kDeriveNotifyTime);
-}
-
-// An effect that shows all its cels once in the time.
-FXObject* PlayOnce(Image* image, int x, int y, double seconds)
-{
-    const int cels = image != nullptr ? std::max(1, image->mNumCols) : 1;
-    return MakeEffect(image, x, y, seconds / cels, seconds, 0);
-}
 
 void MoveAlong(FXObject* effect, Point from, Point to, double seconds)
 {
@@ -74,40 +51,6 @@ void StartParticles(ParticleSet* set, const char* path, float x, float y)
         return;
     }
     system->StartAt(x, y);
-}
-
-void DrawScaled(Graphics* g, Image* image, int x, int y, float scale)
-{
-    if (image == nullptr)
-        return;
-    g->PushState();
-    g->SetScale(scale, scale, static_cast<float>(x), static_cast<float>(y));
-    g->DrawImage(image, x, y);
-    g->PopState();
-}
-
-void DrawTurned(Graphics* g, Image* image, int x, int y, double angle)
-{
-    if (image == nullptr)
-        return;
-    g->DrawImageRotatedInt(image, x, y, image->GetWidth() / 2, image->GetHeight() / 2, nullptr, angle);
-}
-
-void WriteText(Graphics* g, Font* font, const Color& color, const std::string& text, int x, int y, int width,
-               int lineSpacing = -1)
-{
-    if (font == nullptr)
-        return;
-    g->SetFont(font);
-    g->SetColor(color);
-    g->DrawWrappedTextAt(text, x, y, width, lineSpacing);
-}
-
-std::string Format(const char* format, long long value)
-{
-    char text[64];
-    std::snprintf(text, sizeof(text), format, value);
-    return text;
 }
 
 } // namespace
@@ -450,13 +393,8 @@ void MgWine::ShowResult()
     mFinalScore = score;
     if (score > mOldRate)
         app->PlaySample(SE_MIS_FIN);
-    if (score == AddSaturated(mLvMax, 20)) {
-        Image* perfect = MG_1_PERFECT;
-        const int width = perfect != nullptr ? perfect->GetWidth() : 0;
-        FXObject* sign = MakeEffect(perfect, (mOwnerScreen->mWidth - width) / 2, 250, 3.0, 3.0, 0);
-        sign->SetTrack(Track(Keyframe::SCALE, 0, {{0.0, 0.0}, {0.3, 1.0}, {2.7, 1.0}, {3.0, 0.0}}), false);
-        mHost->mEffects->Add(sign);
-    }
+    if (score == AddSaturated(mLvMax, 20))
+        AddPerfectSign(mHost->mEffects, MG_1_PERFECT, mOwnerScreen->mWidth);
     mHost->mEffects->Add(PlayOnce(FX_C_MG4_PRODUCE_1, 883, 150, 1.0));
     mHost->mEffects->Add(MakeEffect(IMG_NONE, 0, 0, 3.0, 3.0, MgUi::ID_RESULT_SHOWN));
 }

@@ -384,23 +384,19 @@ TEST_F(MgWineTest, TutorialRowsStopAndReportAtTheirCheckpoints)
 // result panel after the winning run.
 TEST_F(MgWineTest, MachineScreens)
 {
-    auto compare = [&](const std::string& name) {
-        return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
-                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
-    };
     Start();
     std::srand(21);
     MgWine* game = OpenMachine();
     app->mWidgetManager->MouseMove(0, 767);
     Tick(50);
-    EXPECT_EQ(compare("machine_ready"), "");
+    EXPECT_EQ(CompareScreen("machine_ready"), "");
     Tick(550);
     EXPECT_GT(game->mBottomRow, 0);
-    EXPECT_EQ(compare("machine_play"), "");
+    EXPECT_EQ(CompareScreen("machine_play"), "");
     Play(game, false);
     ASSERT_TRUE(game->mFinished);
     app->mWidgetManager->MouseMove(0, 767);
-    EXPECT_EQ(compare("machine_result"), "");
+    EXPECT_EQ(CompareScreen("machine_result"), "");
 }
 
 } // namespace

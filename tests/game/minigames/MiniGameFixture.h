@@ -243,6 +243,14 @@ protected:
         entries.push_back({"fixture\\img\\" + name + ".png", PngBytes(w, h, pixel), 0});
     }
 
+    // The whole screen drawn by the widget manager against tests/data/minigames/<name>.png
+    // (QUOR_UPDATE_GOLDEN=1 rewrites it); "" when they match.
+    std::string CompareScreen(const std::string& name)
+    {
+        return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
+                                           quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
+    }
+
     Quor::PlayerProfile& Profile() { return app->GetCurrentProfile(); }
     Outside& Seen() { return app->outside; }
 
