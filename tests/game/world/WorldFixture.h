@@ -54,7 +54,13 @@ public:
 class WorldApp : public quortest::ProfileApp {
 public:
     RecordingMusic* music = new RecordingMusic();
+    std::vector<int> samples;  // the sound effects played, in order
     WorldApp() { mMusicInterface = music; }
+    void PlaySample(int id) override
+    {
+        samples.push_back(id);
+        ProfileApp::PlaySample(id);
+    }
     void Popup(const std::string& text) override { std::fprintf(stderr, "popup: %s\n", text.c_str()); }
 };
 
@@ -126,6 +132,8 @@ public:
     }
     void UpdateQuestTargets() override { mRecord->trace.push_back("targets"); }
     void RefreshSlots() override { mRecord->trace.push_back("slots " + std::to_string(mId)); }
+    void RefreshOffers() override { mRecord->trace.push_back("offers " + std::to_string(mId)); }
+    void FocusLost() override { mRecord->trace.push_back("focus lost " + std::to_string(mId)); }
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
