@@ -54,7 +54,13 @@ public:
 class WorldApp : public quortest::ProfileApp {
 public:
     RecordingMusic* music = new RecordingMusic();
+    std::vector<int> samples;  // sound ids played, in order
     WorldApp() { mMusicInterface = music; }
+    void PlaySample(int id) override
+    {
+        samples.push_back(id);
+        ProfileApp::PlaySample(id);
+    }
     void Popup(const std::string& text) override { std::fprintf(stderr, "popup: %s\n", text.c_str()); }
 };
 
@@ -129,6 +135,11 @@ public:
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
+    void ShowMoneyEffect() override { mRecord->trace.push_back("money effect"); }
+    void CheckSaleTargets(int productId, int quantity) override
+    {
+        mRecord->trace.push_back("sale " + std::to_string(productId) + " " + std::to_string(quantity));
+    }
     void ButtonDepress(int id) override
     {
         (void)id;
@@ -230,6 +241,9 @@ protected:
         }
         for (const auto& [name, png] : mPictures)
             entries.push_back({"fixture\\img\\" + name + ".png", png, 0});
+        for (paktool::PakEntry& entry : entries)
+            if (auto replaced = mReplacedFiles.find(entry.name); replaced != mReplacedFiles.end())
+                entry.data = replaced->second;
         quortest::WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
         app = std::make_unique<WorldApp>();
@@ -308,6 +322,8 @@ protected:
 
     // Pictures of their own for some resource names (the others share the fixture's one).
     std::map<std::string, std::vector<uint8_t>> mPictures;
+    // Files of the fixture given other contents, by their name in the archive.
+    std::map<std::string, std::vector<uint8_t>> mReplacedFiles;
     quortest::TempDir mFiles;
     std::filesystem::path mOldDir;
     std::unique_ptr<WorldApp> app;
