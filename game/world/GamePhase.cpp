@@ -8,12 +8,15 @@
 #include "game/shell/MusicTrackList.h"
 #include "game/shell/ParticleSet.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/Cellar.h"
 #include "game/world/CountryMap.h"
+#include "game/world/GameOver.h"
 #include "game/world/GamePanel.h"
 #include "game/world/InfoPanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
+#include "game/world/Supplier.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
 #include "widgets/ButtonListener.h"
@@ -65,6 +68,12 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new CountryMap(this);
     case PANEL_INFO:
         return new InfoPanel(this);
+    case PANEL_CELLAR:
+        return new Cellar(this, extra);
+    case PANEL_SUPPLIER:
+        return new Supplier(this, extra);
+    case PANEL_GAME_OVER:
+        return new GameOver(this, extra);
     case PANEL_WARNING:
         return new Warning(this, extra);
     case PANEL_NOTE:
