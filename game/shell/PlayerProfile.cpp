@@ -1,6 +1,7 @@
 #include "game/shell/PlayerProfile.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <tuple>
 
@@ -14,25 +15,61 @@ ProductionRecord* PlayerProfile::FindProductRecord(int32_t productId)
     return nullptr;
 }
 
-void PlayerProfile::AddSaleLogEntry(int32_t productId, int32_t saleDay, int32_t quantity)
+namespace {
+
+// The days a surcharge or a discount looks back: the current day and the 30 before it.
+constexpr int64_t kTradeWindowDays = 30;
+
+// Adds the quantity to the first entry of the item and day, or appends an entry.
+template <class Entry, class Id>
+void AddToLog(std::vector<Entry>& log, Id id, int32_t itemId, int32_t day, int32_t quantity)
 {
-    for (SaleLogEntry& entry : saleLog) {
-        if (entry.productId == productId && entry.day == saleDay) {
-            entry.quantity += quantity;
+    for (Entry& entry : log) {
+        if (entry.*id == itemId && entry.day == day) {
+            entry.quantity = SaturatingAdd(entry.quantity, quantity);
             return;
         }
     }
-    saleLog.push_back({productId, saleDay, quantity});
+    log.push_back({itemId, day, quantity});
+}
+
+// The quantities of the item logged in the window that ends today, summed in 64 bits.
+template <class Entry, class Id>
+int32_t CountInWindow(const std::vector<Entry>& log, Id id, int32_t itemId, int32_t today)
+{
+    const int64_t since = int64_t(today) - kTradeWindowDays;
+    int64_t sum = 0;
+    for (const Entry& entry : log)
+        if (entry.*id == itemId && entry.day >= since)
+            sum += entry.quantity;
+    return int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
+int32_t SaturatingAdd(int32_t a, int64_t b)
+{
+    return int32_t(std::clamp<int64_t>(int64_t(a) + b, INT32_MIN, INT32_MAX));
+}
+
+void PlayerProfile::AddSaleLogEntry(int32_t productId, int32_t saleDay, int32_t quantity)
+{
+    AddToLog(saleLog, &SaleLogEntry::productId, productId, saleDay, quantity);
 }
 
 int32_t PlayerProfile::CountRecentSales(int32_t productId) const
 {
-    int64_t since = int64_t(day) - 30;
-    int32_t sum = 0;
-    for (const SaleLogEntry& entry : saleLog)
-        if (entry.productId == productId && entry.day >= since)
-            sum += entry.quantity;
-    return sum;
+    return CountInWindow(saleLog, &SaleLogEntry::productId, productId, day);
+}
+
+void PlayerProfile::AddPurchaseLogEntry(int32_t materialId, int32_t purchaseDay, int32_t quantity)
+{
+    AddToLog(purchaseLog, &PurchaseLogEntry::materialId, materialId, purchaseDay, quantity);
+}
+
+int32_t PlayerProfile::CountRecentPurchases(int32_t materialId) const
+{
+    return CountInWindow(purchaseLog, &PurchaseLogEntry::materialId, materialId, day);
 }
 
 bool PlayerProfile::HasMaterial(int32_t materialId, int32_t amount) const

@@ -143,8 +143,13 @@ struct PlayerProfile {
     ProductionRecord* FindProductRecord(int32_t productId);
     // Adds to the entry of the same product and day, or appends one.
     void AddSaleLogEntry(int32_t productId, int32_t day, int32_t quantity);
-    // Pieces of the product sold on the current day and the 30 before it.
+    // Pieces of the product sold on the current day and the 30 before it (at most the int maximum).
     int32_t CountRecentSales(int32_t productId) const;
+    // Adds to the first entry of the same material and day, or appends one.
+    void AddPurchaseLogEntry(int32_t materialId, int32_t day, int32_t quantity);
+    // Units of the material bought on the current day and the 30 before it (at most the int
+    // maximum).
+    int32_t CountRecentPurchases(int32_t materialId) const;
     // The material is in store with at least the amount.
     bool HasMaterial(int32_t materialId, int32_t amount) const;
     void RemoveEmptyStockItems();
@@ -152,6 +157,10 @@ struct PlayerProfile {
 
     bool operator==(const PlayerProfile&) const = default;
 };
+
+// a + b held to the int range: money, counts and logged quantities stop at the int maximum
+// instead of wrapping.
+int32_t SaturatingAdd(int32_t a, int64_t b);
 
 // Adds dinnerware to the stock, keeping it sorted by product, rating 1 and rating 2 and merging
 // an entry of the same three.

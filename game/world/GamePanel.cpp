@@ -66,6 +66,12 @@ void GamePanel::SetShown(bool shown)
 
 void GamePanel::ShowMoneyEffect() {}
 
+void GamePanel::CheckSaleTargets(int productId, int quantity)
+{
+    (void)productId;
+    (void)quantity;
+}
+
 bool GamePanel::TutorPassEvent(int event)
 {
     (void)event;

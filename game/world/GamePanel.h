@@ -39,6 +39,8 @@ public:
     virtual void SetShown(bool shown);
     // The head-up display's floating money effect after a payment.
     virtual void ShowMoneyEffect();
+    // The character dialog marks the sell targets that one sale of a product meets.
+    virtual void CheckSaleTargets(int productId, int quantity);
     // The tutorial frame hears of an event (a pressed button or a named event); true when the
     // tutorial has ended or an action took over the flow. Other panels answer false.
     virtual bool TutorPassEvent(int event);

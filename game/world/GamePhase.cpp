@@ -8,11 +8,14 @@
 #include "game/shell/MusicTrackList.h"
 #include "game/shell/ParticleSet.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/Cellar.h"
 #include "game/world/CountryMap.h"
+#include "game/world/GameOver.h"
 #include "game/world/GamePanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
+#include "game/world/Supplier.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
 #include "widgets/ButtonListener.h"
@@ -62,6 +65,12 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
     switch (id) {
     case PANEL_COUNTRY_MAP:
         return new CountryMap(this);
+    case PANEL_CELLAR:
+        return new Cellar(this, extra);
+    case PANEL_SUPPLIER:
+        return new Supplier(this, extra);
+    case PANEL_GAME_OVER:
+        return new GameOver(this, extra);
     case PANEL_WARNING:
         return new Warning(this, extra);
     case PANEL_NOTE:

@@ -27,7 +27,7 @@ public:
     // each quest on its own copy of the stock, and sets or clears their done flags.
     void UpdateQuestTargets() override;
     // Marks the sell targets that this one sale meets (sales are not added up).
-    void CheckSaleTargets(int productId, int quantity);
+    void CheckSaleTargets(int productId, int quantity) override;
     // Stores the flag's value, has the open-quest list rebuilt and, for true, plays the
     // step-finished effect and sound.
     void SetTargetDone(bool* flag, bool value);

@@ -135,6 +135,11 @@ public:
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
+    void ShowMoneyEffect() override { mRecord->trace.push_back("money effect"); }
+    void CheckSaleTargets(int productId, int quantity) override
+    {
+        mRecord->trace.push_back("sale " + std::to_string(productId) + " " + std::to_string(quantity));
+    }
     void ButtonDepress(int id) override
     {
         (void)id;
@@ -237,6 +242,9 @@ protected:
         }
         for (const auto& [name, png] : mPictures)
             entries.push_back({"fixture\\img\\" + name + ".png", png, 0});
+        for (paktool::PakEntry& entry : entries)
+            if (auto replaced = mReplacedFiles.find(entry.name); replaced != mReplacedFiles.end())
+                entry.data = replaced->second;
         quortest::WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
         app = std::make_unique<WorldApp>();
@@ -324,6 +332,8 @@ protected:
     std::map<std::string, std::vector<uint8_t>> mPictures;
     // Manifest attributes of those pictures (cels, animation), " name=\"value\"" each.
     std::map<std::string, std::string> mPictureAttributes;
+    // Files of the fixture given other contents, by their name in the archive.
+    std::map<std::string, std::vector<uint8_t>> mReplacedFiles;
     quortest::TempDir mFiles;
     std::filesystem::path mOldDir;
     std::unique_ptr<WorldApp> app;
