@@ -12,6 +12,18 @@ namespace {
 
 using namespace worldtest;
 
+// The game screen without a head-up display, so that the pictures show the panels alone.
+class NoDisplayPhase : public StandInPhase {
+public:
+    using StandInPhase::StandInPhase;
+
+protected:
+    GamePanel* MakePanel(int id, int extra) override
+    {
+        return id == PANEL_INFO ? nullptr : StandInPhase::MakePanel(id, extra);
+    }
+};
+
 class TradePicturesTest : public TradeTest {
 protected:
     void SetUp() override
@@ -60,9 +72,13 @@ protected:
         mPictures["GM_HINT_BG"] = framed(400, 260, 0xFFD8C8A0u, 0xFF705020u);
         mPictures["BTN_OK2"] = solid(80, 30, 0xFF30A040u);
     }
-    // The head-up display and the note are the game's own (the display not being part of the
-    // game yet leaves its slot empty), so that no stand-in paints over the panels.
-    void EnterPictures() { EnterTrade({PANEL_INFO, PANEL_NOTE}); }
+    // The note is the game's own and no head-up display is made, so that nothing paints over
+    // the panels.
+    void EnterPictures()
+    {
+        mPhase = Enter(new NoDisplayPhase(app.get(), &record,
+                                          {PANEL_CELLAR, PANEL_SUPPLIER, PANEL_GAME_OVER, PANEL_WARNING, PANEL_NOTE}));
+    }
     void Check(const std::string& name)
     {
         mPhase->mDirty = true;
