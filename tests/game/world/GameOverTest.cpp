@@ -4,10 +4,12 @@
 #include "tests/game/world/TradeFixture.h"
 
 #include "game/world/GameOver.h"
+#include "graphics/Image.h"
 #include "widgets/ButtonWidget.h"
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 using namespace Quor;
 
@@ -127,6 +129,26 @@ TEST_F(GameOverTest, TheFinalPictureHasNoWayOut)
     EXPECT_EQ(Rescue(), rescue);
     EXPECT_EQ(Profile().money, 0);
     Redraw(mPhase);  // draws the blocker with its label
+}
+
+TEST_F(GameOverTest, TheFinalPictureCoversTheBlocker)
+{
+    StartTrade();
+    std::filesystem::create_directories(mFiles.Path() / "images/tutor");
+    quortest::WriteFile((mFiles.Path() / "images/tutor/game_over.png").string(),
+                        quortest::PngBytes(16, 12, [](int x, int) { return 0xFF000000u | uint32_t(x * 9); }));
+    EnterTrade();
+    Profile().money = 0;
+    Profile().gameOverCounter = 150;
+    mPhase->CheckGameOver();
+    GameOver* rescue = Rescue();
+    ASSERT_NE(rescue, nullptr);
+    ASSERT_NE(rescue->mPicture, nullptr);
+    EXPECT_EQ(rescue->mPicture->GetWidth(), 16);
+    Tick();
+    EXPECT_EQ(rescue->mBlocker->mButtonImage, rescue->mPicture);
+    EXPECT_EQ(rescue->mBlocker->mOverImage, rescue->mPicture);
+    EXPECT_EQ(rescue->mBlocker->mDownImage, rescue->mPicture);
 }
 
 TEST_F(GameOverTest, TheRescueCountSurvivesAReloadButIsNeverSaved)

@@ -6,6 +6,7 @@
 
 #include "game/shell/EffectList.h"
 #include "game/shell/FXObject.h"
+#include "game/shell/MusicTrackList.h"
 #include "game/shell/ResourceBinding.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/ScrollbarWidget.h"
@@ -103,6 +104,14 @@ TEST_F(SupplierTest, MoneyEqualToTheTotalBuysInTheOrderOfCalls)
     EXPECT_TRUE(supplier->mOrder.empty());
     EXPECT_EQ(supplier->mOrderTotal, 0);
 
+    // Without effect 2 in the data the purchase goes through with no effect.
+    app->fxDefs = FXDefList{};
+    Profile().money = 12;
+    supplier->AddToOrder(1, 1);
+    EXPECT_EQ(Profile().money, 0);
+    EXPECT_EQ(Profile().materials.at(7), 9);
+    EXPECT_EQ(mPhase->mEffects->mEffects.size(), effectsBefore + 1);
+
     // The same day's second purchase merges into the log entry; Enter keeps the field's text.
     Profile().money = 100;
     Type(supplier->mSlots[0].field, "2");
@@ -110,7 +119,7 @@ TEST_F(SupplierTest, MoneyEqualToTheTotalBuysInTheOrderOfCalls)
     Type(supplier->mSlots[0].field, "");
     EXPECT_EQ(supplier->mSlots[0].field->mString, "2");
     Key(supplier->mSlots[0].field, 13);
-    EXPECT_EQ(p.purchaseLog, (std::vector<PurchaseLogEntry>{{7, 10, 5}, {1, 10, 4}}));
+    EXPECT_EQ(p.purchaseLog, (std::vector<PurchaseLogEntry>{{7, 10, 6}, {1, 10, 4}}));
     EXPECT_EQ(p.money, 100 - 4 * 8);
     // An empty field or a 0 buys nothing and calls nothing.
     record.trace.clear();
@@ -279,6 +288,7 @@ TEST_F(SupplierTest, ExitSlidesThenPassesItsIdAndTheCountryComesBack)
     EnterTrade({PANEL_COUNTRY_MAP});
     mPhase->ShowPanel(PANEL_TUTOR, 0);
     Supplier* supplier = OpenSupplier();
+    EXPECT_TRUE(app->musicTracks->Tracks().empty());  // the place stops the country's music
     record.trace.clear();
     Click(supplier->mExit);
     EXPECT_TRUE(supplier->mSlidingOut);
@@ -287,7 +297,8 @@ TEST_F(SupplierTest, ExitSlidesThenPassesItsIdAndTheCountryComesBack)
     Tick();
     EXPECT_EQ(mPhase->mPanels[PANEL_SUPPLIER], nullptr);
     EXPECT_FALSE(mPhase->HasWidget(supplier->mSlots[0].add));
-    Tick();  // freed
+    Tick();  // freed: the country's music is scheduled again
+    EXPECT_FALSE(app->musicTracks->Tracks().empty());
 }
 
 // A day's purchase of 40,000 units is saved as the largest quantity the file holds and still

@@ -38,12 +38,15 @@ protected:
     // 2 x material 1 + material 7 (cost 28), recipe 2 is 1 x material 7.
     void StartTrade(const quortest::GameArchiveOptions& options = {})
     {
-        // The fixture font with the digits and '$' as well, so that quantities can be typed.
+        // The fixture font with a glyph for every printable character but the quotes and the
+        // backslash, so that quantities can be typed and every text shows as blocks.
         std::string rects;
         std::string chars;
         std::string widths;
-        for (char c : std::string("AB0123456789$")) {
-            rects += rects.size() % 2 ? "(0 0 4 5) " : "(4 0 4 5) ";
+        for (char c = '!'; c <= '~'; ++c) {
+            if (c == '\'' || c == '\\' || c == '"')
+                continue;
+            rects += "(0 0 4 5) ";
             chars += std::string("'") + c + "' ";
             widths += "5 ";
         }
