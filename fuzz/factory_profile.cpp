@@ -7,6 +7,7 @@
 #include "game/world/Factory.h"
 #include "game/world/Pottery.h"
 #include "platform/Files.h"
+#include "widgets/ButtonWidget.h"
 
 #include <cstdlib>
 #include <random>
