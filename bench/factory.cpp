@@ -67,16 +67,6 @@ bool Usable(benchmark::State& state, Setup& s)
     return false;
 }
 
-std::unique_ptr<DDImage> Screen(bool is16)
-{
-    quorbench::Display& d = quorbench::TheDisplay(is16);
-    auto screen = std::make_unique<DDImage>(d.dd.get());
-    std::vector<uint32_t> black(size_t(kW) * kH, 0xFF000000u);
-    screen->SetBits(black.data(), kW, kH);
-    screen->CreateSurface();
-    return screen;
-}
-
 // The game screen entered on England, drawing into the screen.
 struct InGame {
     GameApp* mApp;
@@ -115,7 +105,7 @@ void BM_FactoryWithChooserCard(benchmark::State& state, bool is16)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::unique_ptr<DDImage> screen = Screen(is16);
+    std::unique_ptr<DDImage> screen = quorbench::BlackScreen(is16);
     InGame game(s.mGame.get(), screen.get());
     game.mPhase->ShowPanel(PANEL_FACTORY, 0);
     auto* factory = dynamic_cast<Factory*>(game.mPhase->mPanels[PANEL_FACTORY]);
@@ -149,7 +139,7 @@ void BM_BookGrid(benchmark::State& state, bool is16)
     const auto recipes = profile.recipes;
     for (auto& [id, owned] : profile.recipes)
         owned = id == 1;
-    std::unique_ptr<DDImage> screen = Screen(is16);
+    std::unique_ptr<DDImage> screen = quorbench::BlackScreen(is16);
     InGame game(s.mGame.get(), screen.get());
     game.mPhase->ShowPanel(PANEL_POTTERY, 0);
     game.Update();
@@ -172,21 +162,7 @@ BENCHMARK_CAPTURE(BM_BookGrid, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
 void BM_Reference_OpaqueBlit(benchmark::State& state, bool is16)
 {
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    MemoryImage picture;
-    std::vector<uint32_t> px(size_t(kW) * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-            px[size_t(y) * kW + x] = 0xFF000000u | uint32_t(x * 5 & 0xFF) << 16 | uint32_t(y * 3 & 0xFF) << 8 | 0x40;
-    picture.SetBits(px.data(), kW, kH);
-    for (auto _ : state) {
-        screen->LockSurface();
-        Graphics g(screen.get());
-        g.SetFastStretch(true);
-        g.SetLinearBlend(false);
-        g.DrawImage(&picture, 0, 0);
-        screen->UnlockSurface();
-    }
+    quorbench::OpaqueFullScreenBlits(state, is16);
 }
 BENCHMARK_CAPTURE(BM_Reference_OpaqueBlit, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reference_OpaqueBlit, xrgb8888, false)->Unit(benchmark::kMillisecond);
@@ -197,7 +173,7 @@ void BM_OpenBook(benchmark::State& state)
     Setup& s = GetSetup();
     if (!Usable(state, s))
         return;
-    std::unique_ptr<DDImage> screen = Screen(false);
+    std::unique_ptr<DDImage> screen = quorbench::BlackScreen(false);
     InGame game(s.mGame.get(), screen.get());
     for (auto _ : state) {
         game.mPhase->ShowPanel(PANEL_POTTERY, 0);

@@ -50,7 +50,9 @@ void DrawScaled(Graphics* g, Image* image, int x, int y, float scale)
 
 std::string Count(int number)
 {
-    return "x" + std::to_string(number);
+    char text[16];
+    std::snprintf(text, sizeof(text), "x%d", number);
+    return text;
 }
 
 } // namespace

@@ -395,20 +395,21 @@ void Factory::Buy()
 
 void Factory::Warn(int style, const char* text)
 {
-    if (mOwner->mPanels[PANEL_WARNING] != nullptr)
-        return;  // one warning at a time; the open one stays
-    mOwner->ShowPanel(PANEL_WARNING, style);
-    if (auto* warning = dynamic_cast<MessagePopup*>(mOwner->mPanels[PANEL_WARNING]))
-        warning->SetMessage(text);
+    OpenPopup(PANEL_WARNING, style, text);
 }
 
 void Factory::Ask(int kind, const char* text)
 {
-    if (mOwner->mPanels[PANEL_YES_NO] != nullptr)
-        return;
-    mOwner->ShowPanel(PANEL_YES_NO, kind);
-    if (auto* question = dynamic_cast<MessagePopup*>(mOwner->mPanels[PANEL_YES_NO]))
-        question->SetMessage(text);
+    OpenPopup(PANEL_YES_NO, kind, text);
+}
+
+void Factory::OpenPopup(int panel, int extra, const char* text)
+{
+    if (mOwner->mPanels[panel] != nullptr)
+        return;  // one at a time; the open one stays
+    mOwner->ShowPanel(panel, extra);
+    if (auto* popup = dynamic_cast<MessagePopup*>(mOwner->mPanels[panel]))
+        popup->SetMessage(text);
 }
 
 void Factory::StartMiniGame(GamePhase* owner, int miniGameId)

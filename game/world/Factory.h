@@ -94,6 +94,7 @@ private:
     void Warn(int style, const char* text);
     // The question popup (panel 16) of the kind with the text.
     void Ask(int kind, const char* text);
+    void OpenPopup(int panel, int extra, const char* text);
     void RemoveHoverEffects();
 };
 

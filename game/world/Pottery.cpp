@@ -102,24 +102,10 @@ Image* Pottery::SeriesPicture(int blueprintId)
 
 void Pottery::Tick(double dt)
 {
-    (void)dt;
     SetDirty();
     mParticles->Update(dt);
-    if (mFadingIn && mFadeAlpha < 255) {
-        mFadeAlpha += kFadeStep;
-        if (mFadeAlpha >= 255) {
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mFadeAlpha > 0) {
-        mFadeAlpha -= kFadeStep;
-        if (mFadeAlpha <= 0) {
-            mFadeAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    // The widget's fade: 10 a tick, whatever the time step.
+    Widget::Tick(dt);
 }
 
 void Pottery::FadeInDone()

@@ -24,7 +24,6 @@ public:
     static constexpr int kFirstBlueprint = 1;
     static constexpr int kLastBlueprint = 80;
     static constexpr int kSeriesSize = 5;
-    static constexpr int kFadeStep = 10;
 
     // Loads and binds "MenuBlueprint" and builds the buttons; a group that fails reports the
     // resource error (which ends the program) and builds nothing, as does one cut short by a
