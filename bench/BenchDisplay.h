@@ -4,13 +4,19 @@
 #pragma once
 
 #include "app/QuorAppBase.h"
+#include "display/DDImage.h"
 #include "display/DDInterface.h"
+#include "graphics/Graphics.h"
+#include "graphics/MemoryImage.h"
 #include "platform/Video.h"
 #include "platform/Window.h"
+
+#include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace quorbench {
 
@@ -63,6 +69,39 @@ inline Display& TheDisplay(bool is16)
     static Display d16(true);
     static Display d32(false);
     return is16 ? d16 : d32;
+}
+
+// A black 1024 x 768 display surface of either layout.
+inline std::unique_ptr<Quor::DDImage> BlackScreen(bool is16)
+{
+    auto screen = std::make_unique<Quor::DDImage>(TheDisplay(is16).dd.get());
+    std::vector<uint32_t> black(size_t(1024) * 768, 0xFF000000u);
+    screen->SetBits(black.data(), 1024, 768);
+    screen->CreateSurface();
+    return screen;
+}
+
+// The reference of the screen benchmarks: one opaque picture of the screen's size blitted over
+// a black screen of the layout.
+inline void OpaqueFullScreenBlits(benchmark::State& state, bool is16)
+{
+    constexpr int kW = 1024;
+    constexpr int kH = 768;
+    std::unique_ptr<Quor::DDImage> screen = BlackScreen(is16);
+    Quor::MemoryImage picture;
+    std::vector<uint32_t> px(size_t(kW) * kH);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x)
+            px[size_t(y) * kW + x] = 0xFF000000u | uint32_t(x * 5 & 0xFF) << 16 | uint32_t(y * 3 & 0xFF) << 8 | 0x40;
+    picture.SetBits(px.data(), kW, kH);
+    for (auto _ : state) {
+        screen->LockSurface();
+        Quor::Graphics g(screen.get());
+        g.SetFastStretch(true);
+        g.SetLinearBlend(false);
+        g.DrawImage(&picture, 0, 0);
+        screen->UnlockSurface();
+    }
 }
 
 } // namespace quorbench

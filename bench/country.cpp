@@ -62,12 +62,7 @@ Setup& GetSetup()
 
 std::unique_ptr<DDImage> Screen(bool is16)
 {
-    quorbench::Display& d = quorbench::TheDisplay(is16);
-    auto screen = std::make_unique<DDImage>(d.dd.get());
-    std::vector<uint32_t> black(size_t(kW) * kH, 0xFF000000u);
-    screen->SetBits(black.data(), kW, kH);
-    screen->CreateSurface();
-    return screen;
+    return quorbench::BlackScreen(is16);
 }
 
 // The game screen entered on England, its fade-in over, drawing into the screen.
@@ -134,21 +129,7 @@ BENCHMARK_CAPTURE(BM_EnglandRedraw, xrgb8888_alpha128, false, 128)->Unit(benchma
 
 void BM_Reference_OpaqueBlit(benchmark::State& state, bool is16)
 {
-    std::unique_ptr<DDImage> screen = Screen(is16);
-    MemoryImage picture;
-    std::vector<uint32_t> px(size_t(kW) * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-            px[size_t(y) * kW + x] = 0xFF000000u | uint32_t(x * 5 & 0xFF) << 16 | uint32_t(y * 3 & 0xFF) << 8 | 0x40;
-    picture.SetBits(px.data(), kW, kH);
-    for (auto _ : state) {
-        screen->LockSurface();
-        Graphics g(screen.get());
-        g.SetFastStretch(true);
-        g.SetLinearBlend(false);
-        g.DrawImage(&picture, 0, 0);
-        screen->UnlockSurface();
-    }
+    quorbench::OpaqueFullScreenBlits(state, is16);
 }
 BENCHMARK_CAPTURE(BM_Reference_OpaqueBlit, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Reference_OpaqueBlit, xrgb8888, false)->Unit(benchmark::kMillisecond);

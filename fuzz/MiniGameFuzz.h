@@ -48,7 +48,8 @@ private:
 
 class MiniGameRig {
 public:
-    MiniGameRig()
+    // moreGroups: groups given pictures besides the mini-games' and the countries'.
+    explicit MiniGameRig(const std::vector<std::string>& moreGroups = {})
     {
         plat::SetDebugOutputSink([](const char*) {});
         std::filesystem::create_directories(mDir);
@@ -60,6 +61,7 @@ public:
         std::string manifest = "<ResourceManifest>\n";
         // The game screen shows the profile's country on arrival, so the country groups are given too.
         std::vector<std::string> groups = {"GameMain", "Mg"};
+        groups.insert(groups.end(), moreGroups.begin(), moreGroups.end());
         for (std::size_t g = 0; g < Quor::kResourceGroupCount; ++g)
             if (std::string(Quor::kResourceGroupNames[g]).starts_with("GameCountry"))
                 groups.push_back(Quor::kResourceGroupNames[g]);

@@ -10,12 +10,14 @@
 #include "game/shell/ResourceBinding.h"
 #include "game/world/Cellar.h"
 #include "game/world/CountryMap.h"
+#include "game/world/Factory.h"
 #include "game/world/GameOver.h"
 #include "game/world/GamePanel.h"
 #include "game/world/InfoPanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
+#include "game/world/Pottery.h"
 #include "game/world/Supplier.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
@@ -82,8 +84,12 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new UIPopupYesNo(this, extra);
     case PANEL_MISSION:
         return new Mission(this);
+    case PANEL_FACTORY:
+        return new Factory(this, mProfile->country);
     case PANEL_MINI_GAME:
         return new MgUi(this, extra);
+    case PANEL_POTTERY:
+        return new Pottery(this);
     case PANEL_TUTOR:
         return new TutorFrame(this, extra);
     default:

@@ -84,26 +84,9 @@ int GetReward::PopEvent()
 
 void GetReward::Tick(double dt)
 {
-    (void)dt;
-    if (!mStarted)
-        return;
-    SetDirty();
-    if (mFadingIn && mFadeAlpha < 255) {
-        mFadeAlpha += kFadeStep;
-        if (mFadeAlpha >= 255) {
-            mFadeAlpha = 255;
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mFadeAlpha > 0) {
-        mFadeAlpha -= kFadeStep;
-        if (mFadeAlpha <= 0) {
-            mFadeAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    // The widget's fade: 10 a tick towards 255 or 0, then FadeInDone or FadeOutDone.
+    if (mStarted)
+        Widget::Tick(dt);
 }
 
 void GetReward::FadeInDone()

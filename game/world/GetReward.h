@@ -19,7 +19,6 @@ class Image;
 class GetReward : public Widget, public ButtonListener {
 public:
     enum { ID_OK = 999, EVENT_DONE = 10001 };
-    static constexpr int kFadeStep = 10;  // alpha per update
     static constexpr int kOkY = 485;
 
     // Builds the hidden OK button; nothing shows before AddReward.

@@ -4,6 +4,7 @@
 #include "game/shell/GameApp.h"
 #include "game/shell/MenuScreen.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/Factory.h"
 #include "game/world/GamePhase.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
@@ -127,12 +128,8 @@ void UIPopupYesNo::ButtonDepress(int id)
         owner->ClosePanel(PANEL_YES_NO);
     } else if (id == ID_FIRST) {
         const int game = MiniGameOfKind(mKind);
-        if (game >= 0) {
-            owner->ClosePanel(PANEL_FACTORY);
-            if (GamePanel* info = owner->mPanels[PANEL_INFO])
-                info->SetShown(false);
-            owner->ShowPanel(PANEL_MINI_GAME, game);
-        }
+        if (game >= 0)
+            Factory::StartMiniGame(owner, game);
         owner->ClosePanel(PANEL_YES_NO);
     }
 }

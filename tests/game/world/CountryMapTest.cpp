@@ -356,13 +356,6 @@ TEST_F(CountryMapTest, APlaceNotPartOfTheGameYetShowsTheCountryAgain)
     GamePhase* phase = Enter(new GamePhase(app.get()));
     CountryMap* map = Map(phase);
     TickOnce();
-    for (int place : {4}) {
-        gLog.clear();
-        Click(Button(map, place));
-        EXPECT_FALSE(map->mBusy) << place;
-        EXPECT_TRUE(ButtonsInTree(phase, map)) << place;
-        EXPECT_EQ(gLog.size(), 1u) << place;
-    }
     // The cellar and the supplier open over the country, which comes back when they close.
     for (int place : {CountryMap::PLACE_CELLAR, CountryMap::PLACE_SUPPLIER}) {
         const int panel = place == CountryMap::PLACE_CELLAR ? PANEL_CELLAR : PANEL_SUPPLIER;

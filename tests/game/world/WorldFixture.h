@@ -55,10 +55,13 @@ class WorldApp : public quortest::ProfileApp {
 public:
     RecordingMusic* music = new RecordingMusic();
     std::vector<int> samples;  // every sound played, in order
+    Trace* soundTrace = nullptr;  // when set, every sound also goes in as "sound <id>"
     WorldApp() { mMusicInterface = music; }
     void PlaySample(int id) override
     {
         samples.push_back(id);
+        if (soundTrace != nullptr)
+            soundTrace->push_back("sound " + std::to_string(id));
         ProfileApp::PlaySample(id);
     }
     void Popup(const std::string& text) override { std::fprintf(stderr, "popup: %s\n", text.c_str()); }
@@ -70,6 +73,7 @@ struct Record {
     std::set<int> freed;
     std::vector<std::pair<int, int>> notices;  // panel, id
     int offeredQuest = -1;  // what the stand-in dialog's FindOfferedQuest answers
+    std::vector<std::pair<int, int>> made;  // panel, extra of every stand-in made
 };
 
 // A panel that writes its ticks and draws into the trace and paints a rectangle of its own.
@@ -174,6 +178,7 @@ protected:
     {
         if (mReal.count(id))
             return GamePhase::MakePanel(id, extra);
+        mRecord->made.emplace_back(id, extra);
         return new StandIn(this, id, mRecord);
     }
 
