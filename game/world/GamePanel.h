@@ -33,6 +33,9 @@ public:
     virtual void DrawDimLayer(Graphics* g);
     // Whether the world map runs a travel animation.
     virtual bool IsTravelRunning();
+    // The head-up display's factory-status state of a column (0 England, 1 Japan, 2 China,
+    // 3 USA; 1 = ready to produce); -1 from panels that do not show it.
+    virtual int FactoryColumnState(int column);
     // The tooltip note's text at a position.
     virtual void SetText(const std::string& text, int x, int y);
     // The head-up display shown or hidden (the mini-game screen hides it).
@@ -73,6 +76,11 @@ public:
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned
+
+protected:
+    // Moves the fade alpha by dt x speed towards 255 (fading in) or 0 (fading out) and reports
+    // the end of either fade.
+    void StepFade(double dt, double speed);
 };
 
 } // namespace Quor

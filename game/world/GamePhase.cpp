@@ -19,6 +19,7 @@
 #include "game/world/Note.h"
 #include "game/world/Pottery.h"
 #include "game/world/Supplier.h"
+#include "game/world/WorldMap.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
 #include "widgets/ButtonListener.h"
@@ -68,6 +69,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
     switch (id) {
     case PANEL_COUNTRY_MAP:
         return new CountryMap(this);
+    case PANEL_WORLD_MAP:
+        return new WorldMap(this, mProfile->country);
     case PANEL_INFO:
         return new InfoPanel(this);
     case PANEL_CELLAR:
