@@ -103,10 +103,10 @@ void MgPuzzle::BuildBoard()
 
 Point MgPuzzle::CellPosition(int level, int set, int cell)
 {
-    Point base(0, 0);
+    Point base{0, 0};
     if (level >= 1 && level <= 3 && set >= 0 && set < kMaxSets)
         base = kSetBases[level - 1][set];
-    return Point(base.mX + 57 + kTileSize * (cell % 3), base.mY + 60 + kTileSize * (cell / 3));
+    return Point{base.mX + 57 + kTileSize * (cell % 3), base.mY + 60 + kTileSize * (cell / 3)};
 }
 
 void MgPuzzle::AddPiece(int set, int home, int cell)
@@ -123,7 +123,7 @@ void MgPuzzle::AddPiece(int set, int home, int cell)
 void MgPuzzle::PlaceFrame(int set)
 {
     const Point cell0 = CellPosition(mHost->mLevel, set, 0);
-    mSetFrames[set] = Point(cell0.mX - 23, cell0.mY - 30);
+    mSetFrames[set] = Point{cell0.mX - 23, cell0.mY - 30};
 }
 
 void MgPuzzle::BuildSet(int set)
