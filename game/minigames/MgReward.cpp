@@ -3,32 +3,9 @@
 #include "game/minigames/MgSkeleton.h"
 #include "game/minigames/MgUi.h"
 #include "game/world/GamePhase.h"
+#include "game/world/GetReward.h"
 
 namespace Quor {
-
-MgRewardStandIn::MgRewardStandIn(GamePhase* owner) : mOwner(owner) {}
-
-bool MgRewardStandIn::AddReward(const std::vector<int>& reward)
-{
-    mRewards.push_back(reward);
-    return true;
-}
-
-int MgRewardStandIn::PopEvent()
-{
-    if (mEvents.empty())
-        return 0;
-    const int event = mEvents.front();
-    mEvents.erase(mEvents.begin());
-    return event;
-}
-
-void MgRewardStandIn::Tick(double dt)
-{
-    (void)dt;
-    if (!mRewards.empty() && mEvents.empty())
-        mEvents.push_back(EVENT_DONE);
-}
 
 MgReward::~MgReward()
 {
@@ -52,7 +29,7 @@ bool MgReward::Show()
         return true;
     if (mPopup != nullptr)
         return false;  // already open: the popup closes the screen
-    mPopup = new RewardPopup(mGame->mOwnerScreen);
+    mPopup = new GetReward(mGame->mOwnerScreen);
     mPopup->Resize(0, 0, mGame->mWidth, mGame->mHeight);
     mPopup->AddReward({REWARD_MONEY, winnings});
     mGame->mOwnerScreen->AddWidget(mPopup);
@@ -64,7 +41,7 @@ bool MgReward::Update(double dt)
     if (mPopup == nullptr)
         return true;
     mPopup->Tick(dt);
-    if (mPopup->PopEvent() != EVENT_DONE)
+    if (mPopup->PopEvent() != GetReward::EVENT_DONE)
         return true;
     Close();
     mGame->mHost->ReturnToFactory();

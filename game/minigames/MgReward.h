@@ -3,37 +3,13 @@
 // which the game goes back to the factory (which pays the winnings).
 #pragma once
 
-#include "widgets/Widget.h"
-
-#include <vector>
-
 namespace Quor {
 
-class GamePhase;
+class GetReward;
 class MgSkeleton;
-
-// Stands in for the game world's reward popup until that one is part of the game: it keeps
-// every reward it is handed and reports its OK event at its first tick.
-class MgRewardStandIn : public Widget {
-public:
-    static constexpr int EVENT_DONE = 10001;
-
-    explicit MgRewardStandIn(GamePhase* owner);
-    bool AddReward(const std::vector<int>& reward);
-    // The oldest event, 0 when none.
-    int PopEvent();
-    void Tick(double dt) override;
-
-    GamePhase* mOwner;  // not owned
-    std::vector<std::vector<int>> mRewards;
-    std::vector<int> mEvents;
-};
-
-using RewardPopup = MgRewardStandIn;
 
 class MgReward {
 public:
-    static constexpr int EVENT_DONE = 10001;
     static constexpr int REWARD_MONEY = 1;
 
     explicit MgReward(MgSkeleton* game) : mGame(game) {}
@@ -49,8 +25,8 @@ public:
     // factory, returning false. True otherwise.
     bool Update(double dt);
 
-    MgSkeleton* mGame;             // not owned
-    RewardPopup* mPopup = nullptr; // owned
+    MgSkeleton* mGame;           // not owned
+    GetReward* mPopup = nullptr; // owned
 
 private:
     void Close();

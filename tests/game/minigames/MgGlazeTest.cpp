@@ -198,11 +198,14 @@ TEST_F(MgGlazeTest, SixProductsWithOneWrongPickArePerfectAndPayTwoHundredOnce)
 
     ASSERT_TRUE(TickUntil([&] { return game->mFinished; }, 400));
     Click(host->mEndButton);
-    ASSERT_NE(game->mReward.mPopup, nullptr);
-    EXPECT_EQ(game->mReward.mPopup->mRewards, (std::vector<std::vector<int>>{{1, 200}}));
+    GetReward* popup = game->mReward.mPopup;
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->mReward, (std::vector<int>{1, 200}));
+    ASSERT_TRUE(PressRewardOk(popup));
     EXPECT_EQ(Profile().money, 500);
-    Tick(3);
-    EXPECT_EQ(phase->mPanels[PANEL_MINI_GAME], nullptr);
+    ASSERT_TRUE(TickUntil([&] { return phase->mPanels[PANEL_MINI_GAME] == nullptr; }, 100));
+    EXPECT_EQ(Profile().money, 700);
+    Tick(5);
     EXPECT_EQ(Profile().money, 700);
 }
 

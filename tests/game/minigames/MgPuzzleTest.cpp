@@ -197,14 +197,16 @@ TEST_F(MgPuzzleTest, WinningRunRaisesTheLevelTwiceAndPaysTheTimeLeftThroughThePo
 
     ASSERT_TRUE(TickUntil([&] { return game->mFinished; }, 400));
     Click(host->mEndButton);
-    ASSERT_NE(game->mReward.mPopup, nullptr);
-    EXPECT_EQ(game->mReward.mPopup->mRewards, (std::vector<std::vector<int>>{{1, 61}}));
-    EXPECT_EQ(game->mReward.mPopup->GetRect(), Rect(0, 0, 1024, 768));
-    EXPECT_EQ(game->mReward.mPopup->mParent, phase);
-    EXPECT_EQ(Profile().money, 500);
+    GetReward* popup = game->mReward.mPopup;
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->mReward, (std::vector<int>{1, 61}));
+    EXPECT_EQ(popup->GetRect(), Rect(0, 0, 1024, 768));
+    EXPECT_EQ(popup->mParent, phase);
     host->ButtonDepress(MgUi::ID_END);  // a second press opens nothing more
-    Tick();
-    EXPECT_EQ(phase->mPanels[PANEL_MINI_GAME], nullptr);
+    EXPECT_EQ(game->mReward.mPopup, popup);
+    ASSERT_TRUE(PressRewardOk(popup));
+    EXPECT_EQ(Profile().money, 500);  // paid when the popup has faded out
+    ASSERT_TRUE(TickUntil([&] { return phase->mPanels[PANEL_MINI_GAME] == nullptr; }, 100));
     EXPECT_EQ(Profile().money, 561);
     Tick(5);
     EXPECT_EQ(Profile().money, 561);
@@ -339,14 +341,18 @@ TEST_F(MgPuzzleTest, ThePopupGoesWithTheGameWhenTheScreenClosesUnderIt)
     ASSERT_NE(game, nullptr);
     Host()->mWinnings = 30;
     EXPECT_FALSE(game->ShowReward());
-    Widget* popup = game->mReward.mPopup;
+    GetReward* popup = game->mReward.mPopup;
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->mParent, phase);
+    ASSERT_TRUE(TickUntil([&] { return popup->mOkButton->mParent == phase; }, 200));
+    Widget* ok = popup->mOkButton;
     // A tutorial skip or the way back to the main menu closes the panel without its OK.
     phase->ClosePanel(PANEL_MINI_GAME);
     Tick();
-    for (Widget* widget : phase->mWidgets)
+    for (Widget* widget : phase->mWidgets) {
         EXPECT_NE(widget, popup);
+        EXPECT_NE(widget, ok);
+    }
     EXPECT_EQ(Profile().money, 500);
 }
 

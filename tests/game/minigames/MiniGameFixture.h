@@ -15,11 +15,13 @@
 #include "game/shell/GameApp.h"
 #include "game/world/GamePanel.h"
 #include "game/world/GamePhase.h"
+#include "game/world/GetReward.h"
 #include "game/world/Mission.h"
 #include "graphics/MemoryImage.h"
 #include "tests/support/GoldenImage.h"
 #include "platform/Sys.h"
 #include "sound/MusicInterface.h"
+#include "widgets/ButtonWidget.h"
 #include "widgets/WidgetManager.h"
 
 #include <gtest/gtest.h>
@@ -249,6 +251,15 @@ protected:
     {
         return quortest::CompareWithGolden(quortest::DataFile("minigames/" + name + ".png"),
                                            quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
+    }
+
+    // Waits for the reward popup's OK button to fade in and presses it; false when it never shows.
+    bool PressRewardOk(Quor::GetReward* popup)
+    {
+        if (!TickUntil([&] { return popup->mOkButton->mVisible && popup->mOkButton->mParent == phase; }, 200))
+            return false;
+        Click(popup->mOkButton);
+        return true;
     }
 
     Quor::PlayerProfile& Profile() { return app->GetCurrentProfile(); }
