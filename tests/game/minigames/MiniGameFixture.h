@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -147,8 +148,8 @@ protected:
 
     // The archive's files loose in a temporary folder, "Init", "Sound" and "Fx" loaded, one
     // profile standing in England with its factory making product 1 of materials 1-3, the sample
-    // tuning, no tutorial, and the game screen open.
-    void Start(int materials = 3)
+    // tuning, no tutorial, and the game screen open. A game's test may add files of its own.
+    void Start(int materials = 3, const std::function<void(std::vector<paktool::PakEntry>&)>& moreFiles = {})
     {
         mOldDir = std::filesystem::current_path();
         std::vector<paktool::PakEntry> entries = GameArchiveEntries();
@@ -180,6 +181,8 @@ protected:
                                         }),
                                0});
         }
+        if (moreFiles)
+            moreFiles(entries);
         WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
 
