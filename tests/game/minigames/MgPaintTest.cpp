@@ -37,11 +37,7 @@ protected:
     // The game's own pictures: materials, the play screen's parts and a belt.
     static void PaintPictures(std::vector<paktool::PakEntry>& entries)
     {
-        const uint32_t colours[] = {0xFFD03030u, 0xFF30B030u, 0xFF3050E0u, 0xFFE0E030u, 0xFFB030B0u};
-        for (int m = 1; m <= 5; ++m)
-            entries.push_back({"images\\mg_1\\s_" + std::to_string(m) + ".png",
-                               quortest::PngBytes(60, 60, [c = colours[m - 1]](int x, int y) { return (x < 3 || y < 3) ? 0xFF000000u : c; }),
-                               0});
+        GiveMaterialPictures(entries, 60);
         struct Part {
             const char* name;
             int w, h;
@@ -68,14 +64,7 @@ protected:
     {
         Start(2, PaintPictures);
         PaintTuning(app->miniGameTuning);
-        FXDef closing;
-        closing.id = 2;
-        closing.img = ResourceIdByName("FX_C_MISSION_FIN");
-        closing.frame = 17;
-        closing.timePerLoop = 0.68;
-        closing.playTime = 1;
-        closing.holdTime = -999.0;
-        app->fxDefs->push_back(closing);
+        GiveResultEffect();
         Profile().production[0].rate = storedRate;
         std::srand(seed);  // the game's draws, from here on alike in every run
         MgUi* host = Open(MINI_GAME_PAINT);

@@ -38,11 +38,7 @@ protected:
     // The materials, the product and the screen's parts.
     static void ConveyorPictures(std::vector<paktool::PakEntry>& entries)
     {
-        const uint32_t colours[] = {0xFFD03030u, 0xFF30B030u, 0xFF3050E0u, 0xFFE0E030u, 0xFFB030B0u};
-        for (int m = 1; m <= 5; ++m)
-            entries.push_back({"images\\mg_1\\s_" + std::to_string(m) + ".png",
-                               quortest::PngBytes(80, 80, [c = colours[m - 1]](int x, int y) { return (x < 3 || y < 3) ? 0xFF000000u : c; }),
-                               0});
+        GiveMaterialPictures(entries, 80);
         entries.push_back({"images\\mg_2\\p1.png", quortest::PngBytes(168, 168, [](int x, int y) {
                                return ((x - 84) * (x - 84) + (y - 84) * (y - 84)) < 80 * 80 ? 0xFFE08040u : 0u;
                            }),
@@ -70,14 +66,7 @@ protected:
         Start(3, ConveyorPictures);
         ConveyorTuning(app->miniGameTuning);
         app->blueprintTable[kProduct].colorSources = colours;
-        FXDef closing;
-        closing.id = 2;
-        closing.img = ResourceIdByName("FX_C_MISSION_FIN");
-        closing.frame = 17;
-        closing.timePerLoop = 0.68;
-        closing.playTime = 1;
-        closing.holdTime = -999.0;
-        app->fxDefs->push_back(closing);
+        GiveResultEffect();
         Profile().production[0].rating2 = storedRating;
         std::srand(seed);  // the game's draws, from here on alike in every run
         MgUi* host = Open(MINI_GAME_TRANSFER);

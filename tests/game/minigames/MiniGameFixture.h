@@ -254,6 +254,29 @@ protected:
                                            quortest::DrawWholeScreen(*app->mWidgetManager), 1024, 768);
     }
 
+    // Loose pictures "images/mg_1/s_1.png" to "s_5.png" of the size, a colour each with a black
+    // top and left edge, for the games that load their materials by path.
+    static void GiveMaterialPictures(std::vector<paktool::PakEntry>& entries, int size)
+    {
+        const uint32_t colours[] = {0xFFD03030u, 0xFF30B030u, 0xFF3050E0u, 0xFFE0E030u, 0xFFB030B0u};
+        for (int m = 1; m <= 5; ++m)
+            entries.push_back({"images\\mg_1\\s_" + std::to_string(m) + ".png",
+                               PngBytes(size, size, [c = colours[m - 1]](int x, int y) { return (x < 3 || y < 3) ? 0xFF000000u : c; }),
+                               0});
+    }
+    // Effect 2 of the effect data, the result display the games close with.
+    void GiveResultEffect()
+    {
+        Quor::FXDef result;
+        result.id = 2;
+        result.img = Quor::ResourceIdByName("FX_C_MISSION_FIN");
+        result.frame = 17;
+        result.timePerLoop = 0.68;
+        result.playTime = 1;
+        result.holdTime = -999.0;
+        app->fxDefs->push_back(result);
+    }
+
     Quor::PlayerProfile& Profile() { return app->GetCurrentProfile(); }
     Outside& Seen() { return app->outside; }
 
