@@ -3,7 +3,7 @@
 // time: the same production record, score and end. Each run is a game of its own in a child
 // process (the game's globals), started on the fixture archive with a clock the loop drives.
 #include "tests/app/AppTestSupport.h"
-#include "tests/game/shell/GameFixture.h"
+#include "tests/game/minigames/MiniGameFixture.h"
 
 #include "game/minigames/MgPaint.h"
 #include "game/minigames/MgPaintPiece.h"
@@ -97,21 +97,8 @@ GamePhase* OpenGame(DemoGame& game, int number)
         game.sourceTable[m] = SourceRecord{m, "Material", "S_" + std::to_string(m), 5};
     game.blueprintTable.clear();
     game.blueprintTable[1] = BlueprintRecord{1, "Plate", "PD_1", 0, {{1, 1}, {2, 1}}, {{1, 1}, {2, 2}, {3, 1001}}};
-    MiniGameTuning& t = game.miniGameTuning;
-    t.m3BasicSpeed = 100;
-    t.m3MulSpeed = 0.5;
-    t.m3Time = 10.5;
-    t.m3Lv1Pass = 100;
-    t.m3Lv2Pass = 200;
-    t.m1BasicSpeed1 = 10;
-    t.m1BasicSpeed2 = 14;
-    t.m1BasicSpeed3 = 18;
-    t.m1Distance = 800;
-    t.m1Time = 60;
-    t.m1TimeDeduct = 3;
-    t.m1Lv1Pass = 3;
-    t.m1Lv2Pass = 6;
-    t.m1Lv3Pass = 9;
+    quortest::PaintTuning(game.miniGameTuning);
+    quortest::ConveyorTuning(game.miniGameTuning);
     PlayerProfile& profile = game.GetCurrentProfile();
     profile.tutorialStep = TutorialFinished;
     profile.country = 0;

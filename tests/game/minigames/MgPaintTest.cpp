@@ -22,16 +22,6 @@ namespace {
 
 using XY = std::pair<int, int>;
 
-// Cups of 2 pixels a tick, 10.5 s of play, passes out of reach.
-void PaintTuning(MiniGameTuning& t)
-{
-    t.m3BasicSpeed = 100;
-    t.m3MulSpeed = 0.5;
-    t.m3Time = 10.5;
-    t.m3Lv1Pass = 100;
-    t.m3Lv2Pass = 200;
-}
-
 class MgPaintTest : public quortest::MiniGameTest {
 protected:
     // The game's own pictures: materials, the play screen's parts and a belt.
@@ -63,7 +53,7 @@ protected:
     MgPaint* OpenPaint(int storedRate = 1, unsigned seed = 1)
     {
         Start(2, PaintPictures);
-        PaintTuning(app->miniGameTuning);
+        quortest::PaintTuning(app->miniGameTuning);
         GiveResultEffect();
         Profile().production[0].rate = storedRate;
         std::srand(seed);  // the game's draws, from here on alike in every run

@@ -18,21 +18,6 @@ using namespace Quor;
 
 namespace {
 
-// Speeds 10, 14 and 18 a second along a belt of 800 pixels, a minute of play, 3 s a wrong
-// click, levels at 3 and 6 and the perfect end at 9.
-void ConveyorTuning(MiniGameTuning& t)
-{
-    t.m1BasicSpeed1 = 10;
-    t.m1BasicSpeed2 = 14;
-    t.m1BasicSpeed3 = 18;
-    t.m1Distance = 800;
-    t.m1Time = 60;
-    t.m1TimeDeduct = 3;
-    t.m1Lv1Pass = 3;
-    t.m1Lv2Pass = 6;
-    t.m1Lv3Pass = 9;
-}
-
 class MgTransferTest : public quortest::MiniGameTest {
 protected:
     // The materials, the product and the screen's parts.
@@ -64,7 +49,7 @@ protected:
     MgTransfer* OpenConveyor(std::map<int, int> colours = {{1, 1}, {2, 2}, {3, 1001}}, int storedRating = 0, unsigned seed = 1)
     {
         Start(3, ConveyorPictures);
-        ConveyorTuning(app->miniGameTuning);
+        quortest::ConveyorTuning(app->miniGameTuning);
         app->blueprintTable[kProduct].colorSources = colours;
         GiveResultEffect();
         Profile().production[0].rating2 = storedRating;

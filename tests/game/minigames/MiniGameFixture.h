@@ -127,6 +127,31 @@ inline void SampleTuning(Quor::MiniGameTuning& t)
     t.m4LvSpeed = 15;
 }
 
+// Painting's test tuning: cups of 2 pixels a tick, 10.5 s of play, level passes out of reach.
+inline void PaintTuning(Quor::MiniGameTuning& t)
+{
+    t.m3BasicSpeed = 100;
+    t.m3MulSpeed = 0.5;
+    t.m3Time = 10.5;
+    t.m3Lv1Pass = 100;
+    t.m3Lv2Pass = 200;
+}
+
+// Conveyor's test tuning: speeds 10, 14 and 18 a second along a belt of 800 pixels, a minute of
+// play, 3 s a wrong click, levels at 3 and 6 and the perfect end at 9.
+inline void ConveyorTuning(Quor::MiniGameTuning& t)
+{
+    t.m1BasicSpeed1 = 10;
+    t.m1BasicSpeed2 = 14;
+    t.m1BasicSpeed3 = 18;
+    t.m1Distance = 800;
+    t.m1Time = 60;
+    t.m1TimeDeduct = 3;
+    t.m1Lv1Pass = 3;
+    t.m1Lv2Pass = 6;
+    t.m1Lv3Pass = 9;
+}
+
 class MiniGameTest : public ProfileTest {
 protected:
     static constexpr int kProduct = 1;
