@@ -323,7 +323,7 @@ TEST_F(MgTransferTest, TheFinishedProductHandsOverWhenItWraps)
 }
 
 // A limit of 0 gives an empty gauge and a pin at 0; positions saturate; the screen still draws
-// without its product picture.
+// without its product picture; no materials, no new ones on the belts.
 TEST_F(MgTransferTest, DegenerateTuningDrawsAnEmptyGaugeAndAStillPin)
 {
     MgTransfer* game = OpenConveyor();
@@ -342,6 +342,11 @@ TEST_F(MgTransferTest, DegenerateTuningDrawsAnEmptyGaugeAndAStillPin)
     app->miniGameTuning.m1Time = 60;
     Host()->mCountdown = 15;
     EXPECT_NEAR(game->GetClockAngle(), 6.28 / 4, 1e-6);
+    // Without any material a belt gets nothing new (and draws nothing from an empty list).
+    game->mMaterialPictures.clear();
+    const size_t sources = game->mSources.size();
+    game->AddSource(0, 0.0);
+    EXPECT_EQ(game->mSources.size(), sources);
 }
 
 // The level-1 screen (QUOR_UPDATE_GOLDEN=1 rewrites it): four belts of materials, the products
