@@ -1,5 +1,6 @@
 #include "game/minigames/MgPaint.h"
 
+#include "game/minigames/MgDraw.h"
 #include "game/minigames/MgPaintPiece.h"
 #include "game/minigames/MgUi.h"
 #include "game/shell/GameApp.h"
@@ -190,7 +191,7 @@ void MgPaint::TimeUp()
     if (mRecord != nullptr && mRecord->rate < score)
         mRecord->rate = score;
     mNewQuantity = score;
-    StartClosingEffect(350, 300);
+    mgdraw::AddClosingEffect(App(), mHost->mEffects, 350, 300);
     App()->PlaySample(SE_CLICK);
 }
 

@@ -1,12 +1,9 @@
 #include "game/minigames/MgSkeleton.h"
 
 #include "game/minigames/MgUi.h"
-#include "game/shell/EffectList.h"
 #include "game/shell/FXMath.h"
-#include "game/shell/FXObject.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/ResourceBinding.h"
-#include "game/world/EffectConstruction.h"
 #include "game/world/GamePhase.h"
 #include "display/DDImage.h"
 #include "graphics/Font.h"
@@ -164,25 +161,6 @@ std::vector<int> MgSkeleton::DrawDecoys(std::set<int>& taken, int count) const
         drawn.push_back(id);
     }
     return drawn;
-}
-
-void MgSkeleton::StartClosingEffect(int x, int y)
-{
-    constexpr double kShowTime = 3.0;
-    GameApp* app = App();
-    FXObject* closing = CreateFXObject(app->fxDefs ? &*app->fxDefs : nullptr, 2);
-    if (closing == nullptr) {
-        plat::DebugOutput("Effect 2 is not in the effect data; the result shows without it\n");
-        closing = new FXObject(0, 0, 0, 0, IMG_NONE, 1, false, 1, MgUi::ID_RESULT_SHOWN, kShowTime, kShowTime, 0.0,
-                               FXObject::kDeriveNotifyTime);
-    }
-    closing->mX = x;
-    closing->mY = y;
-    closing->mHoldTime = std::max(closing->mHoldTime, kShowTime);
-    closing->mNotifyTime = kShowTime;
-    closing->mNotifyFlag = true;
-    closing->mNotifyId = MgUi::ID_RESULT_SHOWN;
-    mHost->mEffects->Add(closing);
 }
 
 void MgSkeleton::WriteCentred(Graphics* g, Font* font, const Color& color, const std::string& text, int left, int width,

@@ -88,9 +88,6 @@ public:
     // record's Id is already taken; each Id drawn joins taken. When no record outside taken is
     // left, fewer are given, with a log line.
     std::vector<int> DrawDecoys(std::set<int>& taken, int count) const;
-    // The result display: effect 2 of the effect data at (x, y), reporting id 1 (the host's
-    // Finish) after 3 s; an invisible 3 s timer, with a log line, when the data lacks it.
-    void StartClosingEffect(int x, int y);
 
     // A line of text in the font and colour, centred across left..left + width on the baseline;
     // nothing without a font.

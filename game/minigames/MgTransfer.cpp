@@ -1,5 +1,6 @@
 #include "game/minigames/MgTransfer.h"
 
+#include "game/minigames/MgDraw.h"
 #include "game/minigames/MgTransferPiece.h"
 #include "game/minigames/MgUi.h"
 #include "game/shell/GameApp.h"
@@ -276,14 +277,14 @@ void MgTransfer::TimeUp()
         Grade(1);
     else
         mGrade = 0;
-    StartClosingEffect(678, 566);
+    mgdraw::AddClosingEffect(App(), mHost->mEffects, 678, 566);
 }
 
 void MgTransfer::StopGame()
 {
     EndPlay();
     Grade(3);
-    StartClosingEffect(678, 566);
+    mgdraw::AddClosingEffect(App(), mHost->mEffects, 678, 566);
 }
 
 float MgTransfer::GetClockAngle()

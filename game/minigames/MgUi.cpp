@@ -118,11 +118,7 @@ MgSkeleton* MgUi::MakeGame(int miniGameId)
         break;
     }
     char line[128];
-    if ((chosen >= MINI_GAME_PUZZLE && chosen <= MINI_GAME_GLAZE) || chosen == TUTOR_STEP_PUZZLE ||
-        chosen == TUTOR_STEP_GLAZE)
-        std::snprintf(line, sizeof(line), "Mini-game %d is not part of the game yet; back to the factory\n", chosen);
-    else
-        std::snprintf(line, sizeof(line), "There is no mini-game %d; back to the factory\n", chosen);
+    std::snprintf(line, sizeof(line), "There is no mini-game %d; back to the factory\n", chosen);
     Log(line);
     return nullptr;
 }
