@@ -1,8 +1,9 @@
 // The mini-game screen on the sample content. One screen tick plus a full redraw of the
 // Production Machine at its busiest (twenty rows on the chute, the dust, the furnace's fire, the
 // machine's smoke and a row's product on the belt), of Refine Shaping at level 3 (36 tiles, one
-// selected, the gauge part filled) and of Glaze Selection with 12 bowls mid-drop, a wrong pick's
-// blink and the product, on RGB565 and XRGB8888 screens of 1024 x 768, beside one opaque
+// selected, the gauge part filled), of Glaze Selection with 12 bowls mid-drop, a wrong pick's
+// blink and the product, of Painting with six filled cups and the fireworks flying, and of
+// Conveyor at level 1 (four belts of ten materials), on RGB565 and XRGB8888 screens of 1024 x 768, beside one opaque
 // full-screen blit of GM_BG_FACTORY (the goal: under 5 ms, half of a 10 ms update). Opening the
 // Production Machine (its ten pictures) and Glaze Selection (its 55 pictures by path), "Mg"
 // loaded and bound each time, beside decoding the same PNG files, read into memory beforehand,
@@ -13,11 +14,15 @@
 #include "display/DDImage.h"
 #include "game/minigames/MgGlaze.h"
 #include "game/minigames/MgGlazeSrc.h"
+#include "game/minigames/MgPaint.h"
+#include "game/minigames/MgPaintPiece.h"
 #include "game/minigames/MgPuzzle.h"
 #include "game/minigames/MgPuzzlePiece.h"
+#include "game/minigames/MgTransfer.h"
 #include "game/minigames/MgUi.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWinePiece.h"
+#include "game/shell/ParticleSet.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/ResourceBinding.h"
@@ -233,6 +238,41 @@ void BM_GlazeTickAndRedraw(benchmark::State& state, bool is16)
 }
 BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_GlazeTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
+void BM_PaintTickAndRedraw(benchmark::State& state, bool is16)
+{
+    // Every cup full and a product always finished, so that its fireworks keep flying.
+    auto busy = [](MgPaint* game) {
+        if (game->mRecipeMaterials.empty())
+            return;
+        for (MgPaintSet* cup : game->mCups)
+            if (cup->mMaterial == -1)
+                cup->SetMaterial(game->mRecipeMaterials.front());
+        if (game->mHost->mParticles->mSystems.count(ParticleSet::kPathSystemId) == 0)
+            for (int material : game->mRecipeMaterials)
+                game->mProduct->Deliver(material);
+    };
+    TickAndRedraw<MgPaint>(
+        state, is16, MINI_GAME_PAINT,
+        [&busy](MgPaint* game) {
+            // The fireworks a second on their way, when most of their sparks fly.
+            for (int i = 0; i < 50; ++i) {
+                busy(game);
+                game->mHost->Tick(GamePhase::kTickStep);
+            }
+        },
+        busy);
+}
+BENCHMARK_CAPTURE(BM_PaintTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PaintTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
+
+void BM_ConveyorTickAndRedraw(benchmark::State& state, bool is16)
+{
+    // Level 1 as it opens: four belts of ten materials, the four products.
+    TickAndRedraw<MgTransfer>(state, is16, MINI_GAME_TRANSFER, [](MgTransfer*) {}, [](MgTransfer*) {});
+}
+BENCHMARK_CAPTURE(BM_ConveyorTickAndRedraw, rgb565, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ConveyorTickAndRedraw, xrgb8888, false)->Unit(benchmark::kMillisecond);
 
 void BM_Reference_OpaqueFactoryBlit(benchmark::State& state, bool is16)
 {

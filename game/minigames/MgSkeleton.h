@@ -8,11 +8,14 @@
 #include "widgets/Widget.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace Quor {
 
+class Color;
+class Font;
 class GamePhase;
 class GameApp;
 class Image;
@@ -79,6 +82,17 @@ public:
     // every draw of the game skips.
     Image* LoadPicture(const std::string& path);
     GameApp* App() const;
+
+    // Materials of the material table to mix among a recipe's as decoys, at most count of them:
+    // key r = rand() % (number of records) + 1 is drawn again while no record has that key or the
+    // record's Id is already taken; each Id drawn joins taken. When no record outside taken is
+    // left, fewer are given, with a log line.
+    std::vector<int> DrawDecoys(std::set<int>& taken, int count) const;
+
+    // A line of text in the font and colour, centred across left..left + width on the baseline;
+    // nothing without a font.
+    static void WriteCentred(Graphics* g, Font* font, const Color& color, const std::string& text, int left, int width,
+                             int baseline);
 
     // A tuning value as a whole number: truncated, saturated at the ends of int, 0 for NaN.
     static int TuningInt(double value);

@@ -1,9 +1,11 @@
 #include "game/minigames/MgUi.h"
 
 #include "game/minigames/MgGlaze.h"
+#include "game/minigames/MgPaint.h"
 #include "game/minigames/MgPuzzle.h"
 #include "game/minigames/MgPuzzleTutor.h"
 #include "game/minigames/MgSkeleton.h"
+#include "game/minigames/MgTransfer.h"
 #include "game/minigames/MgWine.h"
 #include "game/minigames/MgWineTutor.h"
 #include "game/shell/AmbientSoundCues.h"
@@ -97,6 +99,10 @@ MgSkeleton* MgUi::MakeGame(int miniGameId)
     if (step == TUTOR_STEP_WINE || step == TUTOR_STEP_PUZZLE || step == TUTOR_STEP_GLAZE)
         chosen = step;
     switch (chosen) {
+    case MINI_GAME_TRANSFER:
+        return new MgTransfer(this);
+    case MINI_GAME_PAINT:
+        return new MgPaint(this);
     case MINI_GAME_WINE:
         return new MgWine(this);
     case TUTOR_STEP_WINE:
@@ -112,11 +118,7 @@ MgSkeleton* MgUi::MakeGame(int miniGameId)
         break;
     }
     char line[128];
-    if ((chosen >= MINI_GAME_PUZZLE && chosen <= MINI_GAME_GLAZE) || chosen == TUTOR_STEP_PUZZLE ||
-        chosen == TUTOR_STEP_GLAZE)
-        std::snprintf(line, sizeof(line), "Mini-game %d is not part of the game yet; back to the factory\n", chosen);
-    else
-        std::snprintf(line, sizeof(line), "There is no mini-game %d; back to the factory\n", chosen);
+    std::snprintf(line, sizeof(line), "There is no mini-game %d; back to the factory\n", chosen);
     Log(line);
     return nullptr;
 }

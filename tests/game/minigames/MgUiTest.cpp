@@ -241,7 +241,6 @@ TEST_F(MgUiTest, GamesThatCannotBeBuiltGoBackAtTheFirstTick)
     const Case cases[] = {
         {7, TutorialFinished, true, true, true, "There is no mini-game 7"},
         {-1, TutorialFinished, true, true, true, "There is no mini-game -1"},
-        {1, TutorialFinished, true, true, true, "Mini-game 1 is not part"},
         {3, TutorialFinished, false, true, true, "has no factory"},
         {3, TutorialFinished, true, false, true, "no recipe or production record"},
         {3, TutorialFinished, true, true, false, "no recipe or production record"},

@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,52 @@ inline void SampleTuning(Quor::MiniGameTuning& t)
     t.m4LvSpeed = 15;
 }
 
+// Painting's test tuning: cups of 2 pixels a tick, 10.5 s of play, level passes out of reach.
+inline void PaintTuning(Quor::MiniGameTuning& t)
+{
+    t.m3BasicSpeed = 100;
+    t.m3MulSpeed = 0.5;
+    t.m3Time = 10.5;
+    t.m3Lv1Pass = 100;
+    t.m3Lv2Pass = 200;
+}
+
+// Conveyor's test tuning: speeds 10, 14 and 18 a second along a belt of 800 pixels, a minute of
+// play, 3 s a wrong click, levels at 3 and 6 and the perfect end at 9.
+inline void ConveyorTuning(Quor::MiniGameTuning& t)
+{
+    t.m1BasicSpeed1 = 10;
+    t.m1BasicSpeed2 = 14;
+    t.m1BasicSpeed3 = 18;
+    t.m1Distance = 800;
+    t.m1Time = 60;
+    t.m1TimeDeduct = 3;
+    t.m1Lv1Pass = 3;
+    t.m1Lv2Pass = 6;
+    t.m1Lv3Pass = 9;
+}
+
+// Refine Shaping's test tuning: 90 s of play, a dollar a second left.
+inline void ShapingTuning(Quor::MiniGameTuning& t)
+{
+    t.m2Time = 90;
+    t.m2BonusMulti = 1;
+}
+
+// Glaze Selection's test tuning: passes 2, 4 and 6, three chances, bowls open 1.5 s, covers
+// dropping over 2.0 - 0.3 x level s, 5 s off the clock a wrong pick.
+inline void GlazeTuning(Quor::MiniGameTuning& t)
+{
+    t.m5Lv1Pass = 2;
+    t.m5Lv2Pass = 4;
+    t.m5Lv3Pass = 6;
+    t.m6Chance = 3;
+    t.m6Prepare = 1.5;
+    t.m5TimeDropBowl = 2.0;
+    t.m5TimeDropBowlLvMulti = 0.3;
+    t.m5TimeDeduct = 5;
+}
+
 class MiniGameTest : public ProfileTest {
 protected:
     static constexpr int kProduct = 1;
@@ -149,8 +196,8 @@ protected:
 
     // The archive's files loose in a temporary folder, "Init", "Sound" and "Fx" loaded, one
     // profile standing in England with its factory making product 1 of materials 1-3, the sample
-    // tuning, no tutorial, and the game screen open.
-    void Start(int materials = 3)
+    // tuning, no tutorial, and the game screen open. A game's test may add files of its own.
+    void Start(int materials = 3, const std::function<void(std::vector<paktool::PakEntry>&)>& moreFiles = {})
     {
         mOldDir = std::filesystem::current_path();
         std::vector<paktool::PakEntry> entries = GameArchiveEntries();
@@ -182,6 +229,8 @@ protected:
                                         }),
                                0});
         }
+        if (moreFiles)
+            moreFiles(entries);
         WriteGameFilesLoose(mFiles.Path(), entries);
         std::filesystem::current_path(mFiles.Path());
 
@@ -260,6 +309,29 @@ protected:
             return false;
         Click(popup->mOkButton);
         return true;
+    }
+
+    // Loose pictures "images/mg_1/s_1.png" to "s_5.png" of the size, a colour each with a black
+    // top and left edge, for the games that load their materials by path.
+    static void GiveMaterialPictures(std::vector<paktool::PakEntry>& entries, int size)
+    {
+        const uint32_t colours[] = {0xFFD03030u, 0xFF30B030u, 0xFF3050E0u, 0xFFE0E030u, 0xFFB030B0u};
+        for (int m = 1; m <= 5; ++m)
+            entries.push_back({"images\\mg_1\\s_" + std::to_string(m) + ".png",
+                               PngBytes(size, size, [c = colours[m - 1]](int x, int y) { return (x < 3 || y < 3) ? 0xFF000000u : c; }),
+                               0});
+    }
+    // Effect 2 of the effect data, the result display the games close with.
+    void GiveResultEffect()
+    {
+        Quor::FXDef result;
+        result.id = 2;
+        result.img = Quor::ResourceIdByName("FX_C_MISSION_FIN");
+        result.frame = 17;
+        result.timePerLoop = 0.68;
+        result.playTime = 1;
+        result.holdTime = -999.0;
+        app->fxDefs->push_back(result);
     }
 
     Quor::PlayerProfile& Profile() { return app->GetCurrentProfile(); }
