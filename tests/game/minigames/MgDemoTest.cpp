@@ -114,6 +114,7 @@ GamePhase* OpenGame(DemoGame& game, int number)
     profile.country = 0;
     profile.factories[0] = FactoryState{0, 1, true, false};
     profile.production = {ProductionRecord{0, 1, 1, 1, 1}};
+    profile.money = 500;
 
     auto* phase = new GamePhase(&game);
     if (!phase->IsUsable())
@@ -328,18 +329,20 @@ TEST(MiniGameDemoDeathTest, ConveyorWinReplaysToTheSameRecord)
                 "score 9 rate 1 rating 3 won 1; replay alike 1");
 }
 
-// Nine sets solved: the shape level becomes 3 and the time left is paid after the popup's OK.
+// Nine sets solved with 50 s or more left: the shape level becomes 3 and the time left is paid
+// after the popup's OK.
 TEST(MiniGameDemoDeathTest, ShapingWinReplaysToTheSameRecordAndMoney)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RecordAndReplay(MINI_GAME_PUZZLE), ::testing::ExitedWithCode(0),
-                "score 9 rate 1 rating 1 won 1; replay alike 1\nshape level 3 money [0-9]+");
+                "score 9 rate 1 rating 1 won 1; replay alike 1\nshape level 3 money 5[5-9][0-9]");
 }
 
-// Six products without a wrong pick: the glaze level becomes 3 and 300 are paid.
+// Six products without a wrong pick: the glaze level becomes 3 and 300 are paid after the
+// popup's OK.
 TEST(MiniGameDemoDeathTest, GlazeWinReplaysToTheSameRecordAndMoney)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RecordAndReplay(MINI_GAME_GLAZE), ::testing::ExitedWithCode(0),
-                "score 6 rate 1 rating 3 won 1; replay alike 1");
+                "score 6 rate 1 rating 3 won 1; replay alike 1\nshape level 1 money 800");
 }
