@@ -59,8 +59,9 @@ public:
         if (!Quor::ImageLib::WritePNGImage((mDir / "pic.png").string(), picture.get()))
             std::abort();
         std::string manifest = "<ResourceManifest>\n";
-        // The game screen shows the profile's country on arrival, so the country groups are given too.
-        std::vector<std::string> groups = {"GameMain", "Mg"};
+        // The game screen shows the profile's country on arrival, so the country groups are given
+        // too; the bonus games' reward popup loads "GameReward".
+        std::vector<std::string> groups = {"GameMain", "Mg", "GameReward"};
         groups.insert(groups.end(), moreGroups.begin(), moreGroups.end());
         for (std::size_t g = 0; g < Quor::kResourceGroupCount; ++g)
             if (std::string(Quor::kResourceGroupNames[g]).starts_with("GameCountry"))

@@ -5,8 +5,13 @@
 #include "tests/app/AppTestSupport.h"
 #include "tests/game/minigames/MiniGameFixture.h"
 
+#include "game/minigames/MgGlaze.h"
+#include "game/minigames/MgGlazeProd.h"
+#include "game/minigames/MgGlazeSrc.h"
 #include "game/minigames/MgPaint.h"
 #include "game/minigames/MgPaintPiece.h"
+#include "game/minigames/MgPuzzle.h"
+#include "game/minigames/MgPuzzlePiece.h"
 #include "game/minigames/MgTransfer.h"
 #include "game/minigames/MgTransferPiece.h"
 #include "game/minigames/MgUi.h"
@@ -14,6 +19,7 @@
 #include "game/shell/Loading.h"
 #include "game/shell/ResourceBinding.h"
 #include "game/world/GamePhase.h"
+#include "game/world/GetReward.h"
 #include "platform/Window.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/WidgetManager.h"
@@ -76,7 +82,9 @@ struct Outcome {
     bool won = false;
     int score = -1;
     int rate = -1;
+    int rating1 = -1;
     int rating2 = -1;
+    int money = -1;
     int updates = -1;
 };
 
@@ -99,11 +107,14 @@ GamePhase* OpenGame(DemoGame& game, int number)
     game.blueprintTable[1] = BlueprintRecord{1, "Plate", "PD_1", 0, {{1, 1}, {2, 1}}, {{1, 1}, {2, 2}, {3, 1001}}};
     quortest::PaintTuning(game.miniGameTuning);
     quortest::ConveyorTuning(game.miniGameTuning);
+    quortest::ShapingTuning(game.miniGameTuning);
+    quortest::GlazeTuning(game.miniGameTuning);
     PlayerProfile& profile = game.GetCurrentProfile();
     profile.tutorialStep = TutorialFinished;
     profile.country = 0;
     profile.factories[0] = FactoryState{0, 1, true, false};
     profile.production = {ProductionRecord{0, 1, 1, 1, 1}};
+    profile.money = 500;
 
     auto* phase = new GamePhase(&game);
     if (!phase->IsUsable())
@@ -176,6 +187,48 @@ void ConveyorMove(MgTransfer* game, Hand& hand)
     }
 }
 
+// Refine Shaping: a misplaced tile swapped onto its home cell.
+void ShapingMove(MgPuzzle* game, Hand& hand)
+{
+    for (auto& [id, a] : game->mPieces) {
+        if (a->mCell == a->mHome || a->mLocked)
+            continue;
+        for (auto& [other, b] : game->mPieces)
+            if (b->mSet == a->mSet && b->mCell == a->mHome) {
+                hand.Click(MiddleX(a), MiddleY(a));
+                hand.Click(MiddleX(b), MiddleY(b));
+                return;
+            }
+    }
+}
+
+// Glaze Selection: the covered bowl of a required glaze the product still lacks.
+void GlazeMove(MgGlaze* game, Hand& hand)
+{
+    if (game->mProduct == nullptr || game->mBlocker->mParent != nullptr)
+        return;
+    for (int glaze : game->mRequired) {
+        auto slot = game->mBowlSlots.find(glaze);
+        if (game->mProduct->mApplied[glaze] || slot == game->mBowlSlots.end() || game->mBoxes.count(slot->second) == 0)
+            continue;
+        MgGlazeSrc* box = game->mBoxes[slot->second];
+        if (box->mReady && !box->mOpen && !box->mUsed) {
+            hand.Click(MiddleX(box), MiddleY(box));
+            return;
+        }
+    }
+}
+
+// The reward popup of a game that pays a bonus, null for none.
+GetReward* RewardPopup(MgSkeleton* mini)
+{
+    if (auto* shaping = dynamic_cast<MgPuzzle*>(mini))
+        return shaping->mReward.mPopup;
+    if (auto* glaze = dynamic_cast<MgGlaze*>(mini))
+        return glaze->mReward.mPopup;
+    return nullptr;
+}
+
 // One run: recorded with the scripted player (who presses the end button and closes the window
 // once the result is shown), or played back from the demo alone.
 Outcome Run(const quortest::TempDir& dir, const std::string& demo, int number, bool play)
@@ -202,12 +255,21 @@ Outcome Run(const quortest::TempDir& dir, const std::string& demo, int number, b
                 closing = true;
             } else if (mini->mFinished) {
                 out.score = host->mScore;
-                hand.Click(MiddleX(host->mEndButton), MiddleY(host->mEndButton));
+                if (GetReward* popup = RewardPopup(mini)) {
+                    if (popup->mOkButton->mVisible)
+                        hand.Click(MiddleX(popup->mOkButton), MiddleY(popup->mOkButton));
+                } else {
+                    hand.Click(MiddleX(host->mEndButton), MiddleY(host->mEndButton));
+                }
             } else if (mini->mStarted) {
                 if (auto* paint = dynamic_cast<MgPaint*>(mini))
                     PaintMove(paint, hand, next);
                 else if (auto* conveyor = dynamic_cast<MgTransfer*>(mini))
                     ConveyorMove(conveyor, hand);
+                else if (auto* shaping = dynamic_cast<MgPuzzle*>(mini))
+                    ShapingMove(shaping, hand);
+                else if (auto* glaze = dynamic_cast<MgGlaze*>(mini))
+                    GlazeMove(glaze, hand);
             }
         }
         if (host != nullptr && host->mGame != nullptr && host->mGame->mFinished)
@@ -220,9 +282,13 @@ Outcome Run(const quortest::TempDir& dir, const std::string& demo, int number, b
     }
     const ProductionRecord& record = game->GetCurrentProfile().production[0];
     out.rate = record.rate;
+    out.rating1 = record.rating1;
     out.rating2 = record.rating2;
+    out.money = game->GetCurrentProfile().money;
     out.updates = game->mUpdateCount;
-    out.won = game->mShutdown && (number == MINI_GAME_PAINT ? record.rate > 1 : record.rating2 > 1);
+    out.won = game->mShutdown && (number == MINI_GAME_PAINT    ? record.rate > 1
+                                  : number == MINI_GAME_PUZZLE ? record.rating1 > 1
+                                                               : record.rating2 > 1);
     delete game;  // writes the demo when recording
     return out;
 }
@@ -239,7 +305,9 @@ void RecordAndReplay(int number)
     std::fprintf(stderr, "score %d rate %d rating %d won %d; replay alike %d\n", recorded.score, recorded.rate,
                  recorded.rating2, int(recorded.won),
                  int(played.score == recorded.score && played.rate == recorded.rate &&
-                     played.rating2 == recorded.rating2 && played.updates == recorded.updates && played.won));
+                     played.rating1 == recorded.rating1 && played.rating2 == recorded.rating2 &&
+                     played.money == recorded.money && played.updates == recorded.updates && played.won));
+    std::fprintf(stderr, "shape level %d money %d\n", recorded.rating1, recorded.money);
     std::exit(0);
 }
 
@@ -259,4 +327,22 @@ TEST(MiniGameDemoDeathTest, ConveyorWinReplaysToTheSameRecord)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RecordAndReplay(MINI_GAME_TRANSFER), ::testing::ExitedWithCode(0),
                 "score 9 rate 1 rating 3 won 1; replay alike 1");
+}
+
+// Nine sets solved with 50 s or more left: the shape level becomes 3 and the time left is paid
+// after the popup's OK.
+TEST(MiniGameDemoDeathTest, ShapingWinReplaysToTheSameRecordAndMoney)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RecordAndReplay(MINI_GAME_PUZZLE), ::testing::ExitedWithCode(0),
+                "score 9 rate 1 rating 1 won 1; replay alike 1\nshape level 3 money 5[5-9][0-9]");
+}
+
+// Six products without a wrong pick: the glaze level becomes 3 and 300 are paid after the
+// popup's OK.
+TEST(MiniGameDemoDeathTest, GlazeWinReplaysToTheSameRecordAndMoney)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RecordAndReplay(MINI_GAME_GLAZE), ::testing::ExitedWithCode(0),
+                "score 6 rate 1 rating 3 won 1; replay alike 1\nshape level 1 money 800");
 }

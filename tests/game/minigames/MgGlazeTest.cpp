@@ -20,29 +20,16 @@ using namespace Quor;
 
 namespace {
 
-// The sample tuning: passes 2, 4, 6, three chances, 1.5 s open, drops of 2.0 - 0.3 x level.
-void GlazeTuning(MiniGameTuning& t)
-{
-    t.m5Lv1Pass = 2;
-    t.m5Lv2Pass = 4;
-    t.m5Lv3Pass = 6;
-    t.m6Chance = 3;
-    t.m6Prepare = 1.5;
-    t.m5TimeDropBowl = 2.0;
-    t.m5TimeDropBowlLvMulti = 0.3;
-    t.m5TimeDeduct = 5;
-    t.m1Time = 60;
-}
-
 class MgGlazeTest : public quortest::MiniGameTest {
 protected:
     // Glazes 30, 23 and 25 for stages 1, 2 and 3 unless others are given.
     void StartGlaze(const std::map<int32_t, int32_t>& colours = {{23, 2}, {25, 3}, {30, 1}})
     {
         Start();
-        GlazeTuning(app->miniGameTuning);
+        quortest::GlazeTuning(app->miniGameTuning);
+        app->miniGameTuning.m1Time = 60;
         app->blueprintTable[kProduct].colorSources = colours;
-        quortest::AddResultEffect(*app);
+        GiveResultEffect();
         quortest::WriteGlazePictures();
     }
     MgGlaze* OpenGlaze()

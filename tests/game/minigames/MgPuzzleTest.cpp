@@ -29,9 +29,8 @@ protected:
     void StartShaping()
     {
         Start();
-        app->miniGameTuning.m2Time = 90;
-        app->miniGameTuning.m2BonusMulti = 1;
-        quortest::AddResultEffect(*app);
+        quortest::ShapingTuning(app->miniGameTuning);
+        GiveResultEffect();
         quortest::WriteShapingPictures(kProduct);
     }
     MgPuzzle* OpenShaping()

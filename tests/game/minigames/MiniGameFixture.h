@@ -154,6 +154,27 @@ inline void ConveyorTuning(Quor::MiniGameTuning& t)
     t.m1Lv3Pass = 9;
 }
 
+// Refine Shaping's test tuning: 90 s of play, a dollar a second left.
+inline void ShapingTuning(Quor::MiniGameTuning& t)
+{
+    t.m2Time = 90;
+    t.m2BonusMulti = 1;
+}
+
+// Glaze Selection's test tuning: passes 2, 4 and 6, three chances, bowls open 1.5 s, covers
+// dropping over 2.0 - 0.3 x level s, 5 s off the clock a wrong pick.
+inline void GlazeTuning(Quor::MiniGameTuning& t)
+{
+    t.m5Lv1Pass = 2;
+    t.m5Lv2Pass = 4;
+    t.m5Lv3Pass = 6;
+    t.m6Chance = 3;
+    t.m6Prepare = 1.5;
+    t.m5TimeDropBowl = 2.0;
+    t.m5TimeDropBowlLvMulti = 0.3;
+    t.m5TimeDeduct = 5;
+}
+
 class MiniGameTest : public ProfileTest {
 protected:
     static constexpr int kProduct = 1;

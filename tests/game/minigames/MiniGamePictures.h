@@ -1,9 +1,8 @@
 // Pictures the shaping and glaze games read by path, written loose into the test folder (each
 // a flat colour with a dark border, the puzzle picture in nine differently coloured tiles,
-// wheels with a spoke so that their turn shows), and the result display's effect.
+// wheels with a spoke so that their turn shows).
 #pragma once
 
-#include "game/shell/GameApp.h"
 #include "tests/support/ResourceFixtures.h"
 #include "tests/support/TestSupport.h"
 
@@ -13,14 +12,6 @@
 #include <string>
 
 namespace quortest {
-
-// The result display's effect 2 beside the fixture's effect 4, on the same picture.
-inline void AddResultEffect(Quor::GameApp& app)
-{
-    Quor::FXDef result = app.fxDefs->front();
-    result.id = 2;
-    app.fxDefs->push_back(result);
-}
 
 inline void WriteLoosePicture(const std::string& path, int w, int h, const std::function<uint32_t(int, int)>& pixel)
 {
