@@ -81,7 +81,7 @@ void Cellar::UpdatePrices()
 {
     const std::vector<StockItem>& stock = mOwner->mProfile->stock;
     for (TradeSlot& slot : mSlots)
-        if (slot.active)
+        if (slot.active && slot.item < int(stock.size()))
             slot.unitPrice = SalePrice(stock[size_t(slot.item)]);
     mTotalsDue = true;
 }
@@ -90,7 +90,8 @@ void Cellar::UpdateLineTotals()
 {
     const std::vector<StockItem>& stock = mOwner->mProfile->stock;
     for (TradeSlot& slot : mSlots) {
-        if (!slot.active)
+        // A slot whose item left the stock since the last refresh counts nothing.
+        if (!slot.active || slot.item >= int(stock.size()))
             continue;
         int q = FieldValue(slot);
         const int held = stock[size_t(slot.item)].quantity;
@@ -106,7 +107,8 @@ void Cellar::UpdateLineTotals()
 
 bool Cellar::PutInOrder(int slotIndex, int quantity)
 {
-    if (quantity <= 0 || slotIndex < 0 || slotIndex >= kSlots || !mSlots[size_t(slotIndex)].active)
+    if (quantity <= 0 || slotIndex < 0 || slotIndex >= kSlots || !mSlots[size_t(slotIndex)].active ||
+        mSlots[size_t(slotIndex)].item >= int(mOwner->mProfile->stock.size()))
         return false;
     const TradeSlot& slot = mSlots[size_t(slotIndex)];
     const int held = mOwner->mProfile->stock[size_t(slot.item)].quantity;

@@ -173,3 +173,27 @@ TEST_F(CellarTest, MoneyStopsAtTheIntMaximum)
 }
 
 } // namespace
+
+namespace {
+
+using namespace worldtest;
+
+// Dinnerware taken from the stock while the cellar is open (a quest step handed in) leaves slots
+// pointing past the stock: they count and sell nothing until the next refresh.
+TEST_F(TradeTest, ACellarSlotPastTheShrunkenStockSellsNothing)
+{
+    StartTrade();
+    Profile().stock = {{1, 1, 1, 5}, {2, 1, 1, 3}};
+    EnterTrade();
+    Cellar* cellar = OpenCellar();
+    cellar->mSlots[1].field->SetText("2", true);
+    Profile().stock.pop_back();
+    Tick();
+    cellar->AddToOrder(1, 2);
+    EXPECT_EQ(Profile().money, 1000);
+    EXPECT_EQ(Profile().stock, (std::vector<StockItem>{{1, 1, 1, 5}}));
+    cellar->RefreshSlots();
+    EXPECT_FALSE(cellar->mSlots[1].active);
+}
+
+} // namespace
