@@ -12,6 +12,7 @@
 #include "game/world/GamePanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
+#include "game/world/MissionHouse.h"
 #include "game/world/Note.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
@@ -70,6 +71,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new UIPopupYesNo(this, extra);
     case PANEL_MISSION:
         return new Mission(this);
+    case PANEL_MISSION_HOUSE:
+        return new MissionHouse(this, extra);
     case PANEL_MINI_GAME:
         return new MgUi(this, extra);
     case PANEL_TUTOR:

@@ -135,6 +135,8 @@ public:
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
+    void OpenPendingPlace() override { mRecord->trace.push_back("pending place"); }
+    void ShowMoneyEffect() override { mRecord->trace.push_back("money effect"); }
     void ButtonDepress(int id) override
     {
         (void)id;
