@@ -10,6 +10,7 @@
 #include "game/world/EffectConstruction.h"
 #include "game/world/GamePhase.h"
 #include "game/world/Mission.h"
+#include "game/world/RewardView.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "platform/Sys.h"
@@ -42,27 +43,12 @@ size_t ValuesRead(int type)
     }
 }
 
-template <class Map>
-const std::string* NameIn(const Map& table, int id)
-{
-    auto found = table.find(id);
-    return found == table.end() ? nullptr : &found->second.Name;
-}
-
-const std::string* CountryName(const GameTables& tables, int id)
-{
-    return NameIn(tables.countryMapTable, id);
-}
-
-std::string Format(const char* format, const std::string& text, int number = 0, bool numberFirst = false)
-{
-    char line[256];
-    if (numberFirst)
-        std::snprintf(line, sizeof(line), format, number, text.c_str());
-    else
-        std::snprintf(line, sizeof(line), format, text.c_str());
-    return line;
-}
+// The quest reward screen's recipe caption, mini-game pictures and their rows.
+const RewardLook kQuestRewardLook = {
+    "New Recipe : \nYou get %s !",
+    {"images/game_main/btn_mg1_o.png", "images/game_main/btn_mg2_o.png"},
+    {253, 218},
+};
 
 } // namespace
 
@@ -114,73 +100,6 @@ bool RewardIsKnown(const GameTables& tables, const PlayerProfile& profile, const
         *why = line;
     }
     return known;
-}
-
-std::string RewardCaptionText(const GameTables& tables, const std::vector<int32_t>& values)
-{
-    const int type = values.empty() ? 0 : values[0];
-    if (values.size() < ValuesRead(type))
-        return "";
-    const std::string* name = nullptr;
-    switch (type) {
-    case REWARD_MONEY: {
-        char line[64];
-        std::snprintf(line, sizeof(line), "Bonus Money : \nYou get $%d !", values[1]);
-        return line;
-    }
-    case REWARD_DINNERWARE:
-        name = NameIn(tables.blueprintTable, values[1]);
-        return name ? Format("Bonus Dinnerware : \nYou get %d %s !", *name, values[4], true) : "";
-    case REWARD_MATERIAL:
-        name = NameIn(tables.sourceTable, values[1]);
-        return name ? Format("Bonus Material : \nYou get %d %s !", *name, values[2], true) : "";
-    case REWARD_RECIPE:
-        name = NameIn(tables.blueprintTable, values[1]);
-        return name ? Format("New Recipe : \nYou get %s !", *name) : "";
-    case REWARD_COUNTRY:
-        name = CountryName(tables, values[1]);
-        return name ? Format("Release Country : \n%s !", *name) : "";
-    case REWARD_AWARD:
-        name = NameIn(tables.awardTable, values[1]);
-        return name ? Format("Bonus Award : \nYou get %s !", *name) : "";
-    case REWARD_FACTORY:
-        name = CountryName(tables, values[1]);
-        return name ? Format("OPEN FACTORY : \nYou get %s !", *name) : "";
-    case REWARD_MINI_GAME:
-        if (values[1] == 1)
-            return "OPEN MINI GAME : REFINE SHAPING";
-        if (values[1] == 2)
-            return "OPEN MINI GAME : GLAZE SELECTION";
-        return "";
-    default:
-        return "";
-    }
-}
-
-std::string RewardPicturePath(const std::vector<int32_t>& values)
-{
-    const int type = values.empty() ? 0 : values[0];
-    if (values.size() < ValuesRead(type) || values.size() < 2)
-        return "";
-    const std::string id = std::to_string(values[1]);
-    switch (type) {
-    case REWARD_MONEY:
-        return "images/product_big/money.png";
-    case REWARD_DINNERWARE: case REWARD_RECIPE:
-        return "images/product_big/bp_" + id + ".png";
-    case REWARD_MATERIAL:
-        return "images/source_big/s_" + id + ".png";
-    case REWARD_COUNTRY: case REWARD_FACTORY:
-        return "images/game_main/btn_c" + id + ".png";
-    case REWARD_MINI_GAME:
-        if (values[1] == 1)
-            return "images/game_main/btn_mg1_o.png";
-        if (values[1] == 2)
-            return "images/game_main/btn_mg2_o.png";
-        return "";
-    default:
-        return "";
-    }
 }
 
 MissionReward::MissionReward(GamePhase* owner, const QuestRecord* quest, int selector)
@@ -278,7 +197,7 @@ void MissionReward::LoadRewardPicture(int index)
     const QuestEntry* entry = EntryAt(index);
     if (entry == nullptr)
         return;
-    const std::string path = RewardPicturePath(RewardValues(*entry));
+    const std::string path = RewardPicturePath(RewardValues(*entry), kQuestRewardLook);
     if (!path.empty())
         mPicture = mOwner->mApp->LoadImageFile(path, true);
 }
@@ -310,7 +229,7 @@ void MissionReward::ApplyReward(int index)
             hud->ShowMoneyEffect();
         break;
     case REWARD_DINNERWARE:
-        AddToStock(profile, p[1], p[2], p[3], p[4]);
+        mOwner->AddToStock(StockItem{p[1], p[2], p[3], p[4]});
         RewardEffect(440, 645);
         app->PlaySample(SE_UI_GET);
         break;
@@ -322,7 +241,7 @@ void MissionReward::ApplyReward(int index)
     case REWARD_RECIPE:
         profile.recipes[p[1]] = true;
         if (profile.DeveloperFlag)
-            AddToStock(profile, p[1], 3, 3, 500);
+            mOwner->AddToStock(StockItem{p[1], 3, 3, 500});
         if (dialog != nullptr)
             dialog->CheckQuestUnlocks(-1);
         RewardEffect(-56, 516);
@@ -450,44 +369,21 @@ void MissionReward::RewardCaption(Graphics* g, int index)
     const Color textColor(255, 255, 255, mAlpha);
     g->SetColor(textColor);
     int pictureX = mPicture != nullptr ? (width - mPicture->GetWidth()) / 2 : 0;
-    int pictureY = -1;
-    switch (entry->Type) {
-    case REWARD_MONEY:
-        pictureY = 152;
-        break;
-    case REWARD_DINNERWARE:
-        pictureY = 142;
-        break;
-    case REWARD_MATERIAL:
-        pictureY = 160;
-        break;
-    case REWARD_RECIPE:
-        pictureY = 142;
-        if (GM_BTN_IP2_O != nullptr)
-            g->DrawImage(GM_BTN_IP2_O, 589, 297);
-        break;
-    case REWARD_COUNTRY:
-        pictureY = 240;
-        break;
-    case REWARD_FACTORY:
+    int pictureY = RewardPictureRow(values, kQuestRewardLook);
+    if (entry->Type == REWARD_RECIPE && GM_BTN_IP2_O != nullptr)
+        g->DrawImage(GM_BTN_IP2_O, 589, 297);
+    if (entry->Type == REWARD_FACTORY) {
         if (GM_N_FACTORY_O != nullptr)
             g->DrawImage(GM_N_FACTORY_O, 356, 240);
         pictureX = 510;
-        pictureY = 240;
-        break;
-    case REWARD_MINI_GAME:
-        pictureY = values.size() > 1 && values[1] == 2 ? 218 : 253;
-        break;
-    default:
-        break;
     }
-    if (mPicture != nullptr && pictureY >= 0)
+    if (mPicture != nullptr)
         g->DrawImage(mPicture, pictureX, pictureY);
     if (FONT_S14 != nullptr) {
         g->SetFont(FONT_S14);
         g->SetColor(textColor);
-        g->DrawWrappedTextAt(RewardCaptionText(*mOwner->mApp, values), (width - kCaptionWidth) / 2, 444,
-                             kCaptionWidth, 23, 0);
+        const std::string caption = Quor::RewardCaption(*mOwner->mApp, values, kQuestRewardLook);
+        g->DrawWrappedTextAt(caption, (width - kCaptionWidth) / 2, 444, kCaptionWidth, 23, 0);
     }
 }
 

@@ -42,10 +42,6 @@ std::vector<int32_t> RewardValues(const QuestEntry& entry);
 // the player) has; with the reason for the log when not.
 bool RewardIsKnown(const GameTables& tables, const PlayerProfile& profile, const std::vector<int32_t>& values,
                    std::string* why);
-// The caption of a reward on the reward panel; "" for a kind without one.
-std::string RewardCaptionText(const GameTables& tables, const std::vector<int32_t>& values);
-// The picture file of a reward; "" for none.
-std::string RewardPicturePath(const std::vector<int32_t>& values);
 
 class MissionReward : public Widget, public ButtonListener {
 public:
