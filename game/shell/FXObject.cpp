@@ -83,6 +83,13 @@ void FXObject::Start()
     }
 }
 
+void FXObject::SetNotify(int notifyId, double seconds)
+{
+    mNotifyId = notifyId;
+    mNotifyFlag = notifyId != 0;
+    mNotifyTime = seconds;
+}
+
 bool FXObject::SetTrack(std::vector<Keyframe*> keys, bool loop)
 {
     bool hasNull = false;

@@ -88,6 +88,9 @@ public:
     // once. A fifth track, an empty vector or a null key is refused: the keys are freed and
     // false returned.
     bool SetTrack(std::vector<Keyframe*> keys, bool loop);
+    // The effect posts the id (0: none) to its list once the seconds have passed; set before
+    // the effect is added to a list.
+    void SetNotify(int notifyId, double seconds);
     // Advances the effect by the seconds of one update; true when it has ended.
     bool Update(int updateCount, double seconds);
     virtual void Draw(Graphics* g);

@@ -45,7 +45,7 @@ public:
     // Back from a place: logo reloaded, buttons back, visit state and the game-over test.
     void ShowAgain();
     // After a character's greeting: opens the place the click asked for, else shows the screen.
-    void OpenPendingPlace();
+    void OpenPendingPlace() override;
     // Whether the supplier's character has a quest to offer and which target it leads to.
     void UpdateVisitState();
     void LoadCountry(int country);

@@ -152,5 +152,6 @@ void GamePanel::RefreshFactoryStatus() {}
 void GamePanel::RefreshInventory() {}
 
 void GamePanel::ShowProductionResult() {}
+void GamePanel::OpenPendingPlace() {}
 
 } // namespace Quor

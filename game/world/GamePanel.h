@@ -73,6 +73,9 @@ public:
     virtual void RefreshInventory();
     // The head-up display's production result show.
     virtual void ShowProductionResult();
+    // The country screen, once the place screen with a character has closed, opens the place the
+    // click asked for or shows itself again.
+    virtual void OpenPendingPlace();
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned

@@ -16,6 +16,7 @@
 #include "game/world/InfoPanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
+#include "game/world/MissionHouse.h"
 #include "game/world/Note.h"
 #include "game/world/Pottery.h"
 #include "game/world/Supplier.h"
@@ -89,6 +90,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new Mission(this);
     case PANEL_FACTORY:
         return new Factory(this, mProfile->country);
+    case PANEL_MISSION_HOUSE:
+        return new MissionHouse(this, extra);
     case PANEL_MINI_GAME:
         return new MgUi(this, extra);
     case PANEL_POTTERY:

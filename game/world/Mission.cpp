@@ -65,8 +65,6 @@ bool TakePieces(std::vector<StockItem>& stock, int product, int rating1, int rat
 
 } // namespace
 
-Mission::Mission(GamePhase* owner) : GamePanel(owner) {}
-
 bool Mission::Prop(const QuestRecord& quest, const QuestEntry& entry, std::size_t n, int& value) const
 {
     if (n < entry.Prop.size()) {

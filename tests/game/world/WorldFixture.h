@@ -161,6 +161,7 @@ public:
         mRecord->trace.push_back("sale " + std::to_string(productId) + " " + std::to_string(quantity));
     }
     int FactoryColumnState(int column) override { return mRecord->factoryColumns[column & 3]; }
+    void OpenPendingPlace() override { mRecord->trace.push_back("pending place"); }
     void ButtonDepress(int id) override
     {
         (void)id;
