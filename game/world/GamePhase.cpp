@@ -10,6 +10,7 @@
 #include "game/shell/ResourceBinding.h"
 #include "game/world/CountryMap.h"
 #include "game/world/GamePanel.h"
+#include "game/world/InfoPanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
@@ -62,6 +63,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
     switch (id) {
     case PANEL_COUNTRY_MAP:
         return new CountryMap(this);
+    case PANEL_INFO:
+        return new InfoPanel(this);
     case PANEL_WARNING:
         return new Warning(this, extra);
     case PANEL_NOTE:
