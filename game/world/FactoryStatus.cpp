@@ -193,6 +193,8 @@ void FactoryStatus::DrawColumn(Graphics* g, int column)
         if (const BlueprintRecord* blueprint = Blueprint(productId))
             DrawScaled(g, Picture(blueprint->Img), x0 + 50, 639, 0.35f);
         const ProductionRecord* record = profile.FindProductRecord(productId);
+        if (record == nullptr)
+            LogMissing("production", productId);
         g->SetFont(FONT_L8);
         std::snprintf(text, sizeof(text), "%d", record != nullptr ? record->rate : 0);
         g->DrawWrappedTextAt(text, x0 + 80, 684, 55, -1, 0);
