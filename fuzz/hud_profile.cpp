@@ -29,17 +29,7 @@ void DrawWithEachSpotHovered(Quor::InfoPanel* bar, Quor::PanelType* tab, const s
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static struct DataFolder {
-        std::string path = (std::filesystem::temp_directory_path() /
-                            ("quor_fuzz_hud_" + std::to_string(std::random_device{}())))
-                               .string();
-        DataFolder() { setenv("XDG_DATA_HOME", path.c_str(), 1); }
-        ~DataFolder()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } folder;
+    static quorfuzz::DataFolder folder("quor_fuzz_hud_");
     static quorfuzz::MiniGameRig* rig = [] {
         auto* made = new quorfuzz::MiniGameRig();
         // A few records, so that some of the profile's ids find theirs.
