@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 
 using namespace Quor;
 
@@ -650,6 +652,26 @@ TEST_F(HudPicturesTest, FactoryColumnsInFourStatesWithAMaterialBox)
     Hover(factories->mSpots[19]);
     ASSERT_TRUE(factories->mHovering);
     Check("hud_factories");
+}
+
+TEST_F(HudPicturesTest, TheMenuButtonIsDrawnOnlyWithNoTutorialPendingThoughItStaysInTheTree)
+{
+    EnterGame();
+    hud->SetShown(true);
+    MoveAway();
+    auto pixelAt = [&](int x, int y) {
+        phase->mDirty = true;
+        return quortest::DrawWholeScreen(*app->mWidgetManager)[size_t(y) * 1024 + size_t(x)] & 0xFFFFFFu;
+    };
+    // The button's blue, within a step of rounding in each channel.
+    auto isMenuBlue = [](uint32_t p) {
+        const int channels[3] = {int(p >> 16 & 0xFF) - 0x20, int(p >> 8 & 0xFF) - 0x60, int(p & 0xFF) - 0xA0};
+        return std::all_of(std::begin(channels), std::end(channels), [](int d) { return d >= -1 && d <= 1; });
+    };
+    EXPECT_TRUE(isMenuBlue(pixelAt(940, 696)));
+    Profile().tutorialStep = 7;
+    EXPECT_FALSE(isMenuBlue(pixelAt(940, 696)));
+    EXPECT_TRUE(InTree(hud->mMenu));
 }
 
 TEST_F(HudPicturesTest, TheFirstDimmedFrameOfTheShow)
