@@ -403,6 +403,35 @@ TEST(WindowOnX, ThreeDPathDrawsTheWindowAndItsScreenshot)
 }
 
 #ifdef GAME_TOOL
+namespace {
+
+// The game on the display, its data and settings folders below dir, with or without 3-D.
+pid_t SpawnGame(quortest::TempDir& dir, const std::string& display, bool threeD, const std::string& log)
+{
+    const std::string suppressions = dir.File("lsan.supp");
+    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
+    fs::create_directories(dir.File("data"));
+    fs::create_directories(dir.File("config"));
+    return Spawn({GAME_TOOL},
+                 {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                  std::string("QUOR_NO_3D=") + (threeD ? "0" : "1"), "XDG_DATA_HOME=" + dir.File("data"),
+                  "XDG_CONFIG_HOME=" + dir.File("config"), "LSAN_OPTIONS=suppressions=" + suppressions},
+                 log);
+}
+
+// A whole-desktop screenshot through X, as 0xRRGGBB words with the given top byte.
+std::vector<uint32_t> DesktopPixels(const std::string& display, const std::string& rgbFile, uint32_t top)
+{
+    XRun(display, "import -window root -depth 8 rgb:" + rgbFile);
+    std::vector<uint8_t> rgb = quortest::ReadFile(rgbFile);
+    std::vector<uint32_t> px;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        px.push_back(top | static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
+    return px;
+}
+
+} // namespace
+
 // The game on the archive the build made, 3-D allowed, on a 1024 x 768 desktop: its screen
 // reaches the display, the game's own screenshot (debug keys Ctrl+Alt+D, then F11) holds the
 // same picture, and its image dump (Shift+F11) lists textures, which only the renderer makes.
@@ -416,28 +445,13 @@ TEST(GameOnX, TheGamesScreenIsDrawnThroughTheRenderer)
 
     quortest::TempDir dir;
     const std::string log = dir.File("log.txt");
-    const std::string suppressions = dir.File("lsan.supp");
-    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
-    fs::create_directories(dir.File("data"));
-    fs::create_directories(dir.File("config"));
-    pid_t app = Spawn({GAME_TOOL},
-                      {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "QUOR_NO_3D=0",
-                       "XDG_DATA_HOME=" + dir.File("data"), "XDG_CONFIG_HOME=" + dir.File("config"),
-                       "LSAN_OPTIONS=suppressions=" + suppressions},
-                      log);
+    pid_t app = SpawnGame(dir, display, true, log);
     ASSERT_GT(app, 0);
     Reaper reaper{app};
 
     // Whole-desktop screenshots through X, as 0xRRGGBB words.
     const std::string rgbFile = dir.File("x.rgb");
-    auto desktop = [&] {
-        XRun(display, "import -window root -depth 8 rgb:" + rgbFile);
-        std::vector<uint8_t> rgb = quortest::ReadFile(rgbFile);
-        std::vector<uint32_t> px;
-        for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-            px.push_back(static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
-        return px;
-    };
+    auto desktop = [&] { return DesktopPixels(display, rgbFile, 0); };
     // The game is up once its window (full screen) shows more than black.
     ASSERT_TRUE(Eventually([&] {
         std::vector<uint32_t> px = desktop();
@@ -538,30 +552,14 @@ TEST(GameOnX, TheHeadUpDisplayOnTheSampleContent)
     const std::string& display = x.Display();
 
     quortest::TempDir dir;
-    fs::create_directories(dir.File("data"));
-    fs::create_directories(dir.File("config"));
     WriteHudProfile(dir.File("data"));
     const std::string log = dir.File("log.txt");
-    const std::string suppressions = dir.File("lsan.supp");
-    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
-    pid_t app = Spawn({GAME_TOOL},
-                      {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "QUOR_NO_3D=1",
-                       "XDG_DATA_HOME=" + dir.File("data"), "XDG_CONFIG_HOME=" + dir.File("config"),
-                       "LSAN_OPTIONS=suppressions=" + suppressions},
-                      log);
+    pid_t app = SpawnGame(dir, display, false, log);
     ASSERT_GT(app, 0);
     Reaper reaper{app};
 
     const std::string rgbFile = dir.File("x.rgb");
-    auto desktop = [&] {
-        XRun(display, "import -window root -depth 8 rgb:" + rgbFile);
-        std::vector<uint8_t> rgb = quortest::ReadFile(rgbFile);
-        std::vector<uint32_t> px;
-        for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-            px.push_back(0xFF000000u | static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 |
-                         rgb[i + 2]);
-        return px;
-    };
+    auto desktop = [&] { return DesktopPixels(display, rgbFile, 0xFF000000u); };
     // The bar's opaque strip (the scenery lives above it and shows through its upper edge), with
     // the calendar's corner blanked.
     constexpr int kBarTop = 616;
