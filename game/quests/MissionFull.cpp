@@ -94,22 +94,7 @@ void MissionFull::Tick(double dt)
 {
     (void)dt;
     mOwner->SetDirty();
-    if (mFadingIn && mFadeAlpha < 255) {
-        mFadeAlpha += kFadeStep;
-        if (mFadeAlpha >= 255) {
-            mFadeAlpha = 255;
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mFadeAlpha > 0) {
-        mFadeAlpha -= kFadeStep;
-        if (mFadeAlpha <= 0) {
-            mFadeAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    StepFade(*this, mFadeAlpha, kFadeStep);
 }
 
 void MissionFull::FadeInDone()

@@ -8,6 +8,7 @@
 #include "game/shell/MenuScreen.h"
 #include "game/shell/ResourceBinding.h"
 #include "game/world/EffectConstruction.h"
+#include "game/world/GamePanel.h"
 #include "game/world/GamePhase.h"
 #include "game/world/Mission.h"
 #include "game/world/RewardView.h"
@@ -281,22 +282,7 @@ void MissionReward::Update()
         if (!ShowNextReward())
             return;
     }
-    if (mFadingIn && mAlpha < 255) {
-        mAlpha += kFadeStep;
-        if (mAlpha >= 255) {
-            mAlpha = 255;
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mAlpha > 0) {
-        mAlpha -= kFadeStep;
-        if (mAlpha <= 0) {
-            mAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    StepFade(*this, mAlpha, kFadeStep);
     SetDirty();
 }
 

@@ -6,6 +6,26 @@
 
 namespace Quor {
 
+void StepFade(Widget& widget, int& alpha, int step)
+{
+    if (widget.mFadingIn && alpha < 255) {
+        alpha += step;
+        if (alpha >= 255) {
+            alpha = 255;
+            widget.mFadingIn = false;
+            widget.FadeInDone();
+        }
+    }
+    if (widget.mFadingOut && alpha > 0) {
+        alpha -= step;
+        if (alpha <= 0) {
+            alpha = 0;
+            widget.mFadingOut = false;
+            widget.FadeOutDone();
+        }
+    }
+}
+
 GamePanel::GamePanel(GamePhase* owner) : mOwner(owner) {}
 
 GamePanel::~GamePanel()

@@ -13,6 +13,10 @@ namespace Quor {
 
 class GamePhase;
 
+// One step of a widget's fade counter: up by step while fading in, down while fading out,
+// clamped to 0-255, with FadeInDone or FadeOutDone at the end.
+void StepFade(Widget& widget, int& alpha, int step);
+
 class GamePanel : public Widget {
 public:
     explicit GamePanel(GamePhase* owner = nullptr);
