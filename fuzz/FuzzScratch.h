@@ -1,5 +1,5 @@
 // Scratch files of the fuzzing process, for readers that take a file name: the bytes written
-// to a file, and a scratch file removed when the fuzzer exits.
+// to a file, a scratch file and a user's data folder, each removed when the fuzzer exits.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +31,21 @@ struct Scratch {
     {
     }
     ~Scratch() { std::remove(path.c_str()); }
+    std::string path;
+};
+
+// The user's data folder of the run (XDG_DATA_HOME), removed when the fuzzer exits.
+struct DataFolder {
+    explicit DataFolder(const std::string& prefix)
+        : path((std::filesystem::temp_directory_path() / (prefix + std::to_string(std::random_device{}()))).string())
+    {
+        setenv("XDG_DATA_HOME", path.c_str(), 1);
+    }
+    ~DataFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
     std::string path;
 };
 

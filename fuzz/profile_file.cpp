@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the profile reader as the save file P0.dat, then saves the profile it
 // read and reads it back: the second reading must give the same profile.
+#include "fuzz/FuzzScratch.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/ProfileFile.h"
 #include "platform/Files.h"
@@ -24,17 +25,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The user's data folder of the run, removed when the fuzzer exits.
-    static struct DataFolder {
-        std::string path = (std::filesystem::temp_directory_path() /
-                            ("quor_fuzz_profile_" + std::to_string(std::random_device{}())))
-                               .string();
-        DataFolder() { setenv("XDG_DATA_HOME", path.c_str(), 1); }
-        ~DataFolder()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-    } folder;
+    static quorfuzz::DataFolder folder("quor_fuzz_profile_");
     static FuzzApp* app = [] {
         auto* made = new FuzzApp();
         for (int i = 0; i < 5; ++i)

@@ -12,6 +12,7 @@
 #include "game/world/CountryMap.h"
 #include "game/world/GameOver.h"
 #include "game/world/GamePanel.h"
+#include "game/world/InfoPanel.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
@@ -71,6 +72,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
         return new Supplier(this, extra);
     case PANEL_GAME_OVER:
         return new GameOver(this, extra);
+    case PANEL_INFO:
+        return new InfoPanel(this);
     case PANEL_WARNING:
         return new Warning(this, extra);
     case PANEL_NOTE:

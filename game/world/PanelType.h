@@ -57,9 +57,10 @@ protected:
     // name) of an item's last trade at x; single spaces for what was never traded.
     void DrawTradeLines(Graphics* g, const ItemStatRecord* stat, const char* placeFormat, int x, int priceY,
                         int placeY);
+    // One log line per kind and id of a record that is not there.
+    void LogMissing(const char* kind, int id);
 
 private:
-    void LogMissing(const char* kind, int id);
 
     std::set<std::pair<std::string, int>> mLogged;
 };

@@ -1,8 +1,11 @@
 // The window layer on a real X display (Xvfb): the check application shows its test pattern
 // with the software cursor, a screenshot taken through X matches it pixel for pixel, and mouse,
 // wheel, keys, Alt+Enter and closing reach the program as they should; the same with 3-D on;
-// and the game's own first screen drawn through the renderer. Skipped where Xvfb, xdotool or
-// ImageMagick's import is missing.
+// the game's own first screen drawn through the renderer; and the game's head-up display on the
+// sample content driven by the mouse. Skipped where Xvfb, xdotool or ImageMagick's import is
+// missing.
+#include "game/shell/GameApp.h"
+#include "game/shell/PlayerProfile.h"
 #include "platform/Settings.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
@@ -400,6 +403,35 @@ TEST(WindowOnX, ThreeDPathDrawsTheWindowAndItsScreenshot)
 }
 
 #ifdef GAME_TOOL
+namespace {
+
+// The game on the display, its data and settings folders below dir, with or without 3-D.
+pid_t SpawnGame(quortest::TempDir& dir, const std::string& display, bool threeD, const std::string& log)
+{
+    const std::string suppressions = dir.File("lsan.supp");
+    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
+    fs::create_directories(dir.File("data"));
+    fs::create_directories(dir.File("config"));
+    return Spawn({GAME_TOOL},
+                 {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                  std::string("QUOR_NO_3D=") + (threeD ? "0" : "1"), "XDG_DATA_HOME=" + dir.File("data"),
+                  "XDG_CONFIG_HOME=" + dir.File("config"), "LSAN_OPTIONS=suppressions=" + suppressions},
+                 log);
+}
+
+// A whole-desktop screenshot through X, as 0xRRGGBB words with the given top byte.
+std::vector<uint32_t> DesktopPixels(const std::string& display, const std::string& rgbFile, uint32_t top)
+{
+    XRun(display, "import -window root -depth 8 rgb:" + rgbFile);
+    std::vector<uint8_t> rgb = quortest::ReadFile(rgbFile);
+    std::vector<uint32_t> px;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        px.push_back(top | static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
+    return px;
+}
+
+} // namespace
+
 // The game on the archive the build made, 3-D allowed, on a 1024 x 768 desktop: its screen
 // reaches the display, the game's own screenshot (debug keys Ctrl+Alt+D, then F11) holds the
 // same picture, and its image dump (Shift+F11) lists textures, which only the renderer makes.
@@ -413,28 +445,13 @@ TEST(GameOnX, TheGamesScreenIsDrawnThroughTheRenderer)
 
     quortest::TempDir dir;
     const std::string log = dir.File("log.txt");
-    const std::string suppressions = dir.File("lsan.supp");
-    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
-    fs::create_directories(dir.File("data"));
-    fs::create_directories(dir.File("config"));
-    pid_t app = Spawn({GAME_TOOL},
-                      {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "QUOR_NO_3D=0",
-                       "XDG_DATA_HOME=" + dir.File("data"), "XDG_CONFIG_HOME=" + dir.File("config"),
-                       "LSAN_OPTIONS=suppressions=" + suppressions},
-                      log);
+    pid_t app = SpawnGame(dir, display, true, log);
     ASSERT_GT(app, 0);
     Reaper reaper{app};
 
     // Whole-desktop screenshots through X, as 0xRRGGBB words.
     const std::string rgbFile = dir.File("x.rgb");
-    auto desktop = [&] {
-        XRun(display, "import -window root -depth 8 rgb:" + rgbFile);
-        std::vector<uint8_t> rgb = quortest::ReadFile(rgbFile);
-        std::vector<uint32_t> px;
-        for (size_t i = 0; i + 2 < rgb.size(); i += 3)
-            px.push_back(static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
-        return px;
-    };
+    auto desktop = [&] { return DesktopPixels(display, rgbFile, 0); };
     // The game is up once its window (full screen) shows more than black.
     ASSERT_TRUE(Eventually([&] {
         std::vector<uint32_t> px = desktop();
@@ -488,5 +505,152 @@ TEST(GameOnX, TheGamesScreenIsDrawnThroughTheRenderer)
     ASSERT_TRUE(Eventually([&] { return waitpid(app, &status, WNOHANG) != 0; })) << ReadText(log + ".err");
     reaper.pid = -1;
     EXPECT_TRUE(WIFEXITED(status)) << ReadText(log + ".err");
+}
+#endif
+
+#ifdef GAME_TOOL
+namespace {
+
+// The profile the run starts from, past the tutorial: seven materials, two kinds of dinnerware,
+// England making product 1, Japan's factory for sale. Written with the game's own writer into
+// slot 0 of the data folder (the other four slots blank).
+void WriteHudProfile(const std::string& dataHome)
+{
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    Quor::GameApp app;
+    for (int slot = 0; slot < 5; ++slot)
+        app.CreateDefaultProfile(slot == 0 ? "Tester" : "");
+    app.currentProfile = 0;
+    Quor::PlayerProfile& p = app.profiles[0];
+    p.tutorialStep = Quor::TutorialFinished;
+    p.money = 4321;
+    p.day = 12;
+    for (int id = 1; id <= 7; ++id)
+        p.materials[id] = 9 * id;
+    p.stock = {{1, 1, 2, 7}, {2, 3, 3, 4}};
+    p.factories[0] = {0, 1, true, false};
+    p.factories[2] = {2, -1, false, true};
+    p.production = {{0, 1, 1, 2, 5}};
+    for (int slot = 0; slot < 5; ++slot)
+        ASSERT_TRUE(app.SavePlayerProfile(slot));
+    unsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
+
+// The head-up display on the sample content under Xvfb, driven by the mouse: the main menu, the
+// game with England, the inventory paged with a hover, the factory status with a hover, help and
+// its OK, the award gallery and back, then the menu question and Yes. The bar's strip is compared
+// with stored pictures at still moments (the calendar's corner left out; the scenery above the
+// bar's opaque strip is not compared).
+TEST(GameOnX, TheHeadUpDisplayOnTheSampleContent)
+{
+    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
+        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    XServer x(1900 + static_cast<int>(getpid() % 500), "1024x768x24");
+    ASSERT_TRUE(x.Up());
+    const std::string& display = x.Display();
+
+    quortest::TempDir dir;
+    WriteHudProfile(dir.File("data"));
+    const std::string log = dir.File("log.txt");
+    pid_t app = SpawnGame(dir, display, false, log);
+    ASSERT_GT(app, 0);
+    Reaper reaper{app};
+
+    const std::string rgbFile = dir.File("x.rgb");
+    auto desktop = [&] { return DesktopPixels(display, rgbFile, 0xFF000000u); };
+    // The bar's opaque strip (the scenery lives above it and shows through its upper edge), with
+    // the calendar's corner blanked.
+    constexpr int kBarTop = 616;
+    auto strip = [&] {
+        std::vector<uint32_t> px = desktop();
+        if (px.size() != 1024u * 768u)
+            return std::vector<uint32_t>{};
+        std::vector<uint32_t> out(px.begin() + 1024 * kBarTop, px.end());
+        for (int y = 744; y < 768; ++y)
+            for (int xx = 0; xx < 240; ++xx)
+                out[size_t(y - kBarTop) * 1024 + size_t(xx)] = 0xFF000000u;
+        return out;
+    };
+    // Waits for the strip to stand still (five like captures in a row, so that a tooltip's delay
+    // has passed), then compares it with its stored picture.
+    auto check = [&](const std::string& name) {
+        std::vector<uint32_t> last = strip();
+        int alike = 0;
+        const bool settled = Eventually([&] {
+            std::vector<uint32_t> now = strip();
+            alike = !now.empty() && now == last ? alike + 1 : 0;
+            last = now;
+            return alike >= 5;
+        });
+        ASSERT_TRUE(settled) << name;
+        EXPECT_EQ(quortest::CompareWithGolden(quortest::DataFile("desktop/" + name + ".png"), last, 1024, 768 - kBarTop),
+                  "")
+            << name;
+    };
+    auto move = [&](int px, int py) {
+        XRun(display, "xdotool mousemove " + std::to_string(px) + " " + std::to_string(py));
+    };
+    // A click, then the wait for the whole screen to change.
+    auto click = [&](int px, int py) {
+        move(px, py);
+        std::vector<uint32_t> before = desktop();
+        XRun(display, "xdotool click 1");
+        return Eventually([&] { return desktop() != before; });
+    };
+    auto at = [](const std::vector<uint32_t>& px, int xx, int y) { return px[size_t(y) * 1024 + size_t(xx)] & 0xFFFFFFu; };
+
+    // Up once its window shows more than black; then the game button until the bar is there (the
+    // sample content's disabled first tab, the bar between the tabs and the menu button).
+    ASSERT_TRUE(Eventually([&] {
+        std::vector<uint32_t> px = desktop();
+        return px.size() == 1024u * 768u && std::any_of(px.begin(), px.end(), [](uint32_t p) { return p != 0xFF000000u; });
+    }, 120s)) << ReadText(log + ".err");
+    ASSERT_TRUE(Eventually([&] {
+        move(120, 700);
+        XRun(display, "xdotool click 1");
+        std::vector<uint32_t> px;
+        return Eventually([&] {
+            px = desktop();
+            return px.size() == 1024u * 768u && at(px, 300, 735) == 0x7B7D7Bu && at(px, 420, 735) == 0x528162u &&
+                   at(px, 940, 686) == 0x4A6DA4u;
+        }, 5s);
+    }, 180s)) << ReadText(log + ".err");
+    move(500, 300);
+    check("hud_x_tab0");
+
+    ASSERT_TRUE(click(558, 749));  // tab 1
+    ASSERT_TRUE(click(211, 718));  // materials down: the seventh alone
+    move(275, 650);                // and the mouse on it
+    check("hud_x_inventory");
+
+    ASSERT_TRUE(click(783, 749));  // tab 2
+    move(267, 721);                // England's first material
+    check("hud_x_factories");
+
+    ASSERT_TRUE(click(940, 605));  // help
+    check("hud_x_hint");
+    ASSERT_TRUE(click(512, 465));  // its OK
+    move(500, 300);
+    check("hud_x_tab2");
+
+    ASSERT_TRUE(click(994, 744));  // the award gallery, closed again
+    ASSERT_TRUE(click(982, 742));
+    move(500, 300);
+    check("hud_x_tab2");
+
+    ASSERT_TRUE(click(940, 696));  // the menu: the question, then Yes back to the main menu
+    ASSERT_TRUE(click(446, 350));
+    ASSERT_TRUE(Eventually([&] {  // the main menu's quit button, then its Yes
+        std::vector<uint32_t> px = desktop();
+        return px.size() == 1024u * 768u && at(px, 420, 735) != 0x528162u;
+    }));
+    ASSERT_TRUE(click(950, 690));
+    ASSERT_TRUE(click(446, 350));
+    int status = -1;
+    ASSERT_TRUE(Eventually([&] { return waitpid(app, &status, WNOHANG) != 0; })) << ReadText(log + ".err");
+    reaper.pid = -1;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadText(log + ".err");
 }
 #endif

@@ -132,6 +132,8 @@ public:
     }
     void UpdateQuestTargets() override { mRecord->trace.push_back("targets"); }
     void RefreshSlots() override { mRecord->trace.push_back("slots " + std::to_string(mId)); }
+    void RefreshOffers() override { mRecord->trace.push_back("offers " + std::to_string(mId)); }
+    void FocusLost() override { mRecord->trace.push_back("focus lost " + std::to_string(mId)); }
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
