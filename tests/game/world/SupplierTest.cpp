@@ -7,6 +7,7 @@
 #include "game/shell/EffectList.h"
 #include "game/shell/FXObject.h"
 #include "game/shell/MusicTrackList.h"
+#include "game/world/InfoPanel.h"
 #include "game/shell/ResourceBinding.h"
 #include "widgets/ButtonWidget.h"
 #include "widgets/ScrollbarWidget.h"
@@ -316,6 +317,43 @@ TEST_F(SupplierTest, AHugePurchaseKeepsItsTierThroughASaveAndReload)
     EXPECT_EQ(Profile().purchaseLog.back().quantity, 32767);
     supplier->RefreshOffers();
     EXPECT_EQ(supplier->mSlots[0].unitPrice, 9);  // (int)(8 x 1.2)
+}
+
+} // namespace
+
+namespace {
+
+using namespace worldtest;
+
+// The head-up display's recipe-book button has an open supplier or cellar work out its prices
+// again and let go of the keyboard focus.
+TEST_F(TradeTest, TheRecipeBookButtonRefreshesAndUnfocusesAnOpenPlace)
+{
+    StartTrade();
+    Profile().stock = {{1, 1, 1, 5}};
+    EnterTrade({PANEL_INFO});
+    auto* info = dynamic_cast<InfoPanel*>(mPhase->mPanels[PANEL_INFO]);
+    ASSERT_NE(info, nullptr);
+    Supplier* supplier = OpenSupplier();
+    ASSERT_EQ(supplier->mSlots[0].unitPrice, 8);
+    Profile().buyFactor = Factor(199);  // (int)(8 x 1.099) = 8 ...
+    app->sourceTable[1].Price = 100;    // ... and a new base price shows at the refresh: 109
+    Type(supplier->mSlots[0].field, "3");
+    ASSERT_TRUE(supplier->mSlots[0].field->mHasFocus);
+    info->ButtonDepress(InfoPanel::ID_RECIPES);
+    EXPECT_EQ(supplier->mSlots[0].unitPrice, 109);
+    EXPECT_FALSE(supplier->mSlots[0].field->mHasFocus);
+    mPhase->ClosePanel(PANEL_SUPPLIER);
+    Tick();
+
+    app->sourceTable[1].Price = 8;
+    Cellar* cellar = OpenCellar();
+    ASSERT_EQ(cellar->mSlots[0].unitPrice, 42);
+    Profile().sellFactor = 2.0;
+    Type(cellar->mSlots[0].field, "1");
+    info->ButtonDepress(InfoPanel::ID_RECIPES);
+    EXPECT_EQ(cellar->mSlots[0].unitPrice, 84);
+    EXPECT_FALSE(cellar->mSlots[0].field->mHasFocus);
 }
 
 } // namespace
