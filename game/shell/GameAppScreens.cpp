@@ -11,6 +11,7 @@
 #include "game/shell/PopupQuit.h"
 #include "game/shell/Score.h"
 #include "game/world/GamePhase.h"
+#include "game/world/LogoSelect.h"
 #include "platform/Sys.h"
 #include "widgets/Widget.h"
 #include "widgets/WidgetManager.h"
@@ -51,6 +52,8 @@ Widget* GameApp::MakeScreen(int& id, int mode)
         return new PopupQuit(this, mode);
     case SCREEN_ACCOUNT:
         return new PopupAccount(this);
+    case SCREEN_LOGO:
+        return new LogoSelect(this);
     case SCREEN_EDITOR:
     case SCREEN_EDITOR2:
         return new DataEditor(this, mode);

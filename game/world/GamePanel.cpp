@@ -52,6 +52,12 @@ bool GamePanel::IsTravelRunning()
     return false;
 }
 
+int GamePanel::FactoryColumnState(int column)
+{
+    (void)column;
+    return -1;
+}
+
 void GamePanel::SetText(const std::string& text, int x, int y)
 {
     (void)text;

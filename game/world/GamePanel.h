@@ -33,6 +33,9 @@ public:
     virtual void DrawDimLayer(Graphics* g);
     // Whether the world map runs a travel animation.
     virtual bool IsTravelRunning();
+    // The head-up display's factory-status state of a column (0 England, 1 Japan, 2 China,
+    // 3 USA; 1 = ready to produce); -1 from panels that do not show it.
+    virtual int FactoryColumnState(int column);
     // The tooltip note's text at a position.
     virtual void SetText(const std::string& text, int x, int y);
     // The head-up display shown or hidden (the mini-game screen hides it).

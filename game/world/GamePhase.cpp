@@ -14,6 +14,7 @@
 #include "game/world/MessagePopup.h"
 #include "game/world/Mission.h"
 #include "game/world/Note.h"
+#include "game/world/WorldMap.h"
 #include "graphics/Graphics.h"
 #include "platform/Sys.h"
 #include "widgets/ButtonListener.h"
@@ -63,6 +64,8 @@ GamePanel* GamePhase::MakePanel(int id, int extra)
     switch (id) {
     case PANEL_COUNTRY_MAP:
         return new CountryMap(this);
+    case PANEL_WORLD_MAP:
+        return new WorldMap(this, mProfile->country);
     case PANEL_INFO:
         return new InfoPanel(this);
     case PANEL_WARNING:

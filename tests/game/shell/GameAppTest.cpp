@@ -288,9 +288,8 @@ TEST(GameAppScreens, OpenCloseAndReplaceByNumber)
         EXPECT_EQ(screen, nullptr);
     EXPECT_TRUE(app.mWidgetManager->mWidgets.empty());
 
-    // A screen the game does not have yet opens the main menu in its place, over the window.
-    app.ShowScreen(SCREEN_LOGO, 0);
-    EXPECT_EQ(app.screens[SCREEN_LOGO], nullptr);
+    // A screen opens over the window.
+    app.ShowScreen(SCREEN_MAIN_MENU, 0);
     Widget* menu = app.screens[SCREEN_MAIN_MENU];
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(InManager(app, menu));

@@ -50,7 +50,8 @@ public:
     }
 };
 
-// The game with its popups written to standard error for the parent of a death test.
+// The game with its popups written to standard error for the parent of a death test, and the
+// sound effects it plays recorded.
 class WorldApp : public quortest::ProfileApp {
 public:
     RecordingMusic* music = new RecordingMusic();
@@ -62,6 +63,11 @@ public:
         ProfileApp::PlaySample(id);
     }
     void Popup(const std::string& text) override { std::fprintf(stderr, "popup: %s\n", text.c_str()); }
+    void PlaySampleVolumePan(int id, int pan, double volume) override
+    {
+        samples.push_back(id);
+        ProfileApp::PlaySampleVolumePan(id, pan, volume);
+    }
 };
 
 // Everything the stand-ins share: the trace, the panels freed, the notices received.
@@ -70,6 +76,9 @@ struct Record {
     std::set<int> freed;
     std::vector<std::pair<int, int>> notices;  // panel, id
     int offeredQuest = -1;  // what the stand-in dialog's FindOfferedQuest answers
+    int factoryColumns[4] = {0, 0, 0, 0};  // what the stand-in display's factory columns show
+    std::vector<int> unlockDays;  // the profile's day at each quest check
+    bool unseen = false;  // the stand-ins draw nothing (their draws are still traced)
 };
 
 // A panel that writes its ticks and draws into the trace and paints a rectangle of its own.
@@ -90,12 +99,16 @@ public:
     void Draw(Graphics* g) override
     {
         mRecord->trace.push_back("d" + std::to_string(mId));
+        if (mRecord->unseen)
+            return;
         g->SetColor(Color((mId * 53) % 256, (mId * 97) % 256, (255 - mId * 31 % 256 + 256) % 256));
         g->FillRect(mId * 9, mId * 7, 60, 44);
     }
     void DrawDimLayer(Graphics* g) override
     {
         mRecord->trace.push_back("dim");
+        if (mRecord->unseen)
+            return;
         g->SetColor(Color(0, 0, 0, 128));
         g->FillRect(0, 0, mWidth / 2, mHeight);
     }
@@ -129,6 +142,7 @@ public:
     void CheckQuestUnlocks(int finishedQuestId) override
     {
         mRecord->trace.push_back("unlocks " + std::to_string(finishedQuestId));
+        mRecord->unlockDays.push_back(mOwner->mProfile->day);
     }
     void UpdateQuestTargets() override { mRecord->trace.push_back("targets"); }
     void RefreshSlots() override { mRecord->trace.push_back("slots " + std::to_string(mId)); }
@@ -137,6 +151,7 @@ public:
     void RefreshFactoryStatus() override { mRecord->trace.push_back("factory status"); }
     void RefreshInventory() override { mRecord->trace.push_back("inventory"); }
     void ShowProductionResult() override { mRecord->trace.push_back("show"); }
+    int FactoryColumnState(int column) override { return mRecord->factoryColumns[column & 3]; }
     void ButtonDepress(int id) override
     {
         (void)id;
