@@ -167,22 +167,7 @@ void CountryMap::Tick(double dt)
         mClock -= kClockCycle;
     if (mScene != nullptr)
         mScene->Update(dt);
-    if (mFadingIn && mFadeAlpha < 255) {
-        mFadeAlpha = int(mFadeAlpha + dt * kFadeSpeed);
-        if (mFadeAlpha >= 255) {
-            mFadeAlpha = 255;
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mFadeAlpha > 0) {
-        mFadeAlpha = int(mFadeAlpha - dt * kFadeSpeed);
-        if (mFadeAlpha <= 0) {
-            mFadeAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    StepFade(dt, kFadeSpeed);
 }
 
 void CountryMap::Draw(Graphics* g)

@@ -42,6 +42,26 @@ void GamePanel::RemoveControls()
         RemoveControl(control);
 }
 
+void GamePanel::StepFade(double dt, double speed)
+{
+    if (mFadingIn && mFadeAlpha < 255) {
+        mFadeAlpha = int(mFadeAlpha + dt * speed);
+        if (mFadeAlpha >= 255) {
+            mFadeAlpha = 255;
+            mFadingIn = false;
+            FadeInDone();
+        }
+    }
+    if (mFadingOut && mFadeAlpha > 0) {
+        mFadeAlpha = int(mFadeAlpha - dt * speed);
+        if (mFadeAlpha <= 0) {
+            mFadeAlpha = 0;
+            mFadingOut = false;
+            FadeOutDone();
+        }
+    }
+}
+
 void GamePanel::DrawDimLayer(Graphics* g)
 {
     (void)g;

@@ -74,6 +74,11 @@ public:
 
     GamePhase* mOwner;  // not owned
     std::vector<Widget*> mControls;  // owned
+
+protected:
+    // Moves the fade alpha by dt x speed towards 255 (fading in) or 0 (fading out) and reports
+    // the end of either fade.
+    void StepFade(double dt, double speed);
 };
 
 } // namespace Quor

@@ -134,22 +134,7 @@ void WorldMap::Tick(double dt)
         mTravel = nullptr;
         StartFadeOut();
     }
-    if (mFadingIn && mFadeAlpha < 255) {
-        mFadeAlpha = int(mFadeAlpha + dt * kFadeSpeed);
-        if (mFadeAlpha >= 255) {
-            mFadeAlpha = 255;
-            mFadingIn = false;
-            FadeInDone();
-        }
-    }
-    if (mFadingOut && mFadeAlpha > 0) {
-        mFadeAlpha = int(mFadeAlpha - dt * kFadeSpeed);
-        if (mFadeAlpha <= 0) {
-            mFadeAlpha = 0;
-            mFadingOut = false;
-            FadeOutDone();
-        }
-    }
+    StepFade(dt, kFadeSpeed);
 }
 
 void WorldMap::StartFadeOut()
