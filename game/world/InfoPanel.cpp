@@ -206,6 +206,13 @@ void InfoPanel::RefreshFactoryStatus()
     static_cast<FactoryStatus*>(mTabPanels[TAB_FACTORIES])->Refresh();
 }
 
+int InfoPanel::FactoryColumnState(int column)
+{
+    if (column < 0 || column >= FactoryStatus::kColumns)
+        return -1;
+    return static_cast<FactoryStatus*>(mTabPanels[TAB_FACTORIES])->mRows[column].state;
+}
+
 void InfoPanel::RefreshInventory()
 {
     static_cast<Inventory*>(mTabPanels[TAB_INVENTORY])->Refresh();

@@ -44,6 +44,7 @@ public:
     void ShowProductionResult() override;
     void RefreshFactoryStatus() override;
     void RefreshInventory() override;
+    int FactoryColumnState(int column) override;
     // The current tab builds itself again for a quest step.
     void Rebuild(int questId, int targetIndex) override;
 

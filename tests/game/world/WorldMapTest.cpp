@@ -506,6 +506,32 @@ TEST_F(WorldMapPicturesTest, TheMapTheBoxAndTheTwoAnimationsDrawAsStored)
     Check("travel_ship_3_5s", phase);
 }
 
+// With the head-up display itself: the icons follow its factory-status columns.
+TEST_F(WorldMapPicturesTest, TheFactoryIconsFollowTheHeadUpDisplaysColumns)
+{
+    StartWorld(ENGLAND, 200, {ENGLAND});
+    Profile().factories.clear();
+    Profile().factories[ENGLAND] = FactoryState{ENGLAND, -1, true, false};  // owned, no product
+    Profile().factories[JAPAN] = FactoryState{JAPAN, -1, false, true};     // for sale
+    Profile().factories[CHINA] = FactoryState{CHINA, -1, false, false};    // closed
+    StandInPhase* phase = Enter(new StandInPhase(app.get(), &record, {PANEL_COUNTRY_MAP, PANEL_WORLD_MAP, PANEL_INFO}));
+    OpenMap(phase);
+    GamePanel* info = phase->mPanels[PANEL_INFO];
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->FactoryColumnState(0), 0);
+    EXPECT_EQ(info->FactoryColumnState(1), 3);
+    EXPECT_EQ(info->FactoryColumnState(2), 4);
+    EXPECT_EQ(info->FactoryColumnState(4), -1);
+    EXPECT_EQ(info->FactoryColumnState(-1), -1);
+    phase->mDirty = true;
+    std::vector<uint32_t> px = quortest::DrawWholeScreen(*app->mWidgetManager);
+    const int x = WorldMap::kCountryPositions[ENGLAND].x + 45;
+    const int y = WorldMap::kCountryPositions[ENGLAND].y - 20;
+    const uint32_t p = px[size_t(y * 1024 + x)];
+    EXPECT_NEAR(int(p >> 16 & 0xFF), 0xD0, 2) << std::hex << p;  // not ready: the (red) error icon
+    EXPECT_NEAR(int(p >> 8 & 0xFF), 0x30, 2) << std::hex << p;
+}
+
 TEST_F(WorldMapPicturesTest, ALongCountryNameIsDrawnWhole)
 {
     StartWorld(ENGLAND, 200, {ENGLAND, GERMANY});
