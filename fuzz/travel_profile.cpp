@@ -3,6 +3,7 @@
 // until the animation has ended and the map closed) and opens the company identity screen,
 // pressing each of its controls, drawing on a memory image throughout.
 #include "fuzz/FuzzScratch.h"
+#include "game/shell/DCapResource.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/ProfileFile.h"
 #include "game/shell/ResourceBinding.h"
@@ -57,7 +58,6 @@ struct Rig {
     {
         plat::SetDebugOutputSink([](const char*) {});
         std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
         setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
         if (!WritePicture(dir / "pic.png", 8, 4))
             std::abort();
@@ -197,6 +197,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if (!rig->app.LoadPlayerProfile(0))
         return 0;
+    // The pictures are found by their paths below the scratch folder; the fuzzer's own folder
+    // comes back afterwards.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(rig->dir);
     rig->Run();
+    std::filesystem::current_path(before);
     return 0;
 }
