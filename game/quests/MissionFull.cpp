@@ -94,7 +94,7 @@ void MissionFull::Tick(double dt)
 {
     (void)dt;
     mOwner->SetDirty();
-    StepFade(*this, mFadeAlpha, kFadeStep);
+    Quor::StepFade(*this, mFadeAlpha, kFadeStep);
 }
 
 void MissionFull::FadeInDone()

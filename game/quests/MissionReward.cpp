@@ -282,7 +282,7 @@ void MissionReward::Update()
         if (!ShowNextReward())
             return;
     }
-    StepFade(*this, mAlpha, kFadeStep);
+    Quor::StepFade(*this, mAlpha, kFadeStep);
     SetDirty();
 }
 
