@@ -205,6 +205,16 @@ void QuorAppBase::WriteToRegistry()
     RegistryWriteInteger("CustomCursors", mCustomCursorsEnabled ? 1 : 0);
     RegistryWriteInteger("InProgress", 0);
     RegistryWriteBoolean("WaitForVSync", mWaitForVSync);
+    // A played demo's writes come from its stream and stay off the disk, but start-up set the
+    // running mark on the disk before the command line was read: it is cleared there too, or
+    // the next start would take this run for one that did not end.
+    if (mPlayingDemo && !mRegistryKey.empty() && !IsScreenSaver()) {
+        std::string keyPath;
+        std::string name;
+        SplitValueName(mRegistryKey, "InProgress", &keyPath, &name);
+        const uint8_t zero[4] = {0, 0, 0, 0};
+        plat::SettingsWrite(keyPath, name, plat::SETTING_DWORD, zero, 4);
+    }
 }
 
 void QuorAppBase::ReadFromRegistry()

@@ -91,6 +91,9 @@ bool GameApp::SavePlayerProfile(int slot, bool syncFolder)
 {
     if (slot < 0 || size_t(slot) >= profiles.size())
         return false;
+    // A demo played back changes the profiles in memory only: the player's files stay as they are.
+    if (mPlayingDemo)
+        return true;
     std::vector<uint8_t> bytes = EncodePlayerProfile(profiles[size_t(slot)], slot == currentProfile);
 
     std::string folder = PlayerProfileFolder();

@@ -59,6 +59,26 @@ TEST(Settings, RunEndWritesTheNineValuesAndTheNextStartReadsThem)
     EXPECT_FALSE(next.mLastShutdownWasGraceful);
 }
 
+TEST(Settings, PlayedDemoClearsTheRunningMarkOnly)
+{
+    const std::string key = "QuorTest\\PlayedDemo";
+    {
+        TestApp app;
+        app.mRegistryKey = key;
+        app.ReadFromRegistry(); // before the command line: the mark reaches the disk
+        app.mPlayingDemo = true;
+        app.mDemoWindowClosed = true; // the stream has ended: writes report success
+        app.mMusicVolume = 0.11;
+        app.WriteToRegistry();
+    }
+    TestApp next;
+    next.mRegistryKey = key;
+    next.ReadFromRegistry();
+    EXPECT_TRUE(next.mLastShutdownWasGraceful);
+    int volume = -1;
+    EXPECT_FALSE(next.RegistryReadInteger("MusicVolume", &volume)); // the demo's settings stay off the disk
+}
+
 TEST(Settings, MutedStoresOnlyTheUserMute)
 {
     struct Case {

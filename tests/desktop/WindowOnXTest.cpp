@@ -7,6 +7,7 @@
 #include "game/shell/GameApp.h"
 #include "game/shell/PlayerProfile.h"
 #include "platform/Settings.h"
+#include "tests/desktop/XSession.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
@@ -28,101 +29,11 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-bool Have(const char* tool)
-{
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& out)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (out == "/dev/null" ? out : out + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore;
-    for (char** e = environ; *e != nullptr; ++e) {
-        std::string entry = *e;
-        bool replaced = false;
-        for (const std::string& mine : env)
-            replaced = replaced || entry.compare(0, mine.find('=') + 1, mine, 0, mine.find('=') + 1) == 0;
-        if (!replaced)
-            envStore.push_back(entry);
-    }
-    for (const std::string& mine : env)
-        envStore.push_back(mine);
-    std::vector<char*> envp;
-    for (std::string& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-std::string XRun(const std::string& display, const std::string& command)
-{
-    std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
-    FILE* p = popen(full.c_str(), "r");
-    if (p == nullptr)
-        return {};
-    std::string out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof(buffer), p) != nullptr)
-        out += buffer;
-    pclose(p);
-    return out;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Every wait below is for an event, with a limit that only a hung program reaches.
-constexpr std::chrono::milliseconds kLimit = 60s;
-
-// Waits for the line to appear in the log, past its first `from` bytes.
-bool WaitFor(const std::string& path, const std::string& line, size_t from = 0,
-             std::chrono::milliseconds limit = kLimit)
-{
-    auto end = std::chrono::steady_clock::now() + limit;
-    do {
-        std::string text = ReadText(path);
-        if (text.size() > from && text.find(line + "\n", from) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(20ms);
-    } while (std::chrono::steady_clock::now() < end);
-    return false;
-}
-
-// Retries the check every 20 ms until it holds or the limit passes.
-template <typename Check>
-bool Eventually(Check check, std::chrono::milliseconds limit = kLimit)
-{
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!check()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
+using namespace xdesk;
 
 // The check application's pattern.
 uint32_t Pattern(int x, int y)
@@ -225,43 +136,6 @@ pid_t StartCheck(const quortest::TempDir& dir, const std::string& display, const
     env.insert(env.end(), {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "LSAN_OPTIONS=suppressions=" + suppressions});
     return Spawn(argv, env, log);
 }
-
-// Kills the program when a test ends early.
-struct Reaper {
-    pid_t pid;
-    ~Reaper()
-    {
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-class XServer {
-public:
-    explicit XServer(int number, const std::string& screen = "800x600x24") : mDisplay(":" + std::to_string(number))
-    {
-        mSocket = "/tmp/.X11-unix/X" + std::to_string(number);
-        mPid = Spawn({"Xvfb", mDisplay, "-screen", "0", screen, "-nolisten", "tcp"}, {}, "/dev/null");
-        if (mPid > 0)
-            Eventually([&] { return fs::exists(mSocket); });
-    }
-    ~XServer()
-    {
-        if (mPid > 0) {
-            kill(mPid, SIGTERM);
-            waitpid(mPid, nullptr, 0);
-        }
-    }
-    bool Up() const { return mPid > 0 && fs::exists(mSocket); }
-    const std::string& Display() const { return mDisplay; }
-
-private:
-    std::string mDisplay;
-    std::string mSocket;
-    pid_t mPid = -1;
-};
 
 } // namespace
 

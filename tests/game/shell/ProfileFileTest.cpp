@@ -253,6 +253,20 @@ TEST_F(ProfileFileTest, SaveAndLoadThroughTheFiveFiles)
     EXPECT_TRUE(app.mBoxes.empty() && app.mErrorLog.empty());
 }
 
+TEST_F(ProfileFileTest, PlayedDemoSavesNothing)
+{
+    ProfileApp app;
+    app.FillTables();
+    for (int i = 0; i < 5; ++i)
+        app.CreateDefaultProfile("");
+    app.profiles[0].name = "replayed";
+    app.mPlayingDemo = true;
+    EXPECT_TRUE(app.SaveFivePlayerProfiles());
+    EXPECT_FALSE(plat::FileExists(SavePath(0)));
+    EXPECT_EQ(app.profiles[0].name, "replayed");
+    EXPECT_TRUE(app.mBoxes.empty() && app.mErrorLog.empty());
+}
+
 TEST_F(ProfileFileTest, FailedSaveKeepsTheOldFileAndIsReportedOnce)
 {
     ProfileApp app;

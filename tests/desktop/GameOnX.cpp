@@ -1,0 +1,171 @@
+#include "tests/desktop/GameOnX.h"
+
+#include "tests/support/GoldenImage.h"
+#include "tests/support/TestSupport.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace xdesk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A display number no other server holds, spread by the process id so that test programs
+// running side by side look in different places first.
+int FreeDisplayNumber()
+{
+    const int base = 2000 + static_cast<int>(getpid() % 2000) * 4;
+    for (int n = base; n < base + 400; ++n)
+        if (!fs::exists("/tmp/.X" + std::to_string(n) + "-lock") && !fs::exists("/tmp/.X11-unix/X" + std::to_string(n)))
+            return n;
+    return base;
+}
+
+void ApplyMasks(std::vector<uint32_t>& px, const std::vector<Mask>& masks)
+{
+    for (const Mask& m : masks)
+        for (int y = std::max(0, m.y); y < std::min(768, m.y + m.h); ++y)
+            for (int x = std::max(0, m.x); x < std::min(1024, m.x + m.w); ++x)
+                px[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)] = 0xFF000000u;
+}
+
+} // namespace
+
+GameOnX::GameOnX(const std::string& program, const std::string& folder, const std::string& home,
+                 const std::vector<std::string>& env, const std::vector<std::string>& args)
+    : mServer(FreeDisplayNumber(), "1024x768x24")
+{
+    mHome = home;
+    mLog = home + "/game-log.txt";
+    mShot = home + "/x.rgb";
+    if (!mServer.Up())
+        return;
+    fs::create_directories(home + "/data");
+    fs::create_directories(home + "/config");
+    // The session-bus library that the X video driver loads keeps a buffer to the end.
+    const std::string suppressions = home + "/lsan.supp";
+    quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
+    std::vector<std::string> all{"DISPLAY=" + mServer.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                 "QUOR_NO_3D=1", "XDG_DATA_HOME=" + home + "/data",
+                                 "XDG_CONFIG_HOME=" + home + "/config", "LSAN_OPTIONS=suppressions=" + suppressions};
+    all.insert(all.end(), env.begin(), env.end());
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    // The program makes its own folder the current one; it is started there too.
+    const fs::path here = fs::current_path();
+    fs::current_path(folder);
+    mPid = Spawn(argv, all, mLog);
+    fs::current_path(here);
+}
+
+GameOnX::~GameOnX()
+{
+    Reaper reaper{mPid};
+}
+
+std::vector<uint32_t> GameOnX::Desktop()
+{
+    fs::remove(mShot);
+    XRun(Display(), "import -window root -depth 8 rgb:" + mShot);
+    std::vector<uint8_t> rgb = quortest::ReadFile(mShot);
+    std::vector<uint32_t> px;
+    if (rgb.size() != 1024u * 768u * 3u)
+        return px;
+    px.reserve(1024u * 768u);
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        px.push_back(0xFF000000u | static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
+    return px;
+}
+
+void GameOnX::Move(int x, int y)
+{
+    // A nudge first, so that the window sees a move even when the pointer is already there.
+    XRun(Display(), "xdotool mousemove " + std::to_string(x + 1) + " " + std::to_string(y) + " mousemove " +
+                        std::to_string(x) + " " + std::to_string(y));
+}
+
+void GameOnX::Click(int x, int y)
+{
+    Move(x, y);
+    XRun(Display(), "xdotool click 1");
+}
+
+void GameOnX::Drag(int x0, int y0, int x1, int y1)
+{
+    Move(x0, y0);
+    XRun(Display(), "xdotool mousedown 1");
+    const int steps = 8;
+    for (int i = 1; i <= steps; ++i)
+        XRun(Display(), "xdotool mousemove " + std::to_string(x0 + (x1 - x0) * i / steps) + " " +
+                            std::to_string(y0 + (y1 - y0) * i / steps));
+    XRun(Display(), "xdotool mouseup 1");
+}
+
+void GameOnX::Key(const std::string& keys)
+{
+    XRun(Display(), "xdotool key " + keys);
+}
+
+void GameOnX::Type(const std::string& text)
+{
+    XRun(Display(), "xdotool type --delay 40 '" + text + "'");
+}
+
+std::string GameOnX::Still(const std::string& golden, const std::vector<Mask>& masks, std::chrono::milliseconds limit)
+{
+    const std::string path = std::string(QUOR_TEST_DATA_DIR) + "/" + golden;
+    std::vector<uint32_t> px;
+    if (std::getenv("QUOR_UPDATE_GOLDEN") != nullptr) {
+        std::vector<uint32_t> before;
+        Eventually([&] {
+            before = px;
+            std::this_thread::sleep_for(300ms);
+            px = Desktop();
+            if (px.empty())
+                return false;
+            ApplyMasks(px, masks);
+            // Still, and no longer the picture before the last action.
+            return px == before && px != mLast;
+        }, limit);
+        mLast = px;
+        return quortest::CompareWithGolden(path, px, 1024, 768);
+    }
+    std::vector<uint32_t> want;
+    int w = 0, h = 0;
+    if (!quortest::ReadPng(path, want, w, h) || w != 1024 || h != 768)
+        return "no stored picture " + path;
+    Eventually([&] {
+        px = Desktop();
+        if (px.empty())
+            return false;
+        ApplyMasks(px, masks);
+        return px == want;
+    }, limit);
+    if (px.empty())
+        return "no screenshot";
+    mLast = px;
+    std::string differs = quortest::CompareWithGolden(path, px, 1024, 768);
+    if (!differs.empty()) {
+        // The last screenshot stays beside the log, for a look at what was on the screen.
+        const std::string got = mHome + "/got-" + fs::path(golden).filename().string();
+        quortest::WritePng(got, px, 1024, 768);
+        differs += " (screen kept in " + got + ")";
+    }
+    return differs;
+}
+
+int GameOnX::WaitForExit(std::chrono::milliseconds limit)
+{
+    int status = -1;
+    if (mPid <= 0 || !Eventually([&] { return waitpid(mPid, &status, WNOHANG) == mPid; }, limit))
+        return -1;
+    mPid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace xdesk

@@ -1,0 +1,59 @@
+// The game program run on an X server of its own (1024 x 768 x 24, software drawing), driven by
+// xdotool: clicks, keys and typing, and screenshots of the desktop compared with stored pictures
+// once the screen stands still, with the moving parts masked.
+#pragma once
+
+#include "tests/desktop/XSession.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace xdesk {
+
+// A rectangle of the screen left out of a comparison.
+struct Mask {
+    int x, y, w, h;
+};
+
+class GameOnX {
+public:
+    // Starts Xvfb and the game (`program`, run in `folder`) with the data and settings folders
+    // below `home`, the extra environment entries and the command-line arguments.
+    GameOnX(const std::string& program, const std::string& folder, const std::string& home,
+            const std::vector<std::string>& env = {}, const std::vector<std::string>& args = {});
+    ~GameOnX();
+
+    bool Up() const { return mPid > 0 && mServer.Up(); }
+    const std::string& Display() const { return mServer.Display(); }
+    std::string ErrorOutput() const { return ReadText(mLog + ".err"); }
+
+    // The desktop as 0xFFRRGGBB pixels; empty when the screenshot failed.
+    std::vector<uint32_t> Desktop();
+
+    void Move(int x, int y);
+    void Click(int x, int y);
+    void Drag(int x0, int y0, int x1, int y1);
+    void Key(const std::string& keys);
+    void Type(const std::string& text);
+
+    // Waits until the desktop, masked, equals the stored picture tests/data/<golden>; with
+    // QUOR_UPDATE_GOLDEN set, until two screenshots in a row agree, which is then stored.
+    // Empty when it does, else what differs.
+    std::string Still(const std::string& golden, const std::vector<Mask>& masks = {},
+                      std::chrono::milliseconds limit = 120s);
+
+    // Waits for the program to end; its exit status, or -1 when it did not end in the limit
+    // or was killed by a signal.
+    int WaitForExit(std::chrono::milliseconds limit = 120s);
+
+private:
+    XServer mServer;
+    std::string mHome;
+    std::string mLog;
+    std::string mShot;
+    std::vector<uint32_t> mLast;  // the picture the last wait ended on
+    pid_t mPid = -1;
+};
+
+} // namespace xdesk
