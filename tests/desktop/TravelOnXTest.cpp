@@ -7,6 +7,7 @@
 #include "game/shell/PlayerProfile.h"
 #include "game/shell/ProfileFile.h"
 #include "platform/Files.h"
+#include "tests/desktop/XSession.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -26,123 +27,12 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 #ifdef GAME_TOOL
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-bool Have(const char* tool)
-{
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& out)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (out == "/dev/null" ? out : out + ".err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        bool replaced = false;
-        for (const std::string& mine : env)
-            replaced = replaced || entry.compare(0, mine.find('=') + 1, mine, 0, mine.find('=') + 1) == 0;
-        if (!replaced)
-            envStore.push_back(entry);
-    }
-    for (const std::string& mine : env)
-        envStore.push_back(mine);
-    std::vector<char*> envp;
-    for (std::string& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-std::string XRun(const std::string& display, const std::string& command)
-{
-    std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";
-    FILE* p = popen(full.c_str(), "r");
-    if (p == nullptr)
-        return {};
-    std::string out;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof(buffer), p) != nullptr)
-        out += buffer;
-    pclose(p);
-    return out;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Retries the check every 50 ms until it holds or the limit (which only a hung program
-// reaches) passes.
-template <typename Check>
-bool Eventually(Check check, std::chrono::milliseconds limit = 90s)
-{
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!check()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
-}
-
-struct Reaper {
-    pid_t pid;
-    ~Reaper()
-    {
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
-class XServer {
-public:
-    explicit XServer(int number) : mDisplay(":" + std::to_string(number))
-    {
-        mSocket = "/tmp/.X11-unix/X" + std::to_string(number);
-        mPid = Spawn({"Xvfb", mDisplay, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, "/dev/null");
-        if (mPid > 0)
-            Eventually([&] { return fs::exists(mSocket); });
-    }
-    ~XServer()
-    {
-        if (mPid > 0) {
-            kill(mPid, SIGTERM);
-            waitpid(mPid, nullptr, 0);
-        }
-    }
-    bool Up() const { return mPid > 0 && fs::exists(mSocket); }
-    const std::string& Display() const { return mDisplay; }
-
-private:
-    std::string mDisplay;
-    std::string mSocket;
-    pid_t mPid = -1;
-};
+using namespace xdesk;
 
 // The five save files: slot 0 the player of the run (current), the others blank.
 void WriteProfiles(const fs::path& folder, const Quor::PlayerProfile& player)
@@ -160,9 +50,9 @@ void WriteProfiles(const fs::path& folder, const Quor::PlayerProfile& player)
 }
 
 // The game on an X display of its own, with its data folder in a temporary folder.
-class GameOnX {
+class TravelGame {
 public:
-    explicit GameOnX(const Quor::PlayerProfile& player) : mX(1800 + static_cast<int>(getpid() % 150))
+    explicit TravelGame(const Quor::PlayerProfile& player) : mX(1800 + static_cast<int>(getpid() % 150), "1024x768x24")
     {
         if (!mX.Up())
             return;
@@ -258,7 +148,7 @@ private:
 };
 
 // Waits for the main menu (its picture fills the screen once the window has the focus).
-bool WaitForMenu(GameOnX& game)
+bool WaitForMenu(TravelGame& game)
 {
     return Eventually([&] {
         std::vector<uint32_t> px = game.Desktop();
@@ -290,7 +180,7 @@ TEST(TravelOnX, ToChinaByShipBackForFreeTheMoneyBoxAndTheSaveFile)
     for (int country = 0; country < 8; ++country)
         player.countries[country] = country == 0 || country == 1 || country == 5;
     player.recipes[1] = true;
-    GameOnX game(player);
+    TravelGame game(player);
     ASSERT_TRUE(game.Up());
 
     ASSERT_TRUE(WaitForMenu(game)) << game.Errors();
@@ -354,7 +244,7 @@ TEST(TravelOnX, TheCompanyIdentityIsChosenAndSaved)
     player.DeveloperFlag = true;
     player.logo.companyName.clear();
     player.countries[0] = true;
-    GameOnX game(player);
+    TravelGame game(player);
     ASSERT_TRUE(game.Up());
     ASSERT_TRUE(WaitForMenu(game)) << game.Errors();
     ASSERT_TRUE(Eventually([&] {
