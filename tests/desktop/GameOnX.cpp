@@ -3,6 +3,7 @@
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -124,13 +125,16 @@ std::string GameOnX::Still(const std::string& golden, const std::vector<Mask>& m
         std::vector<uint32_t> before;
         Eventually([&] {
             before = px;
-            std::this_thread::sleep_for(300ms);
+            std::this_thread::sleep_for(500ms);
             px = Desktop();
             if (px.empty())
                 return false;
             ApplyMasks(px, masks);
-            // Still, and no longer the picture before the last action.
-            return px == before && px != mLast;
+            // Still, no longer the picture before the last action, and not a screen faded to
+            // (nearly) black while the next one loads.
+            return px == before && px != mLast && std::count_if(px.begin(), px.end(), [](uint32_t p) {
+                       return ((p >> 16) & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || (p & 0xFF) >= 100;
+                   }) > 5000;
         }, limit);
         mLast = px;
         return quortest::CompareWithGolden(path, px, 1024, 768);

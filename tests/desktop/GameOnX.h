@@ -38,7 +38,8 @@ public:
     void Type(const std::string& text);
 
     // Waits until the desktop, masked, equals the stored picture tests/data/<golden>; with
-    // QUOR_UPDATE_GOLDEN set, until two screenshots in a row agree, which is then stored.
+    // QUOR_UPDATE_GOLDEN set, until two screenshots half a second apart agree on a new picture
+    // that is more than a faded screen, which is then stored.
     // Empty when it does, else what differs.
     std::string Still(const std::string& golden, const std::vector<Mask>& masks = {},
                       std::chrono::milliseconds limit = 120s);

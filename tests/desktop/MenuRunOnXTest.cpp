@@ -1,5 +1,5 @@
-// The game on the sample content under Xvfb, as a player meets it the first time: the splash,
-// the main menu with the profile popup, a name typed, the options (a slider dragged, full
+// The game on the sample content under Xvfb, as a player meets it the first time: the main
+// menu with the profile popup, a name typed, the options (a slider dragged, full
 // screen unchecked), the credits, the high scores, the awards and the quit popup; screenshots
 // at still moments match the stored pictures, the settings and the profile reach the disk. The
 // run is recorded as a demo, which then plays back without a display to the same end and
@@ -67,7 +67,6 @@ TEST(MenuRunOnX, FirstStartThroughTheMenusAndItsDemoPlayback)
         GameOnX game(GAME_TOOL, GameFolder(), home, {}, {"-record", "-demofile=" + demo});
         ASSERT_TRUE(game.Up());
 
-        EXPECT_EQ(game.Still("desktop/menus/splash.png"), "");
         // The profile popup opens over the main menu on a first start, asking for a name.
         EXPECT_EQ(game.Still("desktop/menus/name.png", {}, 300s), "") << game.ErrorOutput();
         game.Type("Ada");
@@ -82,7 +81,8 @@ TEST(MenuRunOnX, FirstStartThroughTheMenusAndItsDemoPlayback)
         game.Click(565, 356);
         EXPECT_EQ(game.Still("desktop/menus/options-changed.png"), "");
         game.Click(511, 444);
-        EXPECT_EQ(game.Still("desktop/menus/credits.png"), "");
+        // The credit pictures take turns in the middle: left out.
+        EXPECT_EQ(game.Still("desktop/menus/credits.png", {{90, 120, 844, 528}}), "");
         game.Click(981, 715);
         game.Move(600, 400);
         EXPECT_EQ(game.Still("desktop/menus/main-again.png"), "");
