@@ -50,6 +50,15 @@ FXObject* MachineEffect(Image* image, int x, int y)
     return effect;
 }
 
+void DrawStars(Graphics* g, int rating, int y)
+{
+    g->DrawImage(GM_I_LV1, 119, y);
+    g->DrawImage(rating >= 2 ? GM_I_LV2 : GM_I_LV0, 139, y);
+    g->DrawImage(rating >= 3 ? GM_I_LV3 : GM_I_LV0, 159, y);
+}
+
+} // namespace
+
 Image* FactoryTitle(int country)
 {
     switch (country) {
@@ -65,15 +74,6 @@ Image* FactoryTitle(int country)
         return nullptr;
     }
 }
-
-void DrawStars(Graphics* g, int rating, int y)
-{
-    g->DrawImage(GM_I_LV1, 119, y);
-    g->DrawImage(rating >= 2 ? GM_I_LV2 : GM_I_LV0, 139, y);
-    g->DrawImage(rating >= 3 ? GM_I_LV3 : GM_I_LV0, 159, y);
-}
-
-} // namespace
 
 Factory::Factory(GamePhase* owner, int country)
     : GamePanel(owner), mEffects(new EffectList()), mParticles(new ParticleSet(owner->mApp)), mCountry(country)

@@ -20,6 +20,9 @@ class Image;
 class ParticleSet;
 struct FactoryState;
 
+// The name banner of the factory in the country (0, 2, 5 or 7); null for the others.
+Image* FactoryTitle(int country);
+
 class Factory : public GamePanel, public ButtonListener {
 public:
     enum Mode { MODE_OWNED = 1, MODE_FOR_SALE = 2, MODE_IDLE = 3 };

@@ -2,6 +2,7 @@
 
 #include "game/quests/MissionReward.h"
 #include "game/shell/ResourceBinding.h"
+#include "game/world/Factory.h"
 #include "game/world/GamePhase.h"
 #include "game/world/Mission.h"
 #include "graphics/Graphics.h"
@@ -56,18 +57,7 @@ Image* MissionHouse::NamePicture() const
     case 2:
         return GM_NAME_MISSION_HOUSE;
     case 4:
-        switch (mCountry) {
-        case 0:
-            return GM_NAME_FACTORY_EN;
-        case 2:
-            return GM_NAME_FACTORY_JP;
-        case 5:
-            return GM_NAME_FACTORY_CN;
-        case 7:
-            return GM_NAME_FACTORY_US;
-        default:
-            return nullptr;
-        }
+        return FactoryTitle(mCountry);
     default:
         return nullptr;
     }
