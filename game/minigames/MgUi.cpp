@@ -270,6 +270,9 @@ void MgUi::ReturnToFactory()
     owner->ShowPanel(PANEL_FACTORY, profile.country);
     if (GamePanel* hud = owner->mPanels[PANEL_INFO])
         hud->SetShown(true);
+    // What the game produced may meet a quest's target.
+    if (GamePanel* dialog = owner->mPanels[PANEL_MISSION])
+        dialog->UpdateQuestTargets();
     if (winnings > 0) {
         profile.money = MgSkeleton::AddSaturated(profile.money, winnings);
         if (GamePanel* hud = owner->mPanels[PANEL_INFO])

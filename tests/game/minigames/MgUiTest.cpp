@@ -218,7 +218,7 @@ TEST_F(MgUiTest, EndButtonReturnsToTheFactoryOncePayingTheWinnings)
         host->ButtonDepress(MgUi::ID_END);
         host->ReturnToFactory();
         EXPECT_EQ(Profile().money, c.money);
-        std::vector<std::string> want = {"open 6 0", "hud shown 1"};
+        std::vector<std::string> want = {"open 6 0", "hud shown 1", "quest targets"};
         if (c.moneyEffect)
             want.push_back("money effect");
         EXPECT_EQ(Seen().calls, want);

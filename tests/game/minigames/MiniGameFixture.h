@@ -79,6 +79,18 @@ public:
     Outside* mOutside;
 };
 
+// The character dialog with its quest-target checks recorded.
+class MissionProbe : public Quor::Mission {
+public:
+    MissionProbe(Quor::GamePhase* owner, Outside* outside) : Mission(owner), mOutside(outside) {}
+    void UpdateQuestTargets() override
+    {
+        mOutside->calls.push_back("quest targets");
+        Mission::UpdateQuestTargets();
+    }
+    Outside* mOutside;
+};
+
 // The mini-game screen with its tutorial events recorded.
 class HostProbe : public Quor::MgUi {
 public:
@@ -102,7 +114,7 @@ protected:
         case Quor::PANEL_MINI_GAME:
             return new HostProbe(this, extra, mOutside);
         case Quor::PANEL_MISSION:
-            return new Quor::Mission(this);
+            return new MissionProbe(this, mOutside);
         case Quor::PANEL_FACTORY:
         case Quor::PANEL_INFO:
         case Quor::PANEL_TUTOR:
