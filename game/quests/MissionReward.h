@@ -5,6 +5,7 @@
 // walk. It belongs to the character dialog, which frees it when the dialog closes.
 #pragma once
 
+#include "game/world/RewardView.h"
 #include "widgets/ButtonListener.h"
 #include "widgets/Widget.h"
 
@@ -21,19 +22,6 @@ class Image;
 struct PlayerProfile;
 struct QuestEntry;
 struct QuestRecord;
-
-// The kinds of reward.
-enum RewardType {
-    REWARD_MONEY = 1,
-    REWARD_DINNERWARE = 2,
-    REWARD_MATERIAL = 3,
-    REWARD_RECIPE = 4,
-    REWARD_COUNTRY = 5,
-    REWARD_AWARD = 6,
-    REWARD_FACTORY = 7,
-    REWARD_TUTORIAL = 8,
-    REWARD_MINI_GAME = 9,
-};
 
 // A reward as a list: the kind first, then its values from position 1 on, as a quest's Reward
 // entry holds them after its selector.

@@ -15,17 +15,6 @@ const RewardLook kRewardPopupLook = {
 
 namespace {
 
-enum RewardType {
-    REWARD_MONEY = 1,
-    REWARD_DINNERWARE = 2,
-    REWARD_MATERIAL = 3,
-    REWARD_RECIPE = 4,
-    REWARD_COUNTRY = 5,
-    REWARD_AWARD = 6,
-    REWARD_FACTORY = 7,
-    REWARD_MINI_GAME = 9,
-};
-
 // The number of ints each type reads, its type included.
 int ValuesOf(int type)
 {

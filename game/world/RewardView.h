@@ -10,6 +10,19 @@
 
 namespace Quor {
 
+// The kinds of reward.
+enum RewardType {
+    REWARD_MONEY = 1,
+    REWARD_DINNERWARE = 2,
+    REWARD_MATERIAL = 3,
+    REWARD_RECIPE = 4,
+    REWARD_COUNTRY = 5,
+    REWARD_AWARD = 6,
+    REWARD_FACTORY = 7,
+    REWARD_TUTORIAL = 8,
+    REWARD_MINI_GAME = 9,
+};
+
 struct GameTables;
 
 // What differs between the screens: the recipe caption's format (one %s, the blueprint's name),
