@@ -1,5 +1,6 @@
 #include "tests/desktop/GameOnX.h"
 
+#include "game/shell/ProfileFile.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
@@ -35,7 +36,50 @@ void ApplyMasks(std::vector<uint32_t>& px, const std::vector<Mask>& masks)
                 px[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)] = 0xFF000000u;
 }
 
+// The profile folder of a program whose data folder is `home`/data.
+std::string ProfileFolder(const std::string& home)
+{
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::string kept = old != nullptr ? old : "";
+    setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+    std::string folder = Quor::PlayerProfileFolder();
+    if (old != nullptr)
+        setenv("XDG_DATA_HOME", kept.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+    return folder;
+}
+
 } // namespace
+
+std::string GameFolder()
+{
+#ifdef GAME_TOOL
+    return fs::path(GAME_TOOL).parent_path().string();
+#else
+    return "";
+#endif
+}
+
+void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player)
+{
+    const std::string folder = ProfileFolder(home);
+    fs::create_directories(folder);
+    for (int slot = 0; slot < 5; ++slot) {
+        Quor::PlayerProfile p;
+        if (slot == 0)
+            p = player;
+        p.versionStamp = Quor::ProfileVersionStamp;
+        p.slotIndex = slot;
+        quortest::WriteFile(folder + "/P" + std::to_string(slot) + ".dat", Quor::EncodePlayerProfile(p, slot == 0));
+    }
+}
+
+bool ReadSlot0(const std::string& home, Quor::PlayerProfile& player)
+{
+    const std::vector<uint8_t> bytes = quortest::ReadFile(ProfileFolder(home) + "/P0.dat");
+    return !bytes.empty() && Quor::DecodePlayerProfile(bytes.data(), bytes.size(), player);
+}
 
 GameOnX::GameOnX(const std::string& program, const std::string& folder, const std::string& home,
                  const std::vector<std::string>& env, const std::vector<std::string>& args)

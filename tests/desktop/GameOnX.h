@@ -3,6 +3,7 @@
 // once the screen stands still, with the moving parts masked.
 #pragma once
 
+#include "game/shell/PlayerProfile.h"
 #include "tests/desktop/XSession.h"
 
 #include <cstdint>
@@ -15,6 +16,16 @@ namespace xdesk {
 struct Mask {
     int x, y, w, h;
 };
+
+// The folder of the program under test: the archive the build made lies beside it.
+std::string GameFolder();
+
+// Writes the five save files below `home`'s data folder, where the program started by GameOnX
+// with that home looks: slot 0 holds the player (the current profile), the others are blank.
+void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player);
+
+// Reads slot 0's save file below `home`'s data folder; false when it is missing or unreadable.
+bool ReadSlot0(const std::string& home, Quor::PlayerProfile& player);
 
 class GameOnX {
 public:

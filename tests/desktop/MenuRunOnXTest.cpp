@@ -25,12 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace xdesk;
 
-// The program's folder: the archive the build made lies beside it.
-std::string GameFolder()
-{
-    return fs::path(GAME_TOOL).parent_path().string();
-}
-
 // What the program printed last as its update count, or -1.
 long LastUpdateCount(const std::string& log)
 {
