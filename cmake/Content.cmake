@@ -15,3 +15,15 @@ add_custom_command(
   COMMENT "Making the sample content"
   VERBATIM)
 add_custom_target(content ALL DEPENDS ${PROJECT_BINARY_DIR}/main.pak)
+
+# The same content in the developer layout, in a folder of its own for the runs of the data editor
+# on X: the player's build beside the program stays as the option above makes it.
+set(QUOR_DEVELOPER_CONTENT_DIR ${PROJECT_BINARY_DIR}/developer-content)
+add_custom_command(
+  OUTPUT ${QUOR_DEVELOPER_CONTENT_DIR}/main.pak
+  COMMAND mkcontent build ${PROJECT_SOURCE_DIR}/content ${PROJECT_SOURCE_DIR}/game/shell/ResourceNames.txt
+          ${QUOR_DEVELOPER_CONTENT_DIR} --developer
+  DEPENDS mkcontent ${QUOR_CONTENT_FILES} ${PROJECT_SOURCE_DIR}/game/shell/ResourceNames.txt
+  COMMENT "Making the sample content in the developer layout"
+  VERBATIM)
+add_custom_target(content_developer DEPENDS ${QUOR_DEVELOPER_CONTENT_DIR}/main.pak)
