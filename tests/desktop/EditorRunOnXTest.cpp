@@ -16,6 +16,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,16 @@ void ReadInto(Quor::GameTables& tables, const fs::path& file, Quor::GameDataLoad
     }
     loader.ReadOpenedFile("properties/" + file.filename().string(), reader);
     log.insert(log.end(), loader.mLog.begin(), loader.mLog.end());
+}
+
+// The bytes of every file in the folder but the named ones, by name.
+std::map<std::string, std::vector<uint8_t>> FilesBut(const fs::path& folder, const std::set<std::string>& skipped)
+{
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (!skipped.count(entry.path().filename().string()))
+            files[entry.path().filename().string()] = quortest::ReadFile(entry.path().string());
+    return files;
 }
 
 // Waits until the pixel shows the colour, each channel within 8 (as the screen's pixel format
@@ -125,7 +137,8 @@ protected:
 } // namespace
 
 // "Source Editor", "Edit" on material 3, a new name and price "0", OK (the field shows "1"),
-// SAVE (the list as read back), BACK, quit: DataSource.xml holds the old table but for material 3.
+// SAVE (the list as read back), BACK, quit: DataSource.xml holds the old table but for material 3,
+// and no other file of the folder changed.
 TEST_F(EditorRunOnX, MaterialChangedAndSaved)
 {
     Quor::GameTables before;
@@ -133,6 +146,7 @@ TEST_F(EditorRunOnX, MaterialChangedAndSaved)
     ReadInto(before, properties / "DataSource.xml", &Quor::GameDataLoader::LoadSourceData, log);
     ASSERT_TRUE(log.empty()) << log.front();
     ASSERT_TRUE(before.sourceTable.count(3));
+    const auto others = FilesBut(properties, {"DataSource.xml"});
     {
         GameOnX game(program, fs::path(program).parent_path().string(), home);
         ASSERT_TRUE(game.Up());
@@ -163,12 +177,13 @@ TEST_F(EditorRunOnX, MaterialChangedAndSaved)
     changed.Name = "Ball Kaolin";
     changed.Price = 1;
     EXPECT_EQ(after.sourceTable, before.sourceTable);
+    EXPECT_EQ(FilesBut(properties, {"DataSource.xml"}), others);
 }
 
 // "Quest Editor", quest 1 and its first target, a talk to character 17 (captions and the speech
 // set's placeholder lines), "NPC Editor" on top, character 17, its speech set 1, "Add", OK, BACK
 // to the quest editor, SAVE, BACK, quit: the two quest files and the character file hold the old
-// tables plus the one "New Des" line.
+// tables plus the one "New Des" line; no other file changed.
 TEST_F(EditorRunOnX, SpeechLineAddedOverTheQuestEditorAndSaved)
 {
     Quor::GameTables before;
@@ -179,6 +194,8 @@ TEST_F(EditorRunOnX, SpeechLineAddedOverTheQuestEditorAndSaved)
     ASSERT_TRUE(log.empty()) << log.front();
     ASSERT_TRUE(before.questTable.count(1));
     ASSERT_TRUE(before.npcTable.count(17) && before.npcTable[17].Speech.count(1));
+    const std::set<std::string> written = {"DataQuest_0.xml", "DataQuest_1.xml", "DataNPC.xml"};
+    const auto others = FilesBut(properties, written);
     {
         GameOnX game(program, fs::path(program).parent_path().string(), home);
         ASSERT_TRUE(game.Up());
@@ -213,6 +230,7 @@ TEST_F(EditorRunOnX, SpeechLineAddedOverTheQuestEditorAndSaved)
     EXPECT_EQ(after.questTable, before.questTable);
     before.npcTable[17].Speech[1].Des.push_back("New Des");
     EXPECT_EQ(after.npcTable, before.npcTable);
+    EXPECT_EQ(FilesBut(properties, written), others);
 }
 
 #endif
