@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,42 @@ TEST_F(Surfaces, FillFormulasPerLayout)
             EXPECT_EQ(Raw(*img, 1, 1), cases[l].want[i]) << "op " << i;
             EXPECT_EQ(Raw(*img, 0, 0), mDisplay->mRGBBits == 32 ? 0xAB000000 | grey : grey) << "op " << i;
             EXPECT_EQ(img->mBits, nullptr); // the surface holds the only copy
+        }
+    }
+}
+
+// Translucent fills go several pixels at a time through a wide row; one-pixel fills take the
+// word loop. Over rows of random words they must agree on every layout.
+TEST_F(Surfaces, WideTranslucentFillsMatchOnePixelFills)
+{
+    std::mt19937 rng(9);
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        Open(layout.format);
+        const bool is16 = mDisplay->mRGBBits == 16;
+        for (int alpha : {0, 1, 77, 128, 254}) {
+            SCOPED_TRACE(alpha);
+            const Color color(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                              static_cast<int>(rng() % 256), alpha);
+            auto wide = Dest(37, 3, 0);
+            auto narrow = Dest(37, 3, 0);
+            ASSERT_TRUE(wide->LockSurface());
+            ASSERT_TRUE(narrow->LockSurface());
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < 37; x++) {
+                    const uint32_t raw = is16 ? rng() & 0xFFFF : static_cast<uint32_t>(rng());
+                    Put(*wide, x, y, raw);
+                    Put(*narrow, x, y, raw);
+                }
+            wide->UnlockSurface();
+            narrow->UnlockSurface();
+            wide->FillRect(Rect(1, 0, 35, 3), color, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 1; x < 36; x++)
+                    narrow->FillRect(Rect(x, y, 1, 1), color, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < 37; x++)
+                    ASSERT_EQ(Raw(*wide, x, y), Raw(*narrow, x, y)) << x << "," << y;
         }
     }
 }
@@ -808,6 +845,68 @@ TEST_F(Surfaces, WholeByteChannelsInRunsAndStretchedRows)
             }
             ASSERT_EQ(Raw(*add, x, y), expect) << x << "," << y;
         }
+}
+
+// A coloured fast stretch blends rows several pixels at a time; mirrored, it goes pixel by
+// pixel. A 2x stretch of a picture and the mirrored one of its mirror image cover the same
+// pixels with the same words, so they must agree, on every layout, from plain and palette
+// pictures alike.
+TEST_F(Surfaces, ColouredStretchRowsMatchThePixelLoop)
+{
+    const plat::PixelFormat blueHigh{32, 0x000000FF, 0x0000FF00, 0x00FF0000};
+    std::vector<plat::PixelFormat> formats;
+    for (const Layout& l : kLayouts)
+        formats.push_back(l.format);
+    formats.push_back(blueHigh);
+    std::mt19937 rng(11);
+    constexpr int W = 37, H = 3;
+    for (const plat::PixelFormat& f : formats) {
+        SCOPED_TRACE(testing::Message() << f.bitCount << " " << std::hex << f.redMask);
+        Open(f);
+        for (bool palette : {false, true}) {
+            SCOPED_TRACE(palette ? "palette" : "words");
+            std::vector<uint32_t> colours(palette ? 16 : W * H);
+            for (uint32_t& c : colours) {
+                const uint32_t pick = rng() % 4;
+                c = (pick == 0 ? 0u : pick == 1 ? 255u : static_cast<uint32_t>(rng() % 256)) << 24 | (rng() & 0xFFFFFF);
+            }
+            std::vector<uint32_t> px(W * H), mirrored(W * H);
+            for (int i = 0; i < W * H; i++)
+                px[i] = palette ? colours[rng() % colours.size()] : colours[i];
+            for (int y = 0; y < H; y++)
+                for (int x = 0; x < W; x++)
+                    mirrored[y * W + W - 1 - x] = px[y * W + x];
+            auto s = Source(px, W, H);
+            auto m = Source(mirrored, W, H);
+            if (palette) {
+                ASSERT_TRUE(s->Palletize());
+                ASSERT_TRUE(m->Palletize());
+            }
+            for (int alpha : {1, 128, 255}) {
+                SCOPED_TRACE(alpha);
+                const Color color(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                                  static_cast<int>(rng() % 256), alpha);
+                auto plain = Dest(2 * W, 2 * H, 0);
+                auto flipped = Dest(2 * W, 2 * H, 0);
+                ASSERT_TRUE(plain->LockSurface());
+                ASSERT_TRUE(flipped->LockSurface());
+                for (int y = 0; y < 2 * H; y++)
+                    for (int x = 0; x < 2 * W; x++) {
+                        const uint32_t raw = static_cast<uint32_t>(rng());
+                        Put(*plain, x, y, raw);
+                        Put(*flipped, x, y, raw);
+                    }
+                plain->UnlockSurface();
+                flipped->UnlockSurface();
+                const Rect all(0, 0, 2 * W, 2 * H);
+                plain->StretchBlt(s.get(), all, Rect(0, 0, W, H), all, color, 0, true);
+                flipped->StretchBltMirror(m.get(), all, Rect(0, 0, W, H), all, color, 0, true);
+                for (int y = 0; y < 2 * H; y++)
+                    for (int x = 0; x < 2 * W; x++)
+                        ASSERT_EQ(Raw(*plain, x, y), Raw(*flipped, x, y)) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST_F(Surfaces, MatrixAndTrianglesIgnoreTheDrawModeAndMatchTheMemoryImage)
