@@ -614,6 +614,8 @@ void CopyWords(const View& v, const Area& a, const Words<Pal>& src, int srcW, bo
             }
         } else if constexpr (!Pal && sizeof(T) == 4) {
             std::copy_n(from.words + base, w, dst);
+        } else if constexpr (Pal && sizeof(T) == 4) {
+            PixelRows::PaletteRow(dst, from.indices + base, from.words, w);
         } else {
             for (int i = 0; i < w; i++)
                 dst[i] = static_cast<T>(from.At(base + i));

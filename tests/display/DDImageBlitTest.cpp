@@ -292,6 +292,34 @@ TEST_F(Surfaces, OpaqueAndKeyedCopiesAndColouredRuns)
     }
 }
 
+// An opaque palette picture is copied eight words a step; it must land as the same picture
+// without its palette does, whatever the row's length.
+TEST_F(Surfaces, OpaquePaletteCopiesMatchTheWordCopies)
+{
+    std::mt19937 rng(4);
+    const uint32_t colours[5] = {0xFF102030, 0xFFFFFFFF, 0xFF00FF00, 0xFFAB0000, 0xFF0000CD};
+    for (const Layout& l : kLayouts) {
+        SCOPED_TRACE(l.name);
+        Open(l.format);
+        for (int w : {1, 7, 8, 9, 23}) {
+            SCOPED_TRACE(w);
+            std::vector<uint32_t> px(w * 3);
+            for (uint32_t& p : px)
+                p = colours[rng() % 5];
+            auto words = Source(px, w, 3);
+            auto palette = Source(px, w, 3);
+            ASSERT_TRUE(palette->Palletize());
+            auto a = Dest(w + 2, 3, 0);
+            auto b = Dest(w + 2, 3, 0);
+            a->Blt(words.get(), 1, 0, Rect(0, 0, w, 3), Color::White, 0);
+            b->Blt(palette.get(), 1, 0, Rect(0, 0, w, 3), Color::White, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < w + 2; x++)
+                    ASSERT_EQ(Raw(*b, x, y), Raw(*a, x, y)) << x << "," << y;
+        }
+    }
+}
+
 TEST_F(Surfaces, RunLengthsPastTheRowEndAreCut)
 {
     Open(plat::kFormatXRGB8888);
