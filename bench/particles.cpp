@@ -1,7 +1,8 @@
 // Effect speed beside plain references on the same run: one simulation step of a full
 // 500-particle system beside moving 500 points by their velocities; 500 particles of a
 // 32 x 32 image drawn on a 1024 x 768 memory image through the software transform and the
-// additive stretch, beside 500 plain blits of the image; 100 four-track keyframe effects
+// additive stretch (the transform also pixel by pixel, as its fillers drew before their wide
+// spans), beside 500 plain blits of the image; 100 four-track keyframe effects
 // updated and drawn, per frame.
 #include <benchmark/benchmark.h>
 
@@ -16,6 +17,7 @@
 #include "game/shell/ParticleSystem.h"
 #include "graphics/Graphics.h"
 #include "graphics/MemoryImage.h"
+#include "graphics/SWTri.h"
 #include "BenchEffects.h"
 
 using namespace Quor;
@@ -84,6 +86,15 @@ void BM_Draw500Particles_Transform(benchmark::State& state)
     DrawParticles(state, false);
 }
 BENCHMARK(BM_Draw500Particles_Transform)->Unit(benchmark::kMicrosecond);
+
+// The same through the fillers' pixel-by-pixel loop, the form the wide spans replace.
+void BM_Draw500Particles_TransformPixelByPixel(benchmark::State& state)
+{
+    SWTri_SetWideSpans(false);
+    DrawParticles(state, false);
+    SWTri_SetWideSpans(true);
+}
+BENCHMARK(BM_Draw500Particles_TransformPixelByPixel)->Unit(benchmark::kMicrosecond);
 
 void BM_Draw500Particles_AdditiveStretch(benchmark::State& state)
 {

@@ -8,6 +8,10 @@
 #include "display/DDInterface.h"
 #include "graphics/PixelRows.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -143,6 +147,93 @@ void FillPixels(T* p, int n, T value)
     }
 }
 
+// The translucent fill of FillNormal several pixels at a time, for the layouts where that gives
+// the same words: 32-bit locks of whole-byte channels, where each channel's term is
+// ((c * inv) >> 8) in place, and 16-bit locks of contiguous channels of at most 8 bits, where
+// it is ((c * inv + max) >> 8) in place (max the channel's largest value). Fill returns the
+// number of pixels done from the row's start, the rest left to the word loop.
+class TranslucentRows {
+public:
+    static TranslucentRows For(const View& v, uint32_t P, uint32_t inv)
+    {
+        TranslucentRows t;
+        t.mP = P;
+        t.mInv = inv;
+        if (v.bitCount == 32) {
+            t.mOn = v.byteChannels;
+            t.mChannels = v.mask[0] | v.mask[1] | v.mask[2];
+            return t;
+        }
+        t.mOn = true;
+        for (int n = 0; n < 3; n++) {
+            const uint32_t m = v.mask[n];
+            const int k = m != 0 ? __builtin_ctz(m) : 0;
+            const uint32_t max = m >> k;
+            t.mShift[n] = k;
+            t.mMax[n] = max;
+            t.mOn = t.mOn && m != 0 && m <= 0xFFFF && max <= 0xFF && (max & (max + 1)) == 0;
+        }
+        return t;
+    }
+
+    int Fill(uint16_t* p, int n) const
+    {
+        int x = 0;
+#if defined(__SSE2__)
+        if (!mOn)
+            return 0;
+        const __m128i inv = _mm_set1_epi16(static_cast<short>(mInv));
+        const __m128i P = _mm_set1_epi16(static_cast<short>(mP));
+        for (; x + 8 <= n; x += 8) {
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+            __m128i out = P;
+            for (int c = 0; c < 3; c++) {
+                const __m128i shift = _mm_cvtsi32_si128(mShift[c]);
+                const __m128i max = _mm_set1_epi16(static_cast<short>(mMax[c]));
+                const __m128i f = _mm_and_si128(_mm_srl_epi16(d, shift), max);
+                const __m128i t = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(f, inv), max), 8);
+                out = _mm_add_epi16(out, _mm_sll_epi16(t, shift));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x), out);
+        }
+#else
+        (void)p;
+        (void)n;
+#endif
+        return x;
+    }
+
+    int Fill(uint32_t* p, int n) const
+    {
+        int x = 0;
+#if defined(__SSE2__)
+        if (!mOn)
+            return 0;
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i inv = _mm_set1_epi16(static_cast<short>(mInv));
+        const __m128i P = _mm_set1_epi32(static_cast<int>(mP));
+        const __m128i channels = _mm_set1_epi32(static_cast<int>(mChannels));
+        for (; x + 4 <= n; x += 4) {
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+            const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), inv), 8);
+            const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), inv), 8);
+            const __m128i scaled = _mm_and_si128(_mm_packus_epi16(lo, hi), channels);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x), _mm_add_epi32(P, scaled));
+        }
+#else
+        (void)p;
+        (void)n;
+#endif
+        return x;
+    }
+
+private:
+    bool mOn = false;
+    uint32_t mP = 0, mInv = 0, mChannels = 0;
+    int mShift[3] = {};
+    uint32_t mMax[3] = {};
+};
+
 template <typename T>
 void FillNormal(const View& v, const Rect& r, const uint32_t c[3], uint32_t A)
 {
@@ -161,9 +252,10 @@ void FillNormal(const View& v, const Rect& r, const uint32_t c[3], uint32_t A)
         P |= static_cast<uint32_t>((c2 * v.mask[n]) >> 8) & v.mask[n];
     }
     const uint64_t inv = 256 - A;
+    const TranslucentRows wide = TranslucentRows::For(v, P, static_cast<uint32_t>(inv));
     for (int y = r.mY; y < r.mY + r.mHeight; y++) {
         T* p = Row<T>(v, y) + r.mX;
-        for (int x = 0; x < r.mWidth; x++) {
+        for (int x = wide.Fill(p, r.mWidth); x < r.mWidth; x++) {
             uint32_t d = p[x], out = P;
             for (int n = 0; n < 3; n++) {
                 const uint64_t m = v.mask[n];
@@ -508,20 +600,25 @@ void RunsAdd(const View& v, const Area& a, const Words<Pal>& src, const uint8_t*
 template <typename T, bool Pal>
 void CopyWords(const View& v, const Area& a, const Words<Pal>& src, int srcW, bool keyed)
 {
+    // Held in locals: the stores below could otherwise alias them and force a reload per pixel.
+    const int w = a.w;
+    const Words<Pal> from = src;
     for (int row = 0; row < a.h; row++) {
         const size_t base = static_cast<size_t>(a.sy + row) * srcW + a.sx;
         T* dst = Row<T>(v, a.y + row) + a.x;
         if (keyed) {
-            for (int i = 0; i < a.w; i++) {
-                uint32_t s = src.At(base + i);
+            for (int i = 0; i < w; i++) {
+                uint32_t s = from.At(base + i);
                 if ((s >> 24) != 0)
                     dst[i] = static_cast<T>(s);
             }
         } else if constexpr (!Pal && sizeof(T) == 4) {
-            std::copy_n(src.words + base, a.w, dst);
+            std::copy_n(from.words + base, w, dst);
+        } else if constexpr (Pal && sizeof(T) == 4) {
+            PixelRows::PaletteRow(dst, from.indices + base, from.words, w);
         } else {
-            for (int i = 0; i < a.w; i++)
-                dst[i] = static_cast<T>(src.At(base + i));
+            for (int i = 0; i < w; i++)
+                dst[i] = static_cast<T>(from.At(base + i));
         }
     }
 }

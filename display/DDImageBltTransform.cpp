@@ -15,6 +15,10 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Quor {
 
 using namespace surface;
@@ -209,6 +213,147 @@ struct StretchArgs {
 // The three forms of a stretched pixel: normal with white, normal with a colour, additive.
 enum class StretchForm { White, Colour, Additive };
 
+// A source word over a destination word in the colour form: the word's alpha scaled by the
+// colour's, 0 leaving the pixel; each channel (d * (256 - a) + s * c') >> 8 in place, c' the
+// colour's channel scaled by its alpha.
+template <typename T>
+inline void ColourOver(const View& v, T& p, uint32_t src, uint32_t A, const uint32_t cp[3])
+{
+    const uint32_t al = (src >> 24) * A / 255;
+    if (al == 0)
+        return;
+    const uint32_t d = p;
+    uint32_t out = 0;
+    for (int n = 0; n < 3; n++) {
+        const uint64_t m = v.mask[n];
+        out |= static_cast<uint32_t>((((d & m) * (256 - al) + (src & m) * cp[n]) >> 8) & m);
+    }
+    p = static_cast<T>(out);
+}
+
+// ColourOver along a row of stretched source words, several pixels at a time where the lock's
+// layout allows it exactly: 32-bit locks of whole-byte channels (each channel's sum taken in 32
+// bits), and 16-bit locks of contiguous channels of at most 7 bits (the sums fit 16 bits).
+class ColourRows {
+public:
+    ColourRows(const View& v, uint32_t A, const uint32_t cp[3]) : mView(v), mA(A)
+    {
+        for (int n = 0; n < 3; n++)
+            mCp[n] = cp[n];
+        if (v.bitCount == 32) {
+            mOn = v.byteChannels;
+            for (int n = 0; n < 3 && mOn; n++)
+                mByteCp[__builtin_ctz(v.mask[n]) / 8] = static_cast<short>(cp[n]);
+            mChannels = v.mask[0] | v.mask[1] | v.mask[2];
+            return;
+        }
+        mOn = v.bitCount == 16;
+        for (int n = 0; n < 3; n++) {
+            const uint32_t m = v.mask[n];
+            const int k = m != 0 ? __builtin_ctz(m) : 0;
+            mShift[n] = k;
+            mMax[n] = m >> k;
+            mOn = mOn && m != 0 && m <= 0xFFFF && mMax[n] <= 0x7F && (mMax[n] & (mMax[n] + 1)) == 0;
+        }
+    }
+
+    bool On() const { return mOn; }
+
+    void Blend(uint32_t* d, const uint32_t* s, int n) const
+    {
+        int i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i A = _mm_set1_epi16(static_cast<short>(mA));
+        const __m128i cp = _mm_setr_epi16(mByteCp[0], mByteCp[1], mByteCp[2], mByteCp[3], mByteCp[0], mByteCp[1],
+                                          mByteCp[2], mByteCp[3]);
+        const __m128i channels = _mm_set1_epi32(static_cast<int>(mChannels));
+        const __m128i lowByte = _mm_set1_epi32(0xFF);
+        for (; i + 4 <= n; i += 4) {
+            const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            const __m128i al = ScaledAlpha(_mm_packs_epi32(_mm_srli_epi32(sv, 24), zero), A); // 4 words
+            const __m128i keep = _mm_cmpeq_epi32(_mm_unpacklo_epi16(al, zero), zero);
+            if (_mm_movemask_epi8(keep) == 0xFFFF)
+                continue;
+            const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(256), al);
+            const __m128i ia2 = _mm_unpacklo_epi16(ia, ia);                                // pixels as pairs
+            const __m128i iaLo = _mm_unpacklo_epi32(ia2, ia2), iaHi = _mm_unpackhi_epi32(ia2, ia2);
+            const __m128i d16lo = _mm_unpacklo_epi8(dv, zero), d16hi = _mm_unpackhi_epi8(dv, zero);
+            const __m128i s16lo = _mm_unpacklo_epi8(sv, zero), s16hi = _mm_unpackhi_epi8(sv, zero);
+            // Per channel d * (256 - a) + s * c' in 32 bits, then bits 8-15 of it.
+            auto sums = [&](__m128i d16, __m128i s16, __m128i w) {
+                const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(d16, s16), _mm_unpacklo_epi16(w, cp));
+                const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(d16, s16), _mm_unpackhi_epi16(w, cp));
+                return _mm_packs_epi32(_mm_and_si128(_mm_srli_epi32(lo, 8), lowByte),
+                                       _mm_and_si128(_mm_srli_epi32(hi, 8), lowByte));
+            };
+            const __m128i out = _mm_and_si128(_mm_packus_epi16(sums(d16lo, s16lo, iaLo), sums(d16hi, s16hi, iaHi)),
+                                              channels);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, out)));
+        }
+#endif
+        for (; i < n; i++)
+            ColourOver(mView, d[i], s[i], mA, mCp);
+    }
+
+    void Blend(uint16_t* d, const uint32_t* s, int n) const
+    {
+        int i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i A = _mm_set1_epi16(static_cast<short>(mA));
+        for (; i + 8 <= n; i += 8) {
+            const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 4));
+            const __m128i al = ScaledAlpha(_mm_packs_epi32(_mm_srli_epi32(s0, 24), _mm_srli_epi32(s1, 24)), A);
+            const __m128i keep = _mm_cmpeq_epi16(al, zero);
+            if (_mm_movemask_epi8(keep) == 0xFFFF)
+                continue;
+            // The low 16 bits of each word, sign-extended so that the pack keeps them.
+            const __m128i sw = _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(s0, 16), 16),
+                                               _mm_srai_epi32(_mm_slli_epi32(s1, 16), 16));
+            const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            const __m128i ia = _mm_sub_epi16(_mm_set1_epi16(256), al);
+            __m128i out = zero;
+            for (int c = 0; c < 3; c++) {
+                const __m128i shift = _mm_cvtsi32_si128(mShift[c]);
+                const __m128i max = _mm_set1_epi16(static_cast<short>(mMax[c]));
+                const __m128i f = _mm_and_si128(_mm_srl_epi16(dv, shift), max);
+                const __m128i g = _mm_and_si128(_mm_srl_epi16(sw, shift), max);
+                const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(f, ia),
+                                                  _mm_mullo_epi16(g, _mm_set1_epi16(static_cast<short>(mCp[c]))));
+                out = _mm_or_si128(out, _mm_sll_epi16(_mm_and_si128(_mm_srli_epi16(sum, 8), max), shift));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, out)));
+        }
+#endif
+        for (; i < n; i++)
+            ColourOver(mView, d[i], s[i], mA, mCp);
+    }
+
+private:
+#if defined(__SSE2__)
+    // (a * A) / 255 for 16-bit words a and A of at most 255: (t + 1 + (t >> 8)) >> 8 with t = a * A.
+    static __m128i ScaledAlpha(__m128i a, __m128i A)
+    {
+        const __m128i t = _mm_mullo_epi16(a, A);
+        return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(t, _mm_set1_epi16(1)), _mm_srli_epi16(t, 8)), 8);
+    }
+#endif
+
+    const View& mView;
+    uint32_t mA;
+    uint32_t mCp[3] = {};
+    bool mOn = false;
+    short mByteCp[4] = {};
+    uint32_t mChannels = 0;
+    int mShift[3] = {};
+    uint32_t mMax[3] = {};
+};
+
 template <typename T, StretchForm Form, bool Pal>
 void StretchRows(const View& v, const StretchArgs& s)
 {
@@ -231,7 +376,10 @@ void StretchRows(const View& v, const StretchArgs& s)
     std::vector<uint32_t> cols;
     size_t stretchedBase = SIZE_MAX;
     const bool picked = Form == StretchForm::White && !Pal && !is16 && v.byteChannels && !s.mirror && iEnd > iFirst;
-    if (picked) {
+    // The colour form goes the same way, a row of words several pixels at a time.
+    const ColourRows colourRows(v, s.A, cp);
+    const bool colourPicked = Form == StretchForm::Colour && colourRows.On() && !s.mirror && iEnd > iFirst;
+    if (picked || colourPicked) {
         stretched.resize(static_cast<size_t>(iEnd - iFirst));
         cols.resize(stretched.size());
         int64_t u = us + iFirst * du;
@@ -246,12 +394,19 @@ void StretchRows(const View& v, const StretchArgs& s)
             continue;
         const size_t base = static_cast<size_t>(std::clamp<int64_t>(vv >> 16, 0, s.srcH - 1)) * s.srcW;
         T* dst = Row<T>(v, y);
-        if (picked) {
+        if (picked || colourPicked) {
             if (base != stretchedBase) {
-                const uint32_t* from = s.words + base;
-                for (size_t k = 0; k < stretched.size(); k++)
-                    stretched[k] = from[cols[k]];
+                for (size_t k = 0; k < stretched.size(); k++) {
+                    if constexpr (Pal)
+                        stretched[k] = s.words[s.indices[base + cols[k]]];
+                    else
+                        stretched[k] = s.words[base + cols[k]];
+                }
                 stretchedBase = base;
+            }
+            if (colourPicked) {
+                colourRows.Blend(dst + s.dest.mX + iFirst, stretched.data(), iEnd - iFirst);
+                continue;
             }
             PixelRows::OverPremultiplied(reinterpret_cast<uint32_t*>(dst + s.dest.mX + iFirst), stretched.data(),
                                          iEnd - iFirst);
@@ -287,15 +442,7 @@ void StretchRows(const View& v, const StretchArgs& s)
                     p = out + src;
                 }
             } else if constexpr (Form == StretchForm::Colour) {
-                const uint32_t al = (src >> 24) * s.A / 255;
-                if (al == 0)
-                    continue;
-                uint32_t out = 0;
-                for (int n = 0; n < 3; n++) {
-                    const uint64_t m = v.mask[n];
-                    out |= static_cast<uint32_t>((((d & m) * (256 - al) + (src & m) * cp[n]) >> 8) & m);
-                }
-                p = static_cast<T>(out);
+                ColourOver(v, p, src, s.A, cp);
             } else if (!is16 && s.white && v.byteChannels) {
                 p = static_cast<T>(AddBytesSaturated(d, src));
             } else {

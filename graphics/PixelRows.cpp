@@ -85,8 +85,30 @@ void OverOpaqueRow(uint32_t* d, const uint32_t* s, int n)
     form(d, s, n);
 }
 
+// Eight palette words gathered by their indices a step: one wide store in place of eight.
+__attribute__((target("avx2"))) void PaletteRowAvx2(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n)
+{
+    int i = 0;
+    const int* words = reinterpret_cast<const int*>(palette);
+    for (; i + 8 <= n; i += 8) {
+        const uint8_t* at = index + i;
+        const __m256i v = _mm256_setr_epi32(words[at[0]], words[at[1]], words[at[2]], words[at[3]], words[at[4]],
+                                            words[at[5]], words[at[6]], words[at[7]]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
+    }
+    PaletteRowPlain(d + i, index + i, palette, n - i);
+}
+
+void PaletteRow(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n)
+{
+    static const auto form = __builtin_cpu_supports("avx2") ? PaletteRowAvx2 : PaletteRowPlain;
+    form(d, index, palette, n);
+}
+
 #else
 
+void PaletteRowAvx2(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n) { PaletteRowPlain(d, index, palette, n); }
+void PaletteRow(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n) { PaletteRowPlain(d, index, palette, n); }
 void AddAlphaScaledAvx2(uint32_t* d, const uint32_t* s, int n) { AddAlphaScaledSse2(d, s, n); }
 void AddAlphaScaled(uint32_t* d, const uint32_t* s, int n) { AddAlphaScaledSse2(d, s, n); }
 void OverOpaqueRowAvx2(uint32_t* d, const uint32_t* s, int n) { OverOpaqueRowSse2(d, s, n); }

@@ -152,6 +152,15 @@ inline void OverOpaqueRowSse2(uint32_t* d, const uint32_t* s, int n)
     }
 }
 
+// d[i] = palette[index[i]]. PaletteRow picks the widest form the processor runs.
+void PaletteRow(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n);
+void PaletteRowAvx2(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n);
+inline void PaletteRowPlain(uint32_t* d, const uint8_t* index, const uint32_t* palette, int n)
+{
+    for (int i = 0; i < n; ++i)
+        d[i] = palette[index[i]];
+}
+
 // One colour over a row whose pixels share one alpha: each channel (d.c * (256 - f) + c.c * f)
 // >> 8 with f in 0..256, the alpha byte replaced by newAlpha.
 inline void BlendColor(uint32_t* d, int n, uint32_t r, uint32_t g, uint32_t b, uint32_t f,

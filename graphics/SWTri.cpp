@@ -1,13 +1,25 @@
 // Software textured-triangle rasterizer: strip set-up, polygon clipping, fixed-point
-// conversion, the filler table and the textured, blended, colour-modulated span fillers.
+// conversion, the filler table and the textured, blended, colour-modulated span fillers, which
+// take the spans of 32-bit destinations several pixels at a time.
 #include "graphics/SWTri.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 #include "graphics/MemoryImage.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define QUOR_SWTRI_AVX2 1
+#endif
 
 namespace Quor {
 
@@ -15,6 +27,7 @@ namespace {
 
 // Program-wide and unlocked: drawing runs on the main thread.
 SWTriangleFiller gFillers[SWTRI_FILLER_COUNT] = {};
+std::atomic<bool> gWideSpans{true};
 
 int FormatGroup(int pixelFormat)
 {
@@ -139,6 +152,68 @@ inline uint32_t Opaque(const Source& s)
            static_cast<uint32_t>(s.b);
 }
 
+#if defined(__SSE2__)
+// Four texels as the 32-bit blends take them: modulated by the draw colour, with lane masks of
+// the pixels drawn (texel alpha above 8) and of those written whole (modulated alpha 240 up).
+struct Texels4 {
+    __m128i source;      // modulated ARGB
+    __m128i lo, hi;      // the same as 16-bit channels, pixels 0-1 and 2-3
+    __m128i alpha;       // modulated alpha per pixel
+    __m128i drawn, opaque;
+};
+
+// Channels (t * c) >> 8, as the per-pixel loop computes them.
+inline void Modulate(Texels4& out, const uint32_t t[4], __m128i colorWords)
+{
+    const __m128i zero = _mm_setzero_si128();
+    // Built in registers: four narrow stores read back as one wide load would stall.
+    const __m128i tv = _mm_unpacklo_epi64(
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(t[0])), _mm_cvtsi32_si128(static_cast<int>(t[1]))),
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(t[2])), _mm_cvtsi32_si128(static_cast<int>(t[3]))));
+    out.drawn = _mm_cmpgt_epi32(_mm_srli_epi32(tv, 24), _mm_set1_epi32(8));
+    out.lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(tv, zero), colorWords), 8);
+    out.hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(tv, zero), colorWords), 8);
+    out.source = _mm_packus_epi16(out.lo, out.hi);
+    out.alpha = _mm_srli_epi32(out.source, 24);
+    out.opaque = _mm_and_si128(out.drawn, _mm_cmpgt_epi32(out.alpha, _mm_set1_epi32(239)));
+}
+#endif
+
+#if defined(QUOR_SWTRI_AVX2)
+// Eight texels as Texels4 holds four; 16-bit channels per 128-bit half (pixels 0-1 and 4-5 in
+// lo, 2-3 and 6-7 in hi), as the AVX2 unpacks give them.
+struct Texels8 {
+    __m256i source, lo, hi, alpha, drawn, opaque;
+};
+
+__attribute__((target("avx2"))) inline void Modulate8(Texels8& out, __m256i tv, __m256i colorWords)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    out.drawn = _mm256_cmpgt_epi32(_mm256_srli_epi32(tv, 24), _mm256_set1_epi32(8));
+    out.lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), colorWords), 8);
+    out.hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), colorWords), 8);
+    out.source = _mm256_packus_epi16(out.lo, out.hi);
+    out.alpha = _mm256_srli_epi32(out.source, 24);
+    out.opaque = _mm256_and_si256(out.drawn, _mm256_cmpgt_epi32(out.alpha, _mm256_set1_epi32(239)));
+}
+
+// Eight pixels read and written, only the lanes of the mask touched when it is not full.
+__attribute__((target("avx2"))) inline __m256i LoadLanes(const uint32_t* p, __m256i valid)
+{
+    if (_mm256_movemask_epi8(valid) == -1)
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), valid);
+}
+
+__attribute__((target("avx2"))) inline void StoreLanes(uint32_t* p, __m256i value, __m256i valid)
+{
+    if (_mm256_movemask_epi8(valid) == -1)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), value);
+    else
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), valid, value);
+}
+#endif
+
 // Pixel formats: how a source pixel of alpha a (9..255 after modulation) lands.
 struct Blend8888 {
     using Pixel = uint32_t;
@@ -170,6 +245,74 @@ struct Blend8888 {
         *p = (static_cast<uint32_t>(na - 1) << 24) | (static_cast<uint32_t>(r) << 16) |
              (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(b);
     }
+#if defined(__SSE2__)
+    static constexpr bool kGroups = true;
+    // Four pixels at once, exactly as Put gives them, when every pixel drawn is either written
+    // whole or blended over an opaque pixel with an alpha of at least 1; otherwise false with
+    // nothing written.
+    static bool Group4(Pixel* p, const Texels4& t)
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i blend = _mm_andnot_si128(t.opaque, t.drawn);
+        if (_mm_movemask_epi8(blend) != 0) {
+            // Over an opaque pixel the new alpha is 256 (stored 255) for any source alpha of 1
+            // or more, and the division by it is a shift.
+            const __m128i ok = _mm_and_si128(_mm_cmpeq_epi32(_mm_srli_epi32(dv, 24), _mm_set1_epi32(255)),
+                                             _mm_cmpgt_epi32(t.alpha, zero));
+            if (_mm_movemask_epi8(_mm_andnot_si128(ok, blend)) != 0)
+                return false;
+        }
+        // Channels c of destination and source: min(255, (((d * 255) >> 8) * (256 - a) + s * a) >> 8).
+        // With x = (d * 255) >> 8 = d - (d > 0): (x * (256 - a) + s * a) >> 8 = x + floor((s - x) * a / 256),
+        // the high word of (2 * (s - x)) * (128 * a).
+        auto half = [&](__m128i d16, __m128i s16) {
+            __m128i x = _mm_subs_epu16(d16, _mm_set1_epi16(1));
+            __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+            __m128i part = _mm_mulhi_epi16(_mm_slli_epi16(_mm_sub_epi16(s16, x), 1), _mm_slli_epi16(a, 7));
+            return _mm_min_epi16(_mm_add_epi16(x, part), _mm_set1_epi16(255));
+        };
+        const __m128i mixed = _mm_packus_epi16(half(_mm_unpacklo_epi8(dv, zero), t.lo),
+                                               half(_mm_unpackhi_epi8(dv, zero), t.hi));
+        const __m128i opaqueBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+        __m128i out = _mm_or_si128(_mm_and_si128(t.opaque, t.source), _mm_and_si128(blend, mixed));
+        out = _mm_or_si128(_mm_and_si128(t.drawn, _mm_or_si128(out, opaqueBits)), _mm_andnot_si128(t.drawn, dv));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+        return true;
+    }
+#endif
+#if defined(QUOR_SWTRI_AVX2)
+    // Group4 for the eight pixels from p, of which only the valid lanes are read and written.
+    __attribute__((target("avx2"))) static bool Group8(Pixel* p, const Texels8& t, __m256i valid)
+    {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i dv = LoadLanes(p, valid);
+        const __m256i blend = _mm256_andnot_si256(t.opaque, t.drawn);
+        if (!_mm256_testz_si256(blend, blend)) {
+            const __m256i ok = _mm256_and_si256(
+                _mm256_cmpeq_epi32(_mm256_srli_epi32(dv, 24), _mm256_set1_epi32(255)),
+                _mm256_cmpgt_epi32(t.alpha, zero));
+            if (!_mm256_testc_si256(ok, blend))
+                return false;
+        }
+        const __m256i mixed = _mm256_packus_epi16(OverOpaque8(_mm256_unpacklo_epi8(dv, zero), t.lo),
+                                                  OverOpaque8(_mm256_unpackhi_epi8(dv, zero), t.hi));
+        const __m256i opaqueBits = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+        __m256i out = _mm256_or_si256(_mm256_and_si256(t.opaque, t.source), _mm256_and_si256(blend, mixed));
+        out = _mm256_blendv_epi8(dv, _mm256_or_si256(out, opaqueBits), t.drawn);
+        StoreLanes(p, out, valid);
+        return true;
+    }
+    // Destination and source channels c: min(255, (((d * 255) >> 8) * (256 - a) + s * a) >> 8),
+    // worked as in Group4.
+    __attribute__((target("avx2"))) static __m256i OverOpaque8(__m256i d16, __m256i s16)
+    {
+        __m256i x = _mm256_subs_epu16(d16, _mm256_set1_epi16(1));
+        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+        __m256i part = _mm256_mulhi_epi16(_mm256_slli_epi16(_mm256_sub_epi16(s16, x), 1), _mm256_slli_epi16(a, 7));
+        return _mm256_min_epi16(_mm256_add_epi16(x, part), _mm256_set1_epi16(255));
+    }
+#endif
 };
 
 struct Blend888 {
@@ -188,6 +331,53 @@ struct Blend888 {
         *p = 0xFF000000u | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
              static_cast<uint32_t>(b);
     }
+#if defined(__SSE2__)
+    static constexpr bool kGroups = true;
+    // Four pixels at once, exactly as Put gives them.
+    static bool Group4(Pixel* p, const Texels4& t)
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Each channel ((d * (255 - a)) >> 8) + ((s * a) >> 8); the sum stays below 256.
+        auto half = [&](__m128i d16, __m128i s16) {
+            __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, 0xFF), 0xFF);
+            __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+            return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(d16, ia), 8),
+                                 _mm_srli_epi16(_mm_mullo_epi16(s16, a), 8));
+        };
+        const __m128i mixed = _mm_packus_epi16(half(_mm_unpacklo_epi8(dv, zero), t.lo),
+                                               half(_mm_unpackhi_epi8(dv, zero), t.hi));
+        const __m128i blend = _mm_andnot_si128(t.opaque, t.drawn);
+        __m128i out = _mm_or_si128(_mm_and_si128(t.opaque, t.source), _mm_and_si128(blend, mixed));
+        out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+        out = _mm_or_si128(_mm_and_si128(t.drawn, out), _mm_andnot_si128(t.drawn, dv));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+        return true;
+    }
+#endif
+#if defined(QUOR_SWTRI_AVX2)
+    // Group4 for the eight pixels from p, of which only the valid lanes are read and written.
+    __attribute__((target("avx2"))) static bool Group8(Pixel* p, const Texels8& t, __m256i valid)
+    {
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i dv = LoadLanes(p, valid);
+        const __m256i mixed = _mm256_packus_epi16(Mix8(_mm256_unpacklo_epi8(dv, zero), t.lo),
+                                                  Mix8(_mm256_unpackhi_epi8(dv, zero), t.hi));
+        const __m256i blend = _mm256_andnot_si256(t.opaque, t.drawn);
+        __m256i out = _mm256_or_si256(_mm256_and_si256(t.opaque, t.source), _mm256_and_si256(blend, mixed));
+        out = _mm256_or_si256(out, _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
+        StoreLanes(p, _mm256_blendv_epi8(dv, out, t.drawn), valid);
+        return true;
+    }
+    // Each channel ((d * (255 - a)) >> 8) + ((s * a) >> 8).
+    __attribute__((target("avx2"))) static __m256i Mix8(__m256i d16, __m256i s16)
+    {
+        __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+        __m256i ia = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+        return _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(d16, ia), 8),
+                                _mm256_srli_epi16(_mm256_mullo_epi16(s16, a), 8));
+    }
+#endif
 };
 
 // 16-bit formats: the destination fields are weighted by ((255 - a) >> 3) / 32, the source
@@ -195,6 +385,7 @@ struct Blend888 {
 template <int GreenBits>
 struct Blend16 {
     using Pixel = uint16_t;
+    static constexpr bool kGroups = false;
     static constexpr int kRedShift = 5 + GreenBits;
     static constexpr int kGreenMask = (1 << GreenBits) - 1;
     static void Put(Pixel* p, const Source& s)
@@ -215,6 +406,92 @@ struct Blend16 {
         *p = static_cast<uint16_t>((r << kRedShift) | (g << 5) | b);
     }
 };
+
+// One texel modulated by the colour and put down; texel alphas up to 8 draw nothing.
+template <class Blend>
+inline void PutTexel(typename Blend::Pixel* p, uint32_t t, const SWColor& c)
+{
+    int ta = static_cast<int>(t >> 24);
+    if (ta <= 8)
+        return;
+    Source s;
+    s.r = (static_cast<int>((t >> 16) & 0xFF) * c.r) >> 8;
+    s.g = (static_cast<int>((t >> 8) & 0xFF) * c.g) >> 8;
+    s.b = (static_cast<int>(t & 0xFF) * c.b) >> 8;
+    s.a = (c.a * ta) >> 8;
+    Blend::Put(p, s);
+}
+
+#if defined(QUOR_SWTRI_AVX2)
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// True when the 16.16 texel coordinates of the n pixels from u, v, and the texel indices they
+// give, all fit in 32 bits.
+inline bool SpanFits32(int64_t u, int64_t v, int64_t dudx, int64_t dvdx, int n, int64_t width)
+{
+    constexpr int64_t kStepLimit = int64_t(1) << 40; // n below 2^20: the products stay in 64 bits
+    if (n > (1 << 20) || dudx > kStepLimit || dudx < -kStepLimit || dvdx > kStepLimit || dvdx < -kStepLimit)
+        return false;
+    const int64_t uEnd = u + dudx * (n - 1);
+    const int64_t vEnd = v + dvdx * (n - 1);
+    auto fits = [](int64_t a) { return a >= INT32_MIN && a <= INT32_MAX; };
+    if (!fits(u) || !fits(v) || !fits(uEnd) || !fits(vEnd))
+        return false;
+    const int64_t uq = std::max(std::abs(u >> 16), std::abs(uEnd >> 16));
+    const int64_t vq = std::max(std::abs(v >> 16), std::abs(vEnd >> 16));
+    return vq * width + uq <= INT32_MAX;
+}
+
+// The n pixels of a span whose coordinates pass SpanFits32, eight at a time, the last group
+// masked to the pixels left. The texels are gathered by index, 0 outside the texture as the
+// per-pixel loop reads them.
+template <class Blend>
+__attribute__((target("avx2"))) void SpanAvx2(uint32_t* p, int n, int64_t u, int64_t v, int64_t dudx,
+                                             int64_t dvdx, const SWTextureInfo* tex, const SWColor* color)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i colorWords =
+        _mm256_setr_epi16(static_cast<short>(color->b), static_cast<short>(color->g), static_cast<short>(color->r),
+                          static_cast<short>(color->a), static_cast<short>(color->b), static_cast<short>(color->g),
+                          static_cast<short>(color->r), static_cast<short>(color->a), static_cast<short>(color->b),
+                          static_cast<short>(color->g), static_cast<short>(color->r), static_cast<short>(color->a),
+                          static_cast<short>(color->b), static_cast<short>(color->g), static_cast<short>(color->r),
+                          static_cast<short>(color->a));
+    // Stepping in 32 bits wraps, but every value reached lies in range, so each is exact.
+    auto low32 = [](int64_t a) { return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(a))); };
+    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i uu = _mm256_add_epi32(_mm256_set1_epi32(low32(u)), _mm256_mullo_epi32(lane, _mm256_set1_epi32(low32(dudx))));
+    __m256i vv = _mm256_add_epi32(_mm256_set1_epi32(low32(v)), _mm256_mullo_epi32(lane, _mm256_set1_epi32(low32(dvdx))));
+    const __m256i uStep = _mm256_set1_epi32(low32(dudx * 8));
+    const __m256i vStep = _mm256_set1_epi32(low32(dvdx * 8));
+    const __m256i width = _mm256_set1_epi32(tex->width);
+    const __m256i size = _mm256_set1_epi32(tex->size);
+    const int* texels = reinterpret_cast<const int*>(tex->pixels);
+    int done = 0;
+    for (; done < n; done += 8, p += 8, uu = _mm256_add_epi32(uu, uStep), vv = _mm256_add_epi32(vv, vStep)) {
+        const int left = n - done;
+        // Lanes past the span's end are neither read nor written.
+        const __m256i valid = left >= 8 ? _mm256_set1_epi32(-1) : _mm256_cmpgt_epi32(_mm256_set1_epi32(left), lane);
+        const __m256i index =
+            _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(vv, 16), width), _mm256_srai_epi32(uu, 16));
+        const __m256i inside = _mm256_and_si256(
+            valid, _mm256_andnot_si256(_mm256_cmpgt_epi32(zero, index), _mm256_cmpgt_epi32(size, index)));
+        const __m256i tv = _mm256_mask_i32gather_epi32(zero, texels, index, inside, 4);
+        Texels8 t;
+        Modulate8(t, tv, colorWords);
+        if (!Blend::Group8(p, t, valid)) {
+            alignas(32) uint32_t one[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(one), tv);
+            for (int k = 0; k < std::min(left, 8); ++k)
+                PutTexel<Blend>(p + k, one[k], *color);
+        }
+    }
+}
+#endif
 
 // Textured, blended, colour-modulated triangle; rows and columns sample at integer
 // coordinates, top and left edges inclusive, bottom and right edges exclusive.
@@ -264,7 +541,18 @@ void FillTriangle(const SWVertex* v0, const SWVertex* v1, const SWVertex* v2, vo
     const uint32_t* texels = tex->pixels;
     const uint64_t size = static_cast<uint64_t>(tex->size);
     const int64_t width = tex->width;
-    const int cr = color->r, cg = color->g, cb = color->b, ca = color->a;
+    // The texel at 16.16 texel coordinates u, v; 0 (never drawn) outside the texture.
+    auto texel = [&](int64_t u, int64_t v) {
+        int64_t index = (v >> 16) * width + (u >> 16);
+        return static_cast<uint64_t>(index) < size ? texels[index] : 0u;
+    };
+    auto put = [&](Pixel* p, uint32_t t) { PutTexel<Blend>(p, t, *color); };
+    [[maybe_unused]] const bool wide = gWideSpans.load(std::memory_order_relaxed);
+#if defined(__SSE2__)
+    const short cr = static_cast<short>(color->r), cg = static_cast<short>(color->g);
+    const short cb = static_cast<short>(color->b), ca = static_cast<short>(color->a);
+    const __m128i colorWords = _mm_set_epi16(ca, cr, cg, cb, ca, cr, cg, cb);
+#endif
 
     for (int y = yStart; y < yEnd; ++y) {
         int64_t yf = static_cast<int64_t>(y) * 65536;
@@ -282,19 +570,33 @@ void FillTriangle(const SWVertex* v0, const SWVertex* v1, const SWVertex* v2, vo
         int64_t v = v0->v + ((ox * dvdx) >> 16) + ((oy * dvdy) >> 16);
         Pixel* p = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(pixels) +
                                             static_cast<ptrdiff_t>(y) * pitch) + x0;
-        for (int x = x0; x < x1; ++x, ++p, u += dudx, v += dvdx) {
-            int64_t index = (v >> 16) * width + (u >> 16);
-            uint32_t texel = static_cast<uint64_t>(index) < size ? texels[index] : 0;
-            int ta = static_cast<int>(texel >> 24);
-            if (ta <= 8)
+        int x = x0;
+#if defined(QUOR_SWTRI_AVX2)
+        if constexpr (Blend::kGroups) {
+            if (x1 - x0 >= 8 && wide && HasAvx2() && SpanFits32(u, v, dudx, dvdx, x1 - x0, width)) {
+                SpanAvx2<Blend>(p, x1 - x0, u, v, dudx, dvdx, tex, color);
                 continue;
-            Source s;
-            s.r = (static_cast<int>((texel >> 16) & 0xFF) * cr) >> 8;
-            s.g = (static_cast<int>((texel >> 8) & 0xFF) * cg) >> 8;
-            s.b = (static_cast<int>(texel & 0xFF) * cb) >> 8;
-            s.a = (ca * ta) >> 8;
-            Blend::Put(p, s);
+            }
         }
+#endif
+#if defined(__SSE2__)
+        if constexpr (Blend::kGroups) {
+            for (; wide && x + 4 <= x1; x += 4, p += 4) {
+                uint32_t t[4];
+                for (int k = 0; k < 4; ++k, u += dudx, v += dvdx)
+                    t[k] = texel(u, v);
+                if ((t[0] | t[1] | t[2] | t[3]) >> 24 == 0)
+                    continue; // a clear stretch (texel alphas 0)
+                Texels4 group;
+                Modulate(group, t, colorWords);
+                if (!Blend::Group4(p, group))
+                    for (int k = 0; k < 4; ++k)
+                        put(p + k, t[k]);
+            }
+        }
+#endif
+        for (; x < x1; ++x, ++p, u += dudx, v += dvdx)
+            put(p, texel(u, v));
     }
 }
 
@@ -347,6 +649,11 @@ void SWTri_DrawTriangle555(const SWVertex* v0, const SWVertex* v1, const SWVerte
                            const SWColor* color)
 {
     FillTriangle<Blend16<5>>(v0, v1, v2, pixels, pitch, texture, color);
+}
+
+void SWTri_SetWideSpans(bool wide)
+{
+    gWideSpans.store(wide, std::memory_order_relaxed);
 }
 
 void SWTri_RegisterFillers()

@@ -89,6 +89,10 @@ void SWTri_DrawTriangle555(const SWVertex* v0, const SWVertex* v1, const SWVerte
 // Registers the four fillers above, one per format.
 void SWTri_RegisterFillers();
 
+// Whether the 32-bit fillers may draw several pixels at a time (the default) or go pixel by
+// pixel. Both give the same pixels; tests and benchmarks compare them.
+void SWTri_SetWideSpans(bool wide);
+
 // Draws a strip of triangles (0,1,2), (1,3,2), (2,3,4), ... clipped to the clip rectangle.
 // The texture may be null; vertexColors is set by callers when any vertex colour is not 0.
 void TriangleRasterizer(const TriVertex* vertices, int count, MemoryImage* texture,

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,42 @@ TEST_F(Surfaces, FillFormulasPerLayout)
     }
 }
 
+// Translucent fills go several pixels at a time through a wide row; one-pixel fills take the
+// word loop. Over rows of random words they must agree on every layout.
+TEST_F(Surfaces, WideTranslucentFillsMatchOnePixelFills)
+{
+    std::mt19937 rng(9);
+    for (const Layout& layout : kLayouts) {
+        SCOPED_TRACE(layout.name);
+        Open(layout.format);
+        const bool is16 = mDisplay->mRGBBits == 16;
+        for (int alpha : {0, 1, 77, 128, 254}) {
+            SCOPED_TRACE(alpha);
+            const Color color(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                              static_cast<int>(rng() % 256), alpha);
+            auto wide = Dest(37, 3, 0);
+            auto narrow = Dest(37, 3, 0);
+            ASSERT_TRUE(wide->LockSurface());
+            ASSERT_TRUE(narrow->LockSurface());
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < 37; x++) {
+                    const uint32_t raw = is16 ? rng() & 0xFFFF : static_cast<uint32_t>(rng());
+                    Put(*wide, x, y, raw);
+                    Put(*narrow, x, y, raw);
+                }
+            wide->UnlockSurface();
+            narrow->UnlockSurface();
+            wide->FillRect(Rect(1, 0, 35, 3), color, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 1; x < 36; x++)
+                    narrow->FillRect(Rect(x, y, 1, 1), color, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < 37; x++)
+                    ASSERT_EQ(Raw(*wide, x, y), Raw(*narrow, x, y)) << x << "," << y;
+        }
+    }
+}
+
 TEST_F(Surfaces, BlitFormulasPerLayout)
 {
     // Per source pixel (opaque, alpha 128, alpha 0, opaque white): white, grey, colour,
@@ -252,6 +289,34 @@ TEST_F(Surfaces, OpaqueAndKeyedCopiesAndColouredRuns)
         auto ws = Source({0xFFFFFFFF, 0xFFFFFFFF}, 2, 1);
         w->Blt(ws.get(), 0, 0, Rect(0, 0, 2, 1), Color::White, 1);
         EXPECT_EQ(Raw(*w, 0, 0), mDisplay->mRedMask | mDisplay->mGreenMask | mDisplay->mBlueMask);
+    }
+}
+
+// An opaque palette picture is copied eight words a step; it must land as the same picture
+// without its palette does, whatever the row's length.
+TEST_F(Surfaces, OpaquePaletteCopiesMatchTheWordCopies)
+{
+    std::mt19937 rng(4);
+    const uint32_t colours[5] = {0xFF102030, 0xFFFFFFFF, 0xFF00FF00, 0xFFAB0000, 0xFF0000CD};
+    for (const Layout& l : kLayouts) {
+        SCOPED_TRACE(l.name);
+        Open(l.format);
+        for (int w : {1, 7, 8, 9, 23}) {
+            SCOPED_TRACE(w);
+            std::vector<uint32_t> px(w * 3);
+            for (uint32_t& p : px)
+                p = colours[rng() % 5];
+            auto words = Source(px, w, 3);
+            auto palette = Source(px, w, 3);
+            ASSERT_TRUE(palette->Palletize());
+            auto a = Dest(w + 2, 3, 0);
+            auto b = Dest(w + 2, 3, 0);
+            a->Blt(words.get(), 1, 0, Rect(0, 0, w, 3), Color::White, 0);
+            b->Blt(palette.get(), 1, 0, Rect(0, 0, w, 3), Color::White, 0);
+            for (int y = 0; y < 3; y++)
+                for (int x = 0; x < w + 2; x++)
+                    ASSERT_EQ(Raw(*b, x, y), Raw(*a, x, y)) << x << "," << y;
+        }
     }
 }
 
@@ -808,6 +873,68 @@ TEST_F(Surfaces, WholeByteChannelsInRunsAndStretchedRows)
             }
             ASSERT_EQ(Raw(*add, x, y), expect) << x << "," << y;
         }
+}
+
+// A coloured fast stretch blends rows several pixels at a time; mirrored, it goes pixel by
+// pixel. A 2x stretch of a picture and the mirrored one of its mirror image cover the same
+// pixels with the same words, so they must agree, on every layout, from plain and palette
+// pictures alike.
+TEST_F(Surfaces, ColouredStretchRowsMatchThePixelLoop)
+{
+    const plat::PixelFormat blueHigh{32, 0x000000FF, 0x0000FF00, 0x00FF0000};
+    std::vector<plat::PixelFormat> formats;
+    for (const Layout& l : kLayouts)
+        formats.push_back(l.format);
+    formats.push_back(blueHigh);
+    std::mt19937 rng(11);
+    constexpr int W = 37, H = 3;
+    for (const plat::PixelFormat& f : formats) {
+        SCOPED_TRACE(testing::Message() << f.bitCount << " " << std::hex << f.redMask);
+        Open(f);
+        for (bool palette : {false, true}) {
+            SCOPED_TRACE(palette ? "palette" : "words");
+            std::vector<uint32_t> colours(palette ? 16 : W * H);
+            for (uint32_t& c : colours) {
+                const uint32_t pick = rng() % 4;
+                c = (pick == 0 ? 0u : pick == 1 ? 255u : static_cast<uint32_t>(rng() % 256)) << 24 | (rng() & 0xFFFFFF);
+            }
+            std::vector<uint32_t> px(W * H), mirrored(W * H);
+            for (int i = 0; i < W * H; i++)
+                px[i] = palette ? colours[rng() % colours.size()] : colours[i];
+            for (int y = 0; y < H; y++)
+                for (int x = 0; x < W; x++)
+                    mirrored[y * W + W - 1 - x] = px[y * W + x];
+            auto s = Source(px, W, H);
+            auto m = Source(mirrored, W, H);
+            if (palette) {
+                ASSERT_TRUE(s->Palletize());
+                ASSERT_TRUE(m->Palletize());
+            }
+            for (int alpha : {1, 128, 255}) {
+                SCOPED_TRACE(alpha);
+                const Color color(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                                  static_cast<int>(rng() % 256), alpha);
+                auto plain = Dest(2 * W, 2 * H, 0);
+                auto flipped = Dest(2 * W, 2 * H, 0);
+                ASSERT_TRUE(plain->LockSurface());
+                ASSERT_TRUE(flipped->LockSurface());
+                for (int y = 0; y < 2 * H; y++)
+                    for (int x = 0; x < 2 * W; x++) {
+                        const uint32_t raw = static_cast<uint32_t>(rng());
+                        Put(*plain, x, y, raw);
+                        Put(*flipped, x, y, raw);
+                    }
+                plain->UnlockSurface();
+                flipped->UnlockSurface();
+                const Rect all(0, 0, 2 * W, 2 * H);
+                plain->StretchBlt(s.get(), all, Rect(0, 0, W, H), all, color, 0, true);
+                flipped->StretchBltMirror(m.get(), all, Rect(0, 0, W, H), all, color, 0, true);
+                for (int y = 0; y < 2 * H; y++)
+                    for (int x = 0; x < 2 * W; x++)
+                        ASSERT_EQ(Raw(*plain, x, y), Raw(*flipped, x, y)) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST_F(Surfaces, MatrixAndTrianglesIgnoreTheDrawModeAndMatchTheMemoryImage)

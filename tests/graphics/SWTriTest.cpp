@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -253,6 +254,49 @@ TEST_F(SWTriTest, SixteenBitFormats)
                            kTint, false, false);
         EXPECT_EQ(px[0], c.expectedOpaque) << std::hex << px[0];
         EXPECT_EQ(px[2], c.expectedBlend) << std::hex << px[2]; // column 3 is the clip edge
+    }
+}
+
+// The 32-bit fillers draw spans several pixels at a time; pixel by pixel they must come out the
+// same, whatever the texel and destination alphas (the thresholds, translucent and empty
+// destination pixels), the span widths and ends, texel coordinates outside the texture or too
+// large for 32 bits.
+TEST_F(SWTriTest, WideSpansGiveThePixelsOfThePixelLoop)
+{
+    std::mt19937 rng(5);
+    auto pick = [&](std::initializer_list<uint32_t> values) {
+        return *(values.begin() + rng() % values.size());
+    };
+    auto alpha = [&](std::initializer_list<uint32_t> usual) {
+        return rng() % 4 == 0 ? rng() % 256 : pick(usual);
+    };
+    constexpr int kTexW = 37, kTexH = 23, kW = 97, kH = 61;
+    std::vector<uint32_t> texels(kTexW * kTexH);
+    for (uint32_t& t : texels)
+        t = (alpha({0, 8, 9, 100, 239, 240, 241, 255}) << 24) | (rng() & 0xFFFFFF);
+    MemoryImage tex(nullptr);
+    MakeTexture(tex, kTexW, kTexH, texels);
+    auto coord = [&](float lo, float hi) { return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f; };
+
+    for (int format : {SWTRI_FORMAT_8888, SWTRI_FORMAT_888}) {
+        for (int round = 0; round < 150; ++round) {
+            SCOPED_TRACE(testing::Message() << "format " << std::hex << format << std::dec << " round " << round);
+            std::vector<TriVertex> strip(3 + rng() % 3);
+            const float uvReach = round % 10 == 9 ? 1e5f : 1.4f; // some far outside the texture
+            for (TriVertex& v : strip)
+                v = {coord(-20, kW + 20), coord(-20, kH + 20), coord(-uvReach, uvReach), coord(-uvReach, uvReach), 0};
+            const Color color(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                              static_cast<int>(rng() % 256), static_cast<int>(pick({1, 30, 128, 254, 255})));
+            Canvas wide(kW, kH, 0), narrow(kW, kH, 0);
+            for (uint32_t& p : wide.px)
+                p = (rng() % 8 == 0 ? alpha({0, 1, 128, 254}) : 255u) << 24 | (rng() & 0xFFFFFF);
+            narrow.px = wide.px;
+            wide.Draw(strip, &tex, color, Rect(0, 0, kW, kH), format);
+            SWTri_SetWideSpans(false);
+            narrow.Draw(strip, &tex, color, Rect(0, 0, kW, kH), format);
+            SWTri_SetWideSpans(true);
+            ASSERT_EQ(wide.px, narrow.px);
+        }
     }
 }
 
