@@ -92,12 +92,17 @@ GameOnX::GameOnX(const std::string& program, const std::string& folder, const st
         return;
     fs::create_directories(home + "/data");
     fs::create_directories(home + "/config");
+    // The program's single-copy lock lives in the runtime folder: one of its own, so that the
+    // runs of test programs side by side do not take each other for a second copy and end.
+    fs::create_directories(home + "/run");
+    fs::permissions(home + "/run", fs::perms::owner_all, fs::perm_options::replace);
     // The session-bus library that the X video driver loads keeps a buffer to the end.
     const std::string suppressions = home + "/lsan.supp";
     quortest::WriteFile(suppressions, std::string("leak:libdbus-1.so\n"));
     std::vector<std::string> all{"DISPLAY=" + mServer.Display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                  "QUOR_NO_3D=1", "XDG_DATA_HOME=" + home + "/data",
-                                 "XDG_CONFIG_HOME=" + home + "/config", "LSAN_OPTIONS=suppressions=" + suppressions};
+                                 "XDG_CONFIG_HOME=" + home + "/config", "XDG_RUNTIME_DIR=" + home + "/run",
+                                 "LSAN_OPTIONS=suppressions=" + suppressions};
     all.insert(all.end(), env.begin(), env.end());
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());

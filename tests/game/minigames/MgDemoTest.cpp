@@ -1,4 +1,4 @@
-// Painting and Conveyor won by a scripted player whose clicks and drags go through the window's
+// The five mini-games won by a scripted player whose clicks and drags go through the window's
 // messages while the game records a demo, then the demo played back headless at another start
 // time: the same production record, score and end. Each run is a game of its own in a child
 // process (the game's globals), started on the fixture archive with a clock the loop drives.
@@ -15,6 +15,8 @@
 #include "game/minigames/MgTransfer.h"
 #include "game/minigames/MgTransferPiece.h"
 #include "game/minigames/MgUi.h"
+#include "game/minigames/MgWine.h"
+#include "game/minigames/MgWinePiece.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/Loading.h"
 #include "game/shell/ResourceBinding.h"
@@ -30,6 +32,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <thread>
 
 using namespace Quor;
@@ -105,6 +108,7 @@ GamePhase* OpenGame(DemoGame& game, int number)
         game.sourceTable[m] = SourceRecord{m, "Material", "S_" + std::to_string(m), 5};
     game.blueprintTable.clear();
     game.blueprintTable[1] = BlueprintRecord{1, "Plate", "PD_1", 0, {{1, 1}, {2, 1}}, {{1, 1}, {2, 2}, {3, 1001}}};
+    quortest::SampleTuning(game.miniGameTuning);
     quortest::PaintTuning(game.miniGameTuning);
     quortest::ConveyorTuning(game.miniGameTuning);
     quortest::ShapingTuning(game.miniGameTuning);
@@ -184,6 +188,30 @@ void ConveyorMove(MgTransfer* game, Hand& hand)
             hand.Click(MiddleX(source), MiddleY(source));
             return;
         }
+    }
+}
+
+// Production Machine: in the lowest row in reach (inside the chute, above the machine's cover,
+// not sliding) a misplaced piece swapped with the one holding its material.
+void MachineMove(MgWine* game, Hand& hand)
+{
+    std::map<int, std::map<int, MgWinePiece*>> rows;
+    for (auto& [id, piece] : game->mPieces)
+        rows[piece->mRow][piece->mColumn] = piece;
+    for (auto& [r, row] : rows) {
+        const bool reachable = std::all_of(row.begin(), row.end(), [](const auto& entry) {
+            const MgWinePiece* p = entry.second;
+            return p->mY >= 110 && p->mY + p->mHeight < 543 && !p->mSwapping;
+        });
+        if (!reachable)
+            continue;
+        for (auto& [column, piece] : row)
+            for (auto& [other, holder] : row)
+                if (piece->mMaterial != column && holder->mMaterial == column) {
+                    hand.Click(MiddleX(piece), MiddleY(piece));
+                    hand.Click(MiddleX(holder), MiddleY(holder));
+                    return;
+                }
     }
 }
 
@@ -270,6 +298,8 @@ Outcome Run(const quortest::TempDir& dir, const std::string& demo, int number, b
                     ShapingMove(shaping, hand);
                 else if (auto* glaze = dynamic_cast<MgGlaze*>(mini))
                     GlazeMove(glaze, hand);
+                else if (auto* machine = dynamic_cast<MgWine*>(mini))
+                    MachineMove(machine, hand);
             }
         }
         if (host != nullptr && host->mGame != nullptr && host->mGame->mFinished)
@@ -286,7 +316,7 @@ Outcome Run(const quortest::TempDir& dir, const std::string& demo, int number, b
     out.rating2 = record.rating2;
     out.money = game->GetCurrentProfile().money;
     out.updates = game->mUpdateCount;
-    out.won = game->mShutdown && (number == MINI_GAME_PAINT    ? record.rate > 1
+    out.won = game->mShutdown && (number == MINI_GAME_PAINT || number == MINI_GAME_WINE ? record.rate > 1
                                   : number == MINI_GAME_PUZZLE ? record.rating1 > 1
                                                                : record.rating2 > 1);
     delete game;  // writes the demo when recording
@@ -312,6 +342,15 @@ void RecordAndReplay(int number)
 }
 
 } // namespace
+
+// Twenty ordered rows: levels 2 to 5 after rows 4, 8, 12 and 16, so 20 products and 5 more a
+// day; the rate goes from 1 to 25, no money.
+TEST(MiniGameDemoDeathTest, MachineWinReplaysToTheSameRecord)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RecordAndReplay(MINI_GAME_WINE), ::testing::ExitedWithCode(0),
+                "score 25 rate 25 rating 1 won 1; replay alike 1\nshape level 1 money 500");
+}
 
 // Four products in 10.5 s raise the rate from 1 to 4.
 TEST(MiniGameDemoDeathTest, PaintingWinReplaysToTheSameRecord)
