@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/wait.h>
@@ -34,6 +35,13 @@ void ApplyMasks(std::vector<uint32_t>& px, const std::vector<Mask>& masks)
         for (int y = std::max(0, m.y); y < std::min(768, m.y + m.h); ++y)
             for (int x = std::max(0, m.x); x < std::min(1024, m.x + m.w); ++x)
                 px[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)] = 0xFF000000u;
+}
+
+// Keeps the 5, 6 and 5 top bits of red, green and blue.
+void ToSixteenBits(std::vector<uint32_t>& px)
+{
+    for (uint32_t& p : px)
+        p &= 0xFFF8FCF8u;
 }
 
 // The profile folder of a program whose data folder is `home`/data.
@@ -129,6 +137,8 @@ std::vector<uint32_t> GameOnX::Desktop()
     px.reserve(1024u * 768u);
     for (size_t i = 0; i + 2 < rgb.size(); i += 3)
         px.push_back(0xFF000000u | static_cast<uint32_t>(rgb[i]) << 16 | static_cast<uint32_t>(rgb[i + 1]) << 8 | rgb[i + 2]);
+    if (mSixteenBits)
+        ToSixteenBits(px);
     return px;
 }
 
@@ -166,32 +176,67 @@ void GameOnX::Type(const std::string& text)
     XRun(Display(), "xdotool type --delay 40 '" + text + "'");
 }
 
+bool GameOnX::Settle(const std::vector<Mask>& masks, std::chrono::milliseconds limit)
+{
+    std::vector<uint32_t> px;
+    const bool settled = Eventually([&] {
+        const std::vector<uint32_t> before = px;
+        std::this_thread::sleep_for(500ms);
+        px = Desktop();
+        if (px.empty())
+            return false;
+        ApplyMasks(px, masks);
+        // Still, no longer the picture before the last action, and not a screen faded to
+        // (nearly) black while the next one loads.
+        return px == before && px != mLast && std::count_if(px.begin(), px.end(), [](uint32_t p) {
+                   return ((p >> 16) & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || (p & 0xFF) >= 100;
+               }) > 5000;
+    }, limit);
+    if (settled) {
+        mLast = px;
+        mLastMasks = masks;
+    }
+    return settled;
+}
+
+bool GameOnX::Changed(std::chrono::milliseconds limit)
+{
+    const bool changed = Eventually([&] {
+        std::vector<uint32_t> px = Desktop();
+        if (px.empty())
+            return false;
+        ApplyMasks(px, mLastMasks);
+        return px != mLast;
+    }, limit);
+    if (changed) {
+        mLast.clear();
+        mLastMasks.clear();
+    }
+    return changed;
+}
+
 std::string GameOnX::Still(const std::string& golden, const std::vector<Mask>& masks, std::chrono::milliseconds limit)
 {
     const std::string path = std::string(QUOR_TEST_DATA_DIR) + "/" + golden;
-    std::vector<uint32_t> px;
     if (std::getenv("QUOR_UPDATE_GOLDEN") != nullptr) {
-        std::vector<uint32_t> before;
-        Eventually([&] {
-            before = px;
-            std::this_thread::sleep_for(500ms);
-            px = Desktop();
-            if (px.empty())
-                return false;
-            ApplyMasks(px, masks);
-            // Still, no longer the picture before the last action, and not a screen faded to
-            // (nearly) black while the next one loads.
-            return px == before && px != mLast && std::count_if(px.begin(), px.end(), [](uint32_t p) {
-                       return ((p >> 16) & 0xFF) >= 100 || ((p >> 8) & 0xFF) >= 100 || (p & 0xFF) >= 100;
-                   }) > 5000;
-        }, limit);
-        mLast = px;
-        return quortest::CompareWithGolden(path, px, 1024, 768);
+        if (!Settle(masks, limit))
+            return "no still screen for " + golden;
+        return quortest::CompareWithGolden(path, mLast, 1024, 768);
     }
+    return WaitFor(golden, masks, limit);
+}
+
+std::string GameOnX::WaitFor(const std::string& golden, const std::vector<Mask>& masks, std::chrono::milliseconds limit)
+{
+    const std::string path = std::string(QUOR_TEST_DATA_DIR) + "/" + golden;
     std::vector<uint32_t> want;
     int w = 0, h = 0;
     if (!quortest::ReadPng(path, want, w, h) || w != 1024 || h != 768)
         return "no stored picture " + path;
+    if (mSixteenBits)
+        ToSixteenBits(want);
+    ApplyMasks(want, masks);
+    std::vector<uint32_t> px;
     Eventually([&] {
         px = Desktop();
         if (px.empty())
@@ -202,14 +247,46 @@ std::string GameOnX::Still(const std::string& golden, const std::vector<Mask>& m
     if (px.empty())
         return "no screenshot";
     mLast = px;
-    std::string differs = quortest::CompareWithGolden(path, px, 1024, 768);
-    if (!differs.empty()) {
-        // The last screenshot stays beside the log, for a look at what was on the screen.
-        const std::string got = mHome + "/got-" + fs::path(golden).filename().string();
-        quortest::WritePng(got, px, 1024, 768);
-        differs += " (screen kept in " + got + ")";
+    mLastMasks = masks;
+    if (px == want)
+        return "";
+    return Differs(golden, px, want);
+}
+
+std::string GameOnX::Hold(std::chrono::milliseconds time, const std::vector<Mask>& masks)
+{
+    const auto end = std::chrono::steady_clock::now() + time;
+    const std::vector<uint32_t> want = mLast;
+    while (std::chrono::steady_clock::now() < end) {
+        std::vector<uint32_t> px = Desktop();
+        if (px.empty())
+            return "no screenshot";
+        ApplyMasks(px, masks);
+        if (px != want)
+            return Differs("held.png", px, want);
     }
-    return differs;
+    return "";
+}
+
+std::string GameOnX::Differs(const std::string& name, const std::vector<uint32_t>& px, const std::vector<uint32_t>& want)
+{
+    size_t count = 0, first = 0;
+    for (size_t i = 0; i < px.size() && i < want.size(); ++i)
+        if (px[i] != want[i] && count++ == 0)
+            first = i;
+    // The screen stays beside the log, for a look at what was on it.
+    const std::string got = mHome + "/got-" + fs::path(name).filename().string();
+    quortest::WritePng(got, px, 1024, 768);
+    char line[200];
+    std::snprintf(line, sizeof line, "%zu pixels differ from %s, the first at %zu,%zu: got %08x, want %08x", count,
+                  name.c_str(), first % 1024, first / 1024, px[first], want[first]);
+    return std::string(line) + " (screen kept in " + got + ")";
+}
+
+void GameOnX::End()
+{
+    if (mPid > 0)
+        kill(mPid, SIGTERM);
 }
 
 int GameOnX::WaitForExit(std::chrono::milliseconds limit)

@@ -42,30 +42,58 @@ public:
     // The desktop as 0xFFRRGGBB pixels; empty when the screenshot failed.
     std::vector<uint32_t> Desktop();
 
+    // From now on screenshots and stored pictures are compared by the colours of 16 bits per
+    // pixel (5, 6 and 5 bits) that the program draws with on the X server, so that a picture
+    // drawn without a display, at full colour, compares with the screen.
+    void CompareAtSixteenBits() { mSixteenBits = true; }
+
     void Move(int x, int y);
     void Click(int x, int y);
     void Drag(int x0, int y0, int x1, int y1);
     void Key(const std::string& keys);
     void Type(const std::string& text);
 
-    // Waits until the desktop, masked, equals the stored picture tests/data/<golden>; with
-    // QUOR_UPDATE_GOLDEN set, until two screenshots half a second apart agree on a new picture
-    // that is more than a faded screen, which is then stored.
+    // Waits until the desktop equals the stored picture tests/data/<golden>, both masked (so a
+    // picture stored whole, moving parts and all, compares as well); with QUOR_UPDATE_GOLDEN
+    // set, waits as Settle does and stores the masked picture.
     // Empty when it does, else what differs.
     std::string Still(const std::string& golden, const std::vector<Mask>& masks = {},
                       std::chrono::milliseconds limit = 120s);
+    // The same wait, also with QUOR_UPDATE_GOLDEN set.
+    std::string WaitFor(const std::string& golden, const std::vector<Mask>& masks = {},
+                        std::chrono::milliseconds limit = 120s);
+
+    // Waits until two screenshots half a second apart agree, masked, on a picture other than
+    // the one the last wait ended on and more than a faded screen; false when none came.
+    bool Settle(const std::vector<Mask>& masks = {}, std::chrono::milliseconds limit = 120s);
+
+    // Waits until the desktop, masked as by the last wait, no longer shows the picture that wait
+    // ended on, which is then forgotten (a screen that comes back looking the same counts as new).
+    bool Changed(std::chrono::milliseconds limit = 120s);
+
+    // Screenshots for the time given, each compared, masked, with the picture the last wait
+    // ended on: empty when all of them equal it, else what differs.
+    std::string Hold(std::chrono::milliseconds time, const std::vector<Mask>& masks = {});
+
+    // Asks the program to end, as the end of the desktop session does (SIGTERM).
+    void End();
 
     // Waits for the program to end; its exit status, or -1 when it did not end in the limit
     // or was killed by a signal.
     int WaitForExit(std::chrono::milliseconds limit = 120s);
 
 private:
+    // What differs between a screenshot and the picture it should equal; the screenshot is kept.
+    std::string Differs(const std::string& name, const std::vector<uint32_t>& px, const std::vector<uint32_t>& want);
+
     XServer mServer;
     std::string mHome;
     std::string mLog;
     std::string mShot;
     std::vector<uint32_t> mLast;  // the picture the last wait ended on
+    std::vector<Mask> mLastMasks; // and what it left out
     pid_t mPid = -1;
+    bool mSixteenBits = false;
 };
 
 } // namespace xdesk

@@ -54,6 +54,25 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     return pid;
 }
 
+int RunInChild(const std::function<int()>& work, std::chrono::milliseconds limit)
+{
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        const int result = work();
+        std::fflush(nullptr);
+        _exit(result);
+    }
+    Reaper reaper{pid};
+    int status = 0;
+    if (!Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limit))
+        return -1;
+    reaper.pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::string XRun(const std::string& display, const std::string& command)
 {
     std::string full = "DISPLAY=" + display + " " + command + " 2>/dev/null";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -44,6 +45,11 @@ bool Eventually(Check check, std::chrono::milliseconds limit = kLimit)
     }
     return true;
 }
+
+// Runs the work in a child process of this program (for work that takes the whole process, such
+// as a game application) and waits for it: its result, or -1 when it crashed or did not end in
+// the limit (it is then killed).
+int RunInChild(const std::function<int()>& work, std::chrono::milliseconds limit);
 
 // Kills the program when a test ends early.
 struct Reaper {
