@@ -195,6 +195,11 @@ int BpSelect::SnapOffset(double value)
     return offset;
 }
 
+int BpSelect::SlidePanelX() const
+{
+    return int(kPanelX - (1.0 - mFadeAlpha / 255.0) * kSlideDistance);
+}
+
 int BpSelect::BlueprintAtRow(int row) const
 {
     const auto list = mLists.find(mCountry);
@@ -209,6 +214,9 @@ void BpSelect::ScrollPosition(int id, double value)
     if (id != ID_SCROLLBAR)
         return;
     mScrollOffset = SnapOffset(value);
+    // The place of the moment, not the one of the last drawing: the list is built at the end of
+    // the fade-in, and a frame drawn some updates earlier saw the panel still sliding.
+    mPanelX = SlidePanelX();
     if (mView == VIEW_COUNTRIES) {
         for (size_t i = 0; i < mCountryButtons.size(); ++i) {
             ButtonWidget* button = mCountryButtons[i];
@@ -339,7 +347,7 @@ void BpSelect::Draw(Graphics* g)
     g->SetColorizeImages(true);
     g->SetColor(Color(0, 0, 0, mFadeAlpha * 100 / 255));
     g->FillRect(0, 0, mOwner->mWidth, mOwner->mHeight);
-    mPanelX = int(kPanelX - (1.0 - mFadeAlpha / 255.0) * kSlideDistance);
+    mPanelX = SlidePanelX();
     g->SetColorizeImages(false);
     g->SetColor(Color::White);
     if (GM_SELECT_BP_FRM != nullptr)

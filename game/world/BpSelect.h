@@ -54,6 +54,9 @@ public:
     static int SnapOffset(double value);
     // The blueprint at a row button, after scrolling; -1 when that row is past the list's end.
     int BlueprintAtRow(int row) const;
+    // The panel's x for the fade alpha of the moment: it slides in from the left as the alpha
+    // rises.
+    int SlidePanelX() const;
 
     void BuildCountryList();
     void ShowCountry(int country);

@@ -61,6 +61,30 @@ TEST_F(BpSelectTest, OneCountryOfOwnedRecipesGivesOneButtonAndItsBlueprintsFiveA
     }
 }
 
+// A loaded machine draws fewer frames than it updates: a frame drawn while the chooser was still
+// sliding in must not leave the country buttons where the panel stood then.
+TEST_F(BpSelectTest, CountryButtonsTakeTheirPlaceHoweverLongAgoTheLastFrameWasDrawn)
+{
+    StartFactories();
+    StandInPhase* phase = EnterGame();
+    Factory* factory = OpenFactory(phase, 0);
+    Click(factory->mChooseButton);
+    BpSelect* chooser = factory->mBpSelect;
+    ASSERT_NE(chooser, nullptr);
+    for (int i = 0; i < 20 && chooser->mFadingIn; ++i)
+        TickOnce();
+    ASSERT_TRUE(chooser->mFadingIn);
+    Redraw(phase);
+    EXPECT_LT(chooser->mPanelX, BpSelect::kPanelX);
+    for (int i = 0; i < 30 && chooser->mFadingIn; ++i)
+        TickOnce();
+    ASSERT_FALSE(chooser->mFadingIn);
+    ASSERT_EQ(chooser->mCountryButtons.size(), 1u);
+    EXPECT_EQ(chooser->mCountryButtons[0]->GetRect().mX, 274);
+    Click(chooser->mCountryButtons[0]);
+    EXPECT_EQ(chooser->mView, BpSelect::VIEW_BLUEPRINTS);
+}
+
 TEST_F(BpSelectTest, SevenBlueprintsScrollByWholeRowsAndTheRowsFollowTheScroll)
 {
     StartFactories();
