@@ -83,15 +83,9 @@ bool BuildExactPalette(const uint32_t* theBits, uint8_t* theIndices, size_t theC
     uint16_t aNumbers[kSlots]; // colour number + 1; 0 for an empty slot
     std::memset(aNumbers, 0, sizeof(aNumbers));
     int aCount = 0;
-    uint32_t aLastColor = 0;  // runs of one colour skip the search
-    uint8_t aLastIndex = 0;
-    for (size_t i = 0; i < theCount; i++) {
+    // Runs of one colour take one search.
+    for (size_t i = 0; i < theCount;) {
         const uint32_t aColor = theBits[i];
-        if (i > 0 && aColor == aLastColor) {
-            theIndices[i] = aLastIndex;
-            continue;
-        }
-        aLastColor = aColor;
         uint32_t aSlot = (aColor * 0x9E3779B1u) >> 22;
         while (aNumbers[aSlot] != 0 && aKeys[aSlot] != aColor)
             aSlot = (aSlot + 1) & (kSlots - 1);
@@ -102,7 +96,7 @@ bool BuildExactPalette(const uint32_t* theBits, uint8_t* theIndices, size_t theC
             aNumbers[aSlot] = static_cast<uint16_t>(++aCount);
             theColorTable[aCount - 1] = aColor;
         }
-        theIndices[i] = aLastIndex = static_cast<uint8_t>(aNumbers[aSlot] - 1);
+        i += PixelRows::FillRun(theBits + i, theCount - i, theIndices + i, static_cast<uint8_t>(aNumbers[aSlot] - 1));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -265,18 +266,26 @@ inline void ScanAlpha(const uint32_t* p, size_t n, bool& hasTrans, bool& hasAlph
     while (i < n && !(hasTrans && hasAlpha)) {
         const size_t end = std::min(n, i + 1024);
 #if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i full = _mm_set1_epi32(255);
-        __m128i clear = zero, partial = zero;
-        for (; i + 4 <= end; i += 4) {
-            __m128i a = _mm_srli_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), 24);
-            __m128i isClear = _mm_cmpeq_epi32(a, zero);
-            clear = _mm_or_si128(clear, isClear);
-            partial = _mm_or_si128(partial, _mm_andnot_si128(_mm_or_si128(isClear, _mm_cmpeq_epi32(a, full)),
-                                                             _mm_set1_epi32(-1)));
+        // Per byte: the smallest value seen, and the OR of every value + 1 (the alpha byte only
+        // gets the 1). An alpha 0 leaves a 0 in the first; an alpha 1-254 leaves a bit above
+        // the lowest in the second, which 0 and 255 (giving 1 and 0) never do.
+        const __m128i alphaOne = _mm_set1_epi32(0x01000000);
+        __m128i low = _mm_set1_epi8(-1);
+        __m128i plus = _mm_setzero_si128();
+        for (; i + 16 <= end; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 4));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 12));
+            low = _mm_min_epu8(low, _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d)));
+            plus = _mm_or_si128(plus, _mm_or_si128(_mm_or_si128(_mm_add_epi8(a, alphaOne), _mm_add_epi8(b, alphaOne)),
+                                                   _mm_or_si128(_mm_add_epi8(c, alphaOne), _mm_add_epi8(d, alphaOne))));
         }
-        hasTrans |= _mm_movemask_epi8(clear) != 0;
-        hasAlpha |= _mm_movemask_epi8(partial) != 0;
+        const __m128i zero = _mm_setzero_si128();
+        low = _mm_or_si128(low, _mm_set1_epi32(0x00FFFFFF));
+        plus = _mm_and_si128(plus, _mm_set1_epi32(static_cast<int>(0xFE000000u)));
+        hasTrans |= _mm_movemask_epi8(_mm_cmpeq_epi8(low, zero)) != 0;
+        hasAlpha |= _mm_movemask_epi8(_mm_cmpeq_epi8(plus, zero)) != 0xFFFF;
 #endif
         for (; i < end; ++i) {
             const uint32_t a = p[i] >> 24;
@@ -284,6 +293,32 @@ inline void ScanAlpha(const uint32_t* p, size_t n, bool& hasTrans, bool& hasAlph
             hasAlpha |= a != 0 && a != 255;
         }
     }
+}
+
+// Gives the run of pixels equal to p[0] (among p[0] .. p[n - 1], n >= 1) the palette index:
+// out[i] = index through the run, whose length is returned. Bytes of out past the run, below
+// n, may be written too (the caller's next run writes them again).
+inline size_t FillRun(const uint32_t* p, size_t n, uint8_t* out, uint8_t index)
+{
+    const uint32_t color = p[0];
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i c = _mm_set1_epi32(static_cast<int>(color));
+    const __m128i fill = _mm_set1_epi8(static_cast<char>(index));
+    for (; i + 8 <= n; i += 8) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), fill);
+        const uint32_t a = uint32_t(_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), c))));
+        const uint32_t b = uint32_t(_mm_movemask_ps(_mm_castsi128_ps(
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 4)), c))));
+        const uint32_t same = a | b << 4;
+        if (same != 0xFF)
+            return i + size_t(std::countr_one(same));
+    }
+#endif
+    for (; i < n && p[i] == color; ++i)
+        out[i] = index;
+    return i;
 }
 
 } // namespace Quor::PixelRows

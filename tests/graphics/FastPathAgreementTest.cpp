@@ -238,8 +238,10 @@ TEST(FastPathAgreement, AlphaScan)
             p = 0xFF000000u | (rng() & 0xFFFFFF);
         for (int k = int(rng() % 3); k > 0; --k)
             px[rng() % px.size()] &= 0x00FFFFFFu;
-        for (int k = int(rng() % 3); k > 0; --k)
-            px[rng() % px.size()] = (1 + rng() % 254) << 24;
+        for (int k = int(rng() % 3); k > 0; --k) {
+            const uint32_t edge[] = {1, 254, 1 + rng() % 254};
+            px[rng() % px.size()] = (edge[rng() % 3] << 24) | (rng() & 0xFFFFFF);
+        }
         const size_t off = rng() % 5, n = rng() % 2 == 0 ? rng() % 40 : rng() % (px.size() - off);
         bool trans = false, alpha = false;
         for (size_t i = off; i < off + n; ++i) {
@@ -252,6 +254,39 @@ TEST(FastPathAgreement, AlphaScan)
             ASSERT_EQ(gotTrans, trans || preset) << round << " " << n;
             ASSERT_EQ(gotAlpha, alpha) << round << " " << n;
         }
+    }
+}
+
+// The palette built with runs skipped whole is the one a look at every pixel builds: colours
+// in order of first appearance, each pixel's index naming its colour; runs of every length
+// at every offset, and a 257th colour refused wherever it first appears.
+TEST(FastPathAgreement, PaletteOfRuns)
+{
+    std::mt19937 rng(16);
+    for (int round = 0; round < 300; ++round) {
+        const int w = 1 + int(rng() % 70), h = 1 + int(rng() % 9);
+        const uint32_t colours = round % 10 == 0 ? 300 : 1 + rng() % 256;
+        std::vector<uint32_t> px;
+        while (px.size() < size_t(w) * h) {
+            const uint32_t c = 0x01000000u * (rng() % 3 == 0 ? 0x80 : 0xFF) + rng() % colours;
+            px.insert(px.end(), 1 + rng() % 40, c);
+        }
+        px.resize(size_t(w) * h);
+        std::vector<uint32_t> order;
+        for (uint32_t c : px)
+            if (std::find(order.begin(), order.end(), c) == order.end())
+                order.push_back(c);
+
+        MemoryImage image(nullptr);
+        image.SetBits(px.data(), w, h);
+        ASSERT_EQ(image.Palletize(), order.size() <= 256) << round;
+        if (order.size() > 256) {
+            ASSERT_EQ(std::vector<uint32_t>(image.mBits, image.mBits + px.size()), px) << round;
+            continue;
+        }
+        ASSERT_EQ(std::vector<uint32_t>(image.mPaletteColors, image.mPaletteColors + order.size()), order);
+        for (size_t i = 0; i < px.size(); ++i)
+            ASSERT_EQ(image.mPaletteColors[image.mPaletteIndices[i]], px[i]) << round << " " << i;
     }
 }
 
