@@ -90,6 +90,10 @@ void ResourceManager::DeleteResources(const std::string& theGroup)
     DeleteMapResources(mImageMap, theGroup);
     DeleteMapResources(mSoundMap, theGroup);
     DeleteMapResources(mFontMap, theGroup);
+    // The pictures came from this application's shared images: its next upkeep frees those no
+    // longer held (a handle's release reaches only the application the global names).
+    if (mApp != nullptr)
+        mApp->mCleanSharedImages = true;
     // Every record freed: no group stays loaded.
     std::lock_guard<std::mutex> aLock(mStateLock);
     if (theGroup.empty())

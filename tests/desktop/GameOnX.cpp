@@ -60,6 +60,78 @@ std::string ProfileFolder(const std::string& home)
 
 } // namespace
 
+namespace {
+
+// Masks of the area's pixels for which `masked`(x, y) holds: one per run of a row, runs of
+// rows that mask the same columns joined into one.
+template <typename Masked>
+std::vector<Mask> RowRuns(const Mask& area, Masked masked)
+{
+    std::vector<Mask> masks;
+    std::vector<std::pair<int, int>> previous;  // the column runs of the row above
+    size_t firstOfRun = 0;                      // masks[firstOfRun..] grow while rows repeat
+    for (int y = area.y; y < area.y + area.h; ++y) {
+        std::vector<std::pair<int, int>> runs;
+        for (int x = area.x; x < area.x + area.w;) {
+            if (!masked(x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < area.x + area.w && masked(end, y))
+                ++end;
+            runs.emplace_back(x, end - x);
+            x = end;
+        }
+        if (y > area.y && runs == previous) {
+            for (size_t i = firstOfRun; i < masks.size(); ++i)
+                ++masks[i].h;
+            continue;
+        }
+        firstOfRun = masks.size();
+        for (const auto& [x, w] : runs)
+            masks.push_back(Mask{x, y, w, 1});
+        previous = runs;
+    }
+    return masks;
+}
+
+} // namespace
+
+std::vector<Mask> MaskAllBut(const Mask& area, const std::vector<Mask>& kept)
+{
+    return RowRuns(area, [&](int x, int y) {
+        return std::none_of(kept.begin(), kept.end(),
+                            [&](const Mask& k) { return x >= k.x && x < k.x + k.w && y >= k.y && y < k.y + k.h; });
+    });
+}
+
+std::vector<Mask> MasksFromPicture(const std::string& picture, const std::vector<Mask>& except)
+{
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    if (!quortest::ReadPng(std::string(QUOR_TEST_DATA_DIR) + "/" + picture, px, w, h) || w != 1024 || h != 768)
+        return {{0, 0, 1024, 768}};  // nothing compared: the missing picture shows as a failure
+    return RowRuns({0, 0, 1024, 768}, [&](int x, int y) {
+        return (px[size_t(y) * 1024 + size_t(x)] & 0xFFFFFFu) != 0 &&
+               std::none_of(except.begin(), except.end(),
+                            [&](const Mask& k) { return x >= k.x && x < k.x + k.w && y >= k.y && y < k.y + k.h; });
+    });
+}
+
+std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<Mask>& alsoKept)
+{
+    std::vector<Mask> kept = {{312, 0, 400, 70},                                                 // name
+                              {60, 330, 160, 140}, {280, 250, 160, 140}, {500, 330, 160, 140},  // places
+                              {740, 250, 160, 140}, {800, 400, 160, 140},
+                              {7, 553, 80, 80},    {700, 577, 150, 30},  {910, 575, 60, 60}};   // display
+    kept.insert(kept.end(), alsoKept.begin(), alsoKept.end());
+    std::vector<Mask> masks = MaskAllBut({0, 0, 1024, 616}, kept);
+    const std::vector<Mask> seen = MasksFromPicture(moving, alsoKept);
+    masks.insert(masks.end(), seen.begin(), seen.end());
+    return masks;
+}
+
 std::string GameFolder()
 {
 #ifdef GAME_TOOL
@@ -85,8 +157,13 @@ void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player)
 
 bool ReadSlot0(const std::string& home, Quor::PlayerProfile& player)
 {
-    const std::vector<uint8_t> bytes = quortest::ReadFile(ProfileFolder(home) + "/P0.dat");
+    const std::vector<uint8_t> bytes = Slot0Bytes(home);
     return !bytes.empty() && Quor::DecodePlayerProfile(bytes.data(), bytes.size(), player);
+}
+
+std::vector<uint8_t> Slot0Bytes(const std::string& home)
+{
+    return quortest::ReadFile(ProfileFolder(home) + "/P0.dat");
 }
 
 GameOnX::GameOnX(const std::string& program, const std::string& folder, const std::string& home,

@@ -17,6 +17,20 @@ struct Mask {
     int x, y, w, h;
 };
 
+// Masks covering the area but for the kept rectangles.
+std::vector<Mask> MaskAllBut(const Mask& area, const std::vector<Mask>& kept);
+// Masks of the pixels that are not black in the picture tests/data/<picture> (1024 x 768) and
+// lie outside the rectangles excepted; the whole screen when the picture cannot be read.
+std::vector<Mask> MasksFromPicture(const std::string& picture, const std::vector<Mask>& except = {});
+
+// The masks of a country screen of the sample content. Above the head-up display's band only
+// the name bar, the place buttons (where the country has them), the display's parts that reach
+// up and the rectangles asked for are compared: the sky strip and the scenery cross the rest.
+// Where the picture `moving` (what changed in a minute of the country, looked at) shows the
+// scenery over those, it is left out too, but not over the rectangles asked for, which lie on
+// top. Birds crossing a button pass: a still screen waits.
+std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<Mask>& alsoKept = {});
+
 // The folder of the program under test: the archive the build made lies beside it.
 std::string GameFolder();
 
@@ -26,6 +40,8 @@ void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player);
 
 // Reads slot 0's save file below `home`'s data folder; false when it is missing or unreadable.
 bool ReadSlot0(const std::string& home, Quor::PlayerProfile& player);
+// The bytes of slot 0's save file; empty when it is missing.
+std::vector<uint8_t> Slot0Bytes(const std::string& home);
 
 class GameOnX {
 public:

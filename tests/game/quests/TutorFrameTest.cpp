@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <list>
 #include <set>
 #include <sstream>
 
@@ -402,6 +404,65 @@ TEST_F(TutorFrameTest, TheSampleScriptRunsFromItsFirstStepToItsEnd)
     EXPECT_EQ(Profile().tutorialStep, TutorialFinished);
     EXPECT_FALSE(Logged("is not in the script"));
     EXPECT_TRUE(app->mErrorLog.empty());
+}
+
+TEST_F(TutorFrameTest, TheGameScreenOpensOnTheFrameOfAPendingStepOnly)
+{
+    WriteScript(Script({StepXml(0, 3, 0, 55501, "Img=\"10001\""),
+                        StepXml(3, -999, 2, 55502, "Img=\"20001\" ImgX=\"610\" ImgY=\"10\"")}));
+    app->standIns.erase(SCREEN_GAME);
+    for (int step : {TutorialFinished, 0, 3}) {
+        SCOPED_TRACE(step);
+        Profile().tutorialStep = step;
+        app->ShowScreen(SCREEN_GAME, 0);
+        auto* game = dynamic_cast<GamePhase*>(app->screens[SCREEN_GAME]);
+        ASSERT_NE(game, nullptr);
+        auto* frame = dynamic_cast<TutorFrame*>(game->mPanels[PANEL_TUTOR]);
+        if (step == TutorialFinished) {
+            EXPECT_EQ(frame, nullptr);
+        } else {
+            ASSERT_NE(frame, nullptr);
+            EXPECT_EQ(frame->mStepId, step);
+            EXPECT_EQ(frame->GetRect(), Rect(0, 0, 1024, 768));
+            ASSERT_EQ(frame->mBlockers.size(), 1u);
+            EXPECT_TRUE(game->HasWidget(frame->mBlockers[0]));
+            EXPECT_EQ(game->HasWidget(frame->mCatcher), step == 0);
+            EXPECT_EQ(game->HasWidget(frame->mNext), step == 3);
+        }
+        app->RemoveScreen(SCREEN_GAME);
+        Step();
+    }
+}
+
+TEST_F(TutorFrameTest, TheLastActionSavesAndEndsOnTheMainMenuUnderTheCredits)
+{
+    WriteScript(Script({StepXml(90, 91, 2, 55502, "Img=\"20001\" ImgX=\"610\" ImgY=\"10\" Action=\"99999\""),
+                        StepXml(91, -999, 1, 1)}));
+    app->standIns.erase(SCREEN_GAME);
+    Profile().tutorialStep = 90;
+    app->ShowScreen(SCREEN_GAME, 0);
+    auto* game = dynamic_cast<GamePhase*>(app->screens[SCREEN_GAME]);
+    ASSERT_NE(game, nullptr);
+    TutorFrame* frame = dynamic_cast<TutorFrame*>(game->mPanels[PANEL_TUTOR]);
+    ASSERT_NE(frame, nullptr);
+    Click(frame->mNext);
+    Step();
+
+    EXPECT_EQ(app->screens[SCREEN_GAME], nullptr);
+    Widget* menu = app->screens[SCREEN_MAIN_MENU];
+    Widget* credits = app->screens[SCREEN_CREDIT];
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(credits, nullptr);
+    const std::list<Widget*>& order = app->mWidgetManager->mWidgets;
+    const auto menuAt = std::find(order.begin(), order.end(), menu);
+    const auto creditsAt = std::find(order.begin(), order.end(), credits);
+    ASSERT_NE(menuAt, order.end());
+    ASSERT_NE(creditsAt, order.end());
+    EXPECT_LT(std::distance(order.begin(), menuAt), std::distance(order.begin(), creditsAt));
+    // Saved as finished: the next game does not replay the last step.
+    Profile().tutorialStep = 90;
+    ASSERT_TRUE(app->LoadPlayerProfile(0));
+    EXPECT_EQ(Profile().tutorialStep, TutorialFinished);
 }
 
 TEST_F(TutorFrameTest, Pictures)

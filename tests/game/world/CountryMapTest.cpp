@@ -4,12 +4,18 @@
 // lack, and places that are not part of the game yet.
 #include "tests/game/world/WorldFixture.h"
 
+#include "display/DDImage.h"
+#include "display/DDInterface.h"
 #include "game/shell/MusicTrackList.h"
 #include "game/world/CountryMap.h"
 #include "game/world/MessagePopup.h"
+#include "platform/Video.h"
+#include "platform/Window.h"
 #include "tests/support/GoldenImage.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <mutex>
 
 using namespace Quor;
 
@@ -18,6 +24,11 @@ namespace {
 using namespace worldtest;
 
 using Places = std::vector<std::pair<int, Rect>>;
+
+intptr_t DefaultProc(plat::WindowId w, uint32_t m, uint32_t wp, uint32_t lp)
+{
+    return plat::DefWindowProc(w, m, wp, lp);
+}
 
 CountryMapRecord MapRecord(int country, const std::map<int32_t, PlacePoint>& places)
 {
@@ -428,6 +439,83 @@ protected:
         return std::vector<uint32_t>(px.begin(), px.begin() + 1024 * rows);
     }
 };
+
+TEST_F(CountryPicturesTest, LeavingACountryFreesItsDecodedPicturesAtTheNextUpkeep)
+{
+    StartCountries();
+    StandInPhase* phase = EnterCountry(true);
+    CountryMap* map = Map(phase);
+    TickOnce();
+    auto decoded = [&](const std::string& name) {
+        std::lock_guard<std::recursive_mutex> lock(app->mImageSetLock);
+        return std::count_if(app->mSharedImageMap.begin(), app->mSharedImageMap.end(), [&](const auto& entry) {
+            return entry.first.mFileName.find(name) != std::string::npos && entry.second->mImage != nullptr;
+        });
+    };
+    ASSERT_EQ(decoded("GC0_BG"), 1);
+    // A released handle raises the clean-up flag of the application the global names; with
+    // another one made since (as a display of a benchmark is), that is not this game.
+    QuorAppBase* const game = gQuorAppBase;
+    {
+        QuorAppBase other;
+        map->SetCountry(2);
+    }
+    gQuorAppBase = game;
+    EXPECT_TRUE(app->mCleanSharedImages);
+    app->CleanSharedImages();
+    EXPECT_EQ(decoded("GC0_BG"), 0);
+    EXPECT_EQ(decoded("GC0_BTN_MISSION"), 0);
+    EXPECT_EQ(decoded("GC2_BG"), 1);
+    EXPECT_EQ(GC0_BG, nullptr);
+}
+
+// At alpha 128 the view is drawn at about half size about (512, 280) in colours of half alpha. A
+// memory screen's fast stretch draws white only, so this picture is taken on a display surface.
+TEST_F(CountryPicturesTest, EnglandHalfFadedInOnADisplaySurface)
+{
+    StartCountries();
+    StandInPhase* phase = EnterCountry(true);
+    CountryMap* map = Map(phase);
+    // Half way through the fade-in: no scenery yet (it comes when the fade-in ends).
+    map->mClock = 0.0;
+    map->mFadeAlpha = 128;
+    ASSERT_EQ(map->mScene, nullptr);
+
+    static const bool registered = plat::RegisterWindowClass("CountryTestWindow", DefaultProc, 0);
+    ASSERT_TRUE(registered);
+    const plat::WindowId window =
+        plat::CreateWindow(0, "CountryTestWindow", "country", plat::WS_POPUP | plat::WS_VISIBLE, 0, 0, 1024, 768);
+    ASSERT_NE(window, 0u);
+    plat::VideoTestSettings settings;
+    settings.refreshSet = true;
+    settings.refreshHz = 60;
+    settings.desktopFormat = plat::kFormatXRGB8888;
+    plat::SetVideoTestSettings(&settings);
+    std::vector<uint32_t> px;
+    {
+        DDInterface display(app.get());
+        app->mFullScreenBits = 32;
+        ASSERT_EQ(display.InitDisplay(reinterpret_cast<void*>(static_cast<uintptr_t>(window)), true),
+                  DDInterface::RESULT_OK);
+        DDImage screen(&display);
+        std::vector<uint32_t> black(size_t(1024) * 768, 0xFF000000u);
+        screen.SetBits(black.data(), 1024, 768);
+        ASSERT_TRUE(screen.CreateSurface());
+        app->mWidgetManager->mImage = &screen;
+        phase->mDirty = true;
+        app->mWidgetManager->SetDirtyFull();
+        app->mWidgetManager->DrawScreen();
+        app->mWidgetManager->mImage = &mScreen;
+        const uint32_t* bits = screen.GetBits();
+        ASSERT_NE(bits, nullptr);
+        px.assign(bits, bits + size_t(1024) * 768);
+    }
+    plat::SetVideoTestSettings(nullptr);
+    plat::DestroyWindow(window);
+    for (uint32_t& p : px)
+        p |= 0xFF000000u;
+    Check("england_alpha128", px, 1024, 768);
+}
 
 TEST_F(CountryPicturesTest, EnglandItsSkyJapanThePopupsAndTheNoteDrawAsStored)
 {
