@@ -20,6 +20,10 @@ struct Mask {
 // The folder of the program under test: the archive the build made lies beside it.
 std::string GameFolder();
 
+// A new player as the game makes one (every country, factory, production line and record of the
+// sample content's game data, read from the archive beside the program), named `name`.
+Quor::PlayerProfile NewPlayer(const std::string& name);
+
 // Writes the five save files below `home`'s data folder, where the program started by GameOnX
 // with that home looks: slot 0 holds the player (the current profile), the others are blank.
 void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player);
@@ -49,11 +53,18 @@ public:
     void Type(const std::string& text);
 
     // Waits until the desktop, masked, equals the stored picture tests/data/<golden>; with
-    // QUOR_UPDATE_GOLDEN set, until two screenshots half a second apart agree on a new picture
-    // that is more than a faded screen, which is then stored.
+    // QUOR_UPDATE_GOLDEN set, until screenshots taken every half second agree for three seconds
+    // on a new picture that is more than a faded screen, which is then stored.
     // Empty when it does, else what differs.
     std::string Still(const std::string& golden, const std::vector<Mask>& masks = {},
                       std::chrono::milliseconds limit = 120s);
+
+    // Waits until the pixel at (x, y) is the colour 0xRRGGBB, each channel within the tolerance.
+    bool Shows(int x, int y, uint32_t rgb, int tolerance = 8, std::chrono::milliseconds limit = 60s);
+
+    // From the game screen back to the main menu by the menu question's Yes (the game saves), then
+    // out by the main menu's quit question: the exit status, as WaitForExit gives it.
+    int QuitFromGame();
 
     // Waits for the program to end; its exit status, or -1 when it did not end in the limit
     // or was killed by a signal.
