@@ -27,8 +27,9 @@ using namespace xdesk;
 constexpr Mask kCalendar{0, 744, 60, 24};
 // The country screen's scenery and sky, all of it above the bar but the money box.
 const std::vector<Mask> kCountry{{0, 0, 1024, 577}, {0, 577, 700, 39}, {850, 577, 174, 39}, kCalendar};
-// The greeting of a shop's keeper: the speech is drawn at random.
-const std::vector<Mask> kKeeper{{520, 140, 300, 250}, kCalendar};
+// The greeting of a shop's keeper: the speech is drawn at random, and with it its buttons (OK, or
+// NEXT and CANCEL for a speech of two pages).
+const std::vector<Mask> kKeeper{{520, 140, 300, 250}, {540, 410, 270, 52}, kCalendar};
 
 // The quantity field of a trade slot, whose caret blinks while it has the focus.
 Mask Field(int x, int y)
