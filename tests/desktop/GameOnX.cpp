@@ -1,6 +1,10 @@
 #include "tests/desktop/GameOnX.h"
 
+#include "game/shell/GameApp.h"
+#include "game/shell/GameDataLoader.h"
 #include "game/shell/ProfileFile.h"
+#include "resources/PakInterface.h"
+#include "resources/XMLParser.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TestSupport.h"
 
@@ -139,6 +143,25 @@ std::string GameFolder()
 #else
     return "";
 #endif
+}
+
+Quor::PlayerProfile NewPlayer(const std::string& name)
+{
+    static const Quor::GameTables tables = [] {
+        Quor::GameTables read;
+        Quor::PakInterface* pak = Quor::GetPakInterface();
+        pak->mDecryptPassword = Quor::GameApp::kArchivePassword;
+        if (!pak->AddPakFile(GameFolder() + "/main.pak"))
+            return read;
+        Quor::XMLParser parser;
+        Quor::GameDataLoader loader(parser, read);
+        loader.LoadGameData();
+        return read;
+    }();
+    Quor::GameApp app;
+    static_cast<Quor::GameTables&>(app) = tables;
+    app.CreateDefaultProfile(name);
+    return app.profiles.back();
 }
 
 void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player)
@@ -364,6 +387,41 @@ void GameOnX::End()
 {
     if (mPid > 0)
         kill(mPid, SIGTERM);
+}
+
+bool GameOnX::Shows(int x, int y, uint32_t rgb, int tolerance, std::chrono::milliseconds limit)
+{
+    return Eventually([&] {
+        const std::vector<uint32_t> px = Desktop();
+        if (px.empty())
+            return false;
+        const uint32_t p = px[static_cast<size_t>(y) * 1024 + static_cast<size_t>(x)];
+        for (int shift : {0, 8, 16})
+            if (std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)) > tolerance)
+                return false;
+        return true;
+    }, limit);
+}
+
+int GameOnX::QuitFromGame()
+{
+    // The questions' picture and the main menu's, as the sample content colours them.
+    constexpr uint32_t kQuestion = 0x7A7A3A;
+    constexpr uint32_t kMainMenu = 0x3F7F8C;
+    Click(940, 696);
+    if (!Shows(512, 300, kQuestion))
+        return -1;
+    Click(446, 350);
+    if (!Shows(300, 200, kMainMenu))
+        return -1;
+    // A click while the main menu still fades in goes unheard.
+    if (!Eventually([&] {
+            Click(952, 696);
+            return Shows(512, 300, kQuestion, 8, 5s);
+        }))
+        return -1;
+    Click(445, 349);
+    return WaitForExit();
 }
 
 int GameOnX::WaitForExit(std::chrono::milliseconds limit)

@@ -34,6 +34,10 @@ std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<
 // The folder of the program under test: the archive the build made lies beside it.
 std::string GameFolder();
 
+// A new player as the game makes one (every country, factory, production line and record of the
+// sample content's game data, read from the archive beside the program), named `name`.
+Quor::PlayerProfile NewPlayer(const std::string& name);
+
 // Writes the five save files below `home`'s data folder, where the program started by GameOnX
 // with that home looks: slot 0 holds the player (the current profile), the others are blank.
 void WriteProfiles(const std::string& home, const Quor::PlayerProfile& player);
@@ -93,6 +97,13 @@ public:
 
     // Asks the program to end, as the end of the desktop session does (SIGTERM).
     void End();
+
+    // Waits until the pixel at (x, y) is the colour 0xRRGGBB, each channel within the tolerance.
+    bool Shows(int x, int y, uint32_t rgb, int tolerance = 8, std::chrono::milliseconds limit = 60s);
+
+    // From the game screen back to the main menu by the menu question's Yes (the game saves), then
+    // out by the main menu's quit question: the exit status, as WaitForExit gives it.
+    int QuitFromGame();
 
     // Waits for the program to end; its exit status, or -1 when it did not end in the limit
     // or was killed by a signal.
