@@ -34,26 +34,29 @@ void Buffer::GrowTo(int64_t bitEnd)
 {
     size_t need = static_cast<size_t>((bitEnd + 7) / 8);
     if (need > mData.size())
-        mData.resize(need, 0);
+        MakeRoom(need);
 }
 
-void Buffer::WriteNumBits(int value, int bits)
+void Buffer::MakeRoom(size_t bytes)
 {
-    if (bits > 32)
-        bits = 32;
-    if (bits > 0 && mWriteBitPos + int64_t(bits) <= int64_t(kMaxBytes) * 8) {
-        uint64_t v = static_cast<uint32_t>(value);
-        if (bits < 32)
-            v &= (uint64_t(1) << bits) - 1;
-        GrowTo(int64_t(mWriteBitPos) + bits);
-        size_t index = static_cast<size_t>(mWriteBitPos) >> 3;
-        v <<= (mWriteBitPos & 7);
-        for (; v != 0; v >>= 8)
-            mData[index++] |= static_cast<uint8_t>(v);
-        mWriteBitPos += bits;
-    }
-    if (mWriteBitPos > mDataBitSize)
-        mDataBitSize = mWriteBitPos;
+    mData.resize(std::max(bytes, mData.size() * 2), 0);
+}
+
+void Buffer::Reserve(size_t bytes)
+{
+    if (bytes + 8 > mData.size())
+        mData.resize(bytes + 8, 0);
+}
+
+std::vector<uint8_t> Buffer::TakeData()
+{
+    mData.resize(StoredBytes());
+    std::vector<uint8_t> data = std::move(mData);
+    mData = {};
+    mDataBitSize = 0;
+    mReadBitPos = 0;
+    mWriteBitPos = 0;
+    return data;
 }
 
 void Buffer::WriteBoolean(bool value)
@@ -110,7 +113,7 @@ int Buffer::ReadNumBits(int bits, bool isSigned)
         bits = 32;
     if (bits <= 0 || mReadBitPos < 0)
         return 0;
-    int64_t available = int64_t(mData.size()) * 8 - mReadBitPos;
+    int64_t available = int64_t(StoredBytes()) * 8 - mReadBitPos;
     int count = static_cast<int>(std::min<int64_t>(bits, std::max<int64_t>(available, 0)));
     if (count == 0)
         return 0;
@@ -141,12 +144,12 @@ uint8_t Buffer::ReadByte()
     size_t index = static_cast<size_t>(mReadBitPos) >> 3;
     int shift = mReadBitPos & 7;
     if (shift == 0) {
-        if (index >= mData.size())
+        if (index >= StoredBytes())
             return 0;
         mReadBitPos += 8;
         return mData[index];
     }
-    if (index + 1 >= mData.size())
+    if (index + 1 >= StoredBytes())
         return 0;
     uint8_t result = static_cast<uint8_t>((mData[index] >> shift) | (mData[index + 1] << (8 - shift)));
     mReadBitPos += 8;

@@ -212,66 +212,152 @@ bool SyncFolder(const std::string& folder)
     return synced;
 }
 
-bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error, bool syncFolder)
+namespace {
+
+std::string Failure(const std::string& what, int err)
 {
+    return what + ": " + std::strerror(err);
+}
+
+void SyncFolderPath(const std::string& folder)
+{
+    int dirfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirfd >= 0) {
+        fsync(dirfd);
+        close(dirfd);
+    }
+}
+
+} // namespace
+
+FileBatch::~FileBatch()
+{
+    for (Pending& p : mPending) {
+        if (p.fd >= 0)
+            close(p.fd);
+        unlink(p.temp.c_str());
+    }
+}
+
+bool FileBatch::Add(const std::string& path, const void* data, size_t size, std::string* error)
+{
+    Pending p;
+    p.path = path;
+    p.target = NativePath(path);
+    size_t slash = p.target.rfind('/');
+    p.folder = slash == std::string::npos ? std::string(".") : p.target.substr(0, slash);
+    if (p.folder.empty())
+        p.folder.assign(1, '/');
+    std::string name = slash == std::string::npos ? p.target : p.target.substr(slash + 1);
     auto fail = [&](const std::string& what, int err) {
+        if (p.fd >= 0) {
+            close(p.fd);
+            unlink(p.temp.c_str());
+        }
         if (error)
-            *error = what + ": " + std::strerror(err);
+            *error = Failure(what, err);
         return false;
     };
-    std::string target = NativePath(path);
-    size_t slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash);
-    if (folder.empty())
-        folder = "/";
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     if (name.empty())
         return fail("cannot write " + path, EISDIR);
 
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return fail("cannot create a temporary file beside " + path, errno);
+    p.temp = p.folder + "/." + name + ".XXXXXX";
+    p.fd = mkstemp(p.temp.data());
+    if (p.fd < 0) {
+        const int err = errno;
+        return fail("cannot create a temporary file beside " + path, err);
+    }
 
     mode_t mode = 0644;
     struct stat old;
-    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (stat(p.target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         mode = old.st_mode & 07777;
 
     const char* bytes = static_cast<const char*>(data);
     size_t left = size;
-    int err = 0;
     while (left > 0) {
-        ssize_t n = write(fd, bytes, left);
+        ssize_t n = write(p.fd, bytes, left);
         if (n < 0) {
-            if (errno == EINTR)
+            const int err = errno;
+            if (err == EINTR)
                 continue;
-            err = errno;
-            break;
+            return fail("cannot write " + path, err);
         }
         bytes += n;
         left -= static_cast<size_t>(n);
     }
-    if (!err && fchmod(fd, mode) != 0)
-        err = errno;
-    if (!err && fsync(fd) != 0)
-        err = errno;
-    if (close(fd) != 0 && !err)
-        err = errno;
-    if (!err && rename(temp.c_str(), target.c_str()) != 0)
-        err = errno;
-    if (err) {
-        unlink(temp.c_str());
+    if (fchmod(p.fd, mode) != 0) {
+        const int err = errno;
         return fail("cannot write " + path, err);
     }
-    if (syncFolder) {
-        int dirfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (dirfd >= 0) {
-            fsync(dirfd);
-            close(dirfd);
-        }
-    }
+#if defined(__linux__)
+    // The bytes set off for the disk now, while the next files are written.
+    sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    mPending.push_back(std::move(p));
     return true;
+}
+
+bool FileBatch::Finish(std::vector<std::string>* errors, bool syncFolders)
+{
+    std::vector<Pending> pending = std::move(mPending);
+    mPending.clear();
+    bool all = true;
+    auto fail = [&](Pending& p, int err) {
+        if (p.fd >= 0)
+            close(p.fd);
+        p.fd = -1;
+        unlink(p.temp.c_str());
+        p.temp.clear();
+        if (errors)
+            errors->push_back(Failure("cannot write " + p.path, err));
+        all = false;
+    };
+#if defined(__linux__)
+    // All bytes on the disk before the first sync: that one then records every file's new
+    // size, and the later ones mostly find nothing left to record.
+    for (Pending& p : pending)
+        sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+#endif
+    for (Pending& p : pending) {
+        if (fsync(p.fd) != 0) {
+            fail(p, errno);
+            continue;
+        }
+        const int fd = p.fd;
+        p.fd = -1;
+        if (close(fd) != 0)
+            fail(p, errno);
+    }
+    // Only complete temporary files replace their targets.
+    std::vector<std::string> renamed;
+    for (Pending& p : pending) {
+        if (p.temp.empty())
+            continue;
+        if (rename(p.temp.c_str(), p.target.c_str()) != 0) {
+            fail(p, errno);
+            continue;
+        }
+        if (std::find(renamed.begin(), renamed.end(), p.folder) == renamed.end())
+            renamed.push_back(p.folder);
+    }
+    if (syncFolders)
+        for (const std::string& folder : renamed)
+            SyncFolderPath(folder);
+    return all;
+}
+
+bool WriteWholeFile(const std::string& path, const void* data, size_t size, std::string* error, bool syncFolder)
+{
+    FileBatch batch;
+    if (!batch.Add(path, data, size, error))
+        return false;
+    std::vector<std::string> errors;
+    if (batch.Finish(&errors, syncFolder))
+        return true;
+    if (error && !errors.empty())
+        *error = errors.front();
+    return false;
 }
 
 bool MatchPattern(const std::string& name, const std::string& pattern)

@@ -40,6 +40,36 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data);
 // given) says what went wrong.
 bool WriteWholeFile(const std::string& path, const void* data, size_t size,
                     std::string* error = nullptr, bool syncFolder = true);
+// Replaces several files, each as WriteWholeFile does, with fewer waits for the disk: each
+// file's bytes go to a temporary file beside it when it is added; Finish flushes all of them
+// together, then renames each over its file and syncs each folder once after the last rename
+// (unless the caller does it). After a crash each file holds either its old or its new bytes.
+class FileBatch {
+public:
+    FileBatch() = default;
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+    // A batch that is not finished removes its temporary files: no file changes.
+    ~FileBatch();
+
+    // False when the temporary file cannot be written (*error, when given, says why): that file
+    // keeps its old contents and is no part of the batch.
+    bool Add(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
+    // True when every added file was replaced; each one that failed keeps its old contents,
+    // leaves no temporary file and adds what went wrong to *errors (when given).
+    bool Finish(std::vector<std::string>* errors = nullptr, bool syncFolders = true);
+
+private:
+    struct Pending {
+        std::string path;   // as the caller gave it
+        std::string target; // native path
+        std::string folder;
+        std::string temp;
+        int fd = -1;
+    };
+    std::vector<Pending> mPending;
+};
+
 // Flushes a folder's entries (renames, new and removed names) to disk; false when it cannot.
 bool SyncFolder(const std::string& folder);
 

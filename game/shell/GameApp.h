@@ -125,9 +125,12 @@ public:
     // leaves the old file, is logged and shown in a message box: false.
     // The folder is synced after the rename unless the caller does it once for several saves.
     bool SavePlayerProfile(int slot, bool syncFolder = true);
-    // Saves the first five slots as SavePlayerProfile does, syncing the folder once after the
-    // last: false when any save failed (each failure reported on its own).
+    // Saves the first five slots as SavePlayerProfile does, the five files flushed together and
+    // the folder synced once after the last: false when any save failed (each failure reported
+    // on its own).
     bool SaveFivePlayerProfiles();
+    // The error log line and the message box of a failed profile save.
+    void ReportProfileSaveFailure(const std::string& error);
     // Reads the save file of a slot into its profile (the current slot follows the file's flag);
     // false, with the profile unchanged, when there is no readable file.
     bool LoadPlayerProfile(int slot);

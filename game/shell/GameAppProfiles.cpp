@@ -7,6 +7,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
+#include <algorithm>
+
 namespace Quor {
 
 void GameApp::CreateDefaultProfile(const std::string& name)
@@ -87,6 +89,29 @@ void GameApp::ValidateProfileVersions()
     currentProfile = 0;
 }
 
+namespace {
+
+// Temporary files of slot saves that were cut short (".P<n>.dat.XXXXXX", n from first to
+// last) are never read; they go before the next save.
+void RemoveStrayTemporaries(const std::string& folder, int first, int last)
+{
+    const std::string pattern = first == last ? StrFormat(".P%d.dat.*", first) : std::string(".P?.dat.*");
+    for (const plat::FindData& stray : plat::FindFiles(folder + "/" + pattern)) {
+        const std::string& name = stray.name;
+        if (!stray.isDirectory && name.size() == 14 && name[2] >= '0' + first && name[2] <= '0' + last)
+            plat::DeleteFile(folder + "/" + name);
+    }
+}
+
+} // namespace
+
+void GameApp::ReportProfileSaveFailure(const std::string& error)
+{
+    LogScreenError("The profile could not be saved: " + error);
+    MsgBox("The profile could not be saved; the file keeps its earlier contents.\n" + error, "Error",
+           plat::MB_OK | plat::MB_ICONERROR);
+}
+
 bool GameApp::SavePlayerProfile(int slot, bool syncFolder)
 {
     if (slot < 0 || size_t(slot) >= profiles.size())
@@ -97,30 +122,39 @@ bool GameApp::SavePlayerProfile(int slot, bool syncFolder)
     std::vector<uint8_t> bytes = EncodePlayerProfile(profiles[size_t(slot)], slot == currentProfile);
 
     std::string folder = PlayerProfileFolder();
-    std::string path = PlayerProfilePath(slot);
     CreateDirectories(folder);
-    // Temporary files of a save that was cut short are never read; they go now.
-    std::string name = StrFormat("P%d.dat", slot);
-    for (const plat::FindData& stray : plat::FindFiles(folder + "/." + name + ".*"))
-        if (!stray.isDirectory && stray.name.size() == name.size() + 8)
-            plat::DeleteFile(folder + "/" + stray.name);
-
+    RemoveStrayTemporaries(folder, slot, slot);
     std::string error;
-    if (plat::WriteWholeFile(path, bytes.data(), bytes.size(), &error, syncFolder))
+    if (plat::WriteWholeFile(PlayerProfilePath(slot), bytes.data(), bytes.size(), &error, syncFolder))
         return true;
-    LogScreenError("The profile could not be saved: " + error);
-    MsgBox("The profile could not be saved; the file keeps its earlier contents.\n" + error, "Error",
-           plat::MB_OK | plat::MB_ICONERROR);
+    ReportProfileSaveFailure(error);
     return false;
 }
 
 bool GameApp::SaveFivePlayerProfiles()
 {
-    bool all = true;
-    for (int slot = 0; slot < 5; ++slot)
-        all = SavePlayerProfile(slot, false) && all;
-    plat::SyncFolder(PlayerProfileFolder());
-    return all;
+    bool all = profiles.size() >= 5;
+    if (mPlayingDemo)
+        return all;
+    const int count = int(std::min<size_t>(profiles.size(), 5));
+    if (count == 0)
+        return all;
+    std::string folder = PlayerProfileFolder();
+    CreateDirectories(folder);
+    RemoveStrayTemporaries(folder, 0, 4);
+    // The five go to the disk together: after a crash each file is its old or its new self.
+    plat::FileBatch batch;
+    std::vector<std::string> errors;
+    for (int slot = 0; slot < count; ++slot) {
+        std::vector<uint8_t> bytes = EncodePlayerProfile(profiles[size_t(slot)], slot == currentProfile);
+        std::string error;
+        if (!batch.Add(PlayerProfilePath(slot), bytes.data(), bytes.size(), &error))
+            errors.push_back(error);
+    }
+    batch.Finish(&errors);
+    for (const std::string& error : errors)
+        ReportProfileSaveFailure(error);
+    return all && errors.empty();
 }
 
 bool GameApp::LoadPlayerProfile(int slot)

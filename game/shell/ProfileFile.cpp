@@ -17,54 +17,29 @@ const char* const kHiddenAccountNewNames[2] = {"Corvantis", "Pf"};
 namespace {
 
 // Field writers that clamp a value to what the field can hold, so that a value too wide for
-// its field is stored as the nearest one it can take instead of wrapping. The bits go least
-// significant first into bytes, as Buffer lays them out, through a 64-bit accumulator into a
-// byte array sized once for the whole file.
+// its field is stored as the nearest one it can take instead of wrapping; the bits go into a
+// Buffer sized once for the whole file.
 class ProfileWriter {
 public:
-    explicit ProfileWriter(size_t bytes) { mBytes.reserve(bytes); }
+    Buffer mBuffer;
 
-    // The low 'bits' bits (1 to 32) of the value.
-    void Bits(uint32_t value, int bits)
+    explicit ProfileWriter(size_t bytes) { mBuffer.Reserve(bytes); }
+
+    static uint32_t ClampUnsigned(int64_t value, int bits)
     {
-        if (bits < 32)
-            value &= (uint32_t(1) << bits) - 1;
-        mPending |= uint64_t(value) << mPendingBits;
-        mPendingBits += bits;
-        for (; mPendingBits >= 8; mPendingBits -= 8) {
-            mBytes.push_back(static_cast<uint8_t>(mPending));
-            mPending >>= 8;
-        }
+        return uint32_t(std::clamp<int64_t>(value, 0, (int64_t(1) << bits) - 1));
     }
-    void Unsigned(int64_t value, int bits)
+    static uint32_t ClampSigned(int64_t value, int bits)
     {
-        int64_t max = (int64_t(1) << bits) - 1;
-        Bits(uint32_t(std::clamp<int64_t>(value, 0, max)), bits);
+        const int64_t max = (int64_t(1) << (bits - 1)) - 1;
+        return uint32_t(std::clamp<int64_t>(value, -max - 1, max));
     }
-    void Signed(int64_t value, int bits)
-    {
-        int64_t max = (int64_t(1) << (bits - 1)) - 1;
-        Bits(uint32_t(std::clamp<int64_t>(value, -max - 1, max)), bits);
-    }
+    void Bits(uint32_t value, int bits) { mBuffer.WriteBits(value, bits); }
+    void Unsigned(int64_t value, int bits) { Bits(ClampUnsigned(value, bits), bits); }
+    void Signed(int64_t value, int bits) { Bits(ClampSigned(value, bits), bits); }
     void Bool(bool value) { Bits(value ? 1 : 0, 8); }
-    // A 16-bit length, then the bytes; a text longer than a length can say is cut there.
-    void Text(const std::string& text)
-    {
-        const size_t length = std::min<size_t>(text.size(), Buffer::kMaxStringLength);
-        Bits(uint32_t(length), 16);
-        for (size_t i = 0; i < length; ++i)
-            Bits(static_cast<uint8_t>(text[i]), 8);
-    }
+    void Text(const std::string& text) { mBuffer.WriteString(text); }
     void Double(double value) { Text(FormatProfileDouble(value)); }
-    // The bytes written, the last one padded with zero bits; the writer is empty afterwards.
-    std::vector<uint8_t> Take()
-    {
-        if (mPendingBits > 0)
-            mBytes.push_back(static_cast<uint8_t>(mPending));
-        mPending = 0;
-        mPendingBits = 0;
-        return std::move(mBytes);
-    }
 
     // The count of a list and the first entry index to write: the newest entries when the list
     // is longer than a count can say.
@@ -91,11 +66,13 @@ public:
         Signed(stat.value, 16);
         Signed(stat.smallValue, 4);
     }
-
-private:
-    std::vector<uint8_t> mBytes;
-    uint64_t mPending = 0;  // bits not yet in a whole byte, fewer than 8 between writes
-    int mPendingBits = 0;
+    // A log entry's three signed fields of 16, 24 and 16 bits, written as one.
+    void LogEntry(int32_t id, int32_t day, int32_t quantity)
+    {
+        mBuffer.WriteBits(uint64_t(ClampSigned(id, 16) & 0xFFFF) | uint64_t(ClampSigned(day, 24) & 0xFFFFFF) << 16 |
+                              uint64_t(ClampSigned(quantity, 16) & 0xFFFF) << 40,
+                          56);
+    }
 };
 
 class ProfileReader {
@@ -207,16 +184,8 @@ std::vector<uint8_t> EncodePlayerProfile(const PlayerProfile& p, bool current)
         w.Unsigned(r.rating2, 3);
         w.Unsigned(r.rate, 8);
     });
-    w.WriteList(p.purchaseLog, [&](const PurchaseLogEntry& e) {
-        w.Signed(e.materialId, 16);
-        w.Signed(e.day, 24);
-        w.Signed(e.quantity, 16);
-    });
-    w.WriteList(p.saleLog, [&](const SaleLogEntry& e) {
-        w.Signed(e.productId, 16);
-        w.Signed(e.day, 24);
-        w.Signed(e.quantity, 16);
-    });
+    w.WriteList(p.purchaseLog, [&](const PurchaseLogEntry& e) { w.LogEntry(e.materialId, e.day, e.quantity); });
+    w.WriteList(p.saleLog, [&](const SaleLogEntry& e) { w.LogEntry(e.productId, e.day, e.quantity); });
     w.WriteList(p.quests, [&](const auto& e) {
         const QuestState& q = e.second;
         w.Unsigned(q.questId, 16);
@@ -229,7 +198,7 @@ std::vector<uint8_t> EncodePlayerProfile(const PlayerProfile& p, bool current)
         }
     });
 
-    return w.Take();
+    return w.mBuffer.TakeData();
 }
 
 bool DecodePlayerProfile(const uint8_t* data, size_t size, PlayerProfile& p)

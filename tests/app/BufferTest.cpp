@@ -174,3 +174,32 @@ TEST(Buffer, EmptyClearAndBytes)
     b.SetData(raw, -1);
     EXPECT_EQ(b.GetDataLen(), 0);
 }
+
+TEST(Buffer, WideWritesAndHandingOver)
+{
+    // A 56-bit write stores what its fields written one by one store, at every bit offset; the
+    // room made ahead of the writes changes neither the bytes nor reading past their end.
+    for (int offset = 0; offset < 8; ++offset) {
+        Buffer wide, narrow;
+        wide.Reserve(3);
+        wide.WriteNumBits(0x2A, offset);
+        narrow.WriteNumBits(0x2A, offset);
+        wide.WriteBits(0xBEEFu | uint64_t(0xABCDEFu) << 16 | uint64_t(0x8001u) << 40 | uint64_t(0xFF) << 56, 56);
+        narrow.WriteNumBits(0xBEEF, 16);
+        narrow.WriteNumBits(0xABCDEF, 24);
+        narrow.WriteNumBits(0x8001, 16);
+        EXPECT_EQ(Bytes(wide), Bytes(narrow)) << offset;
+        EXPECT_EQ(wide.GetDataBitSize(), offset + 56);
+
+        wide.SetReadBitPos(offset + 56);
+        EXPECT_EQ(wide.ReadNumBits(16, false), 0);
+        EXPECT_EQ(wide.GetReadBitPos(), (offset + 56 + 7) / 8 * 8); // only the last byte's bits
+        EXPECT_EQ(wide.ReadByte(), 0);
+        EXPECT_EQ(wide.GetReadBitPos(), (offset + 56 + 7) / 8 * 8);
+
+        std::vector<uint8_t> taken = wide.TakeData();
+        EXPECT_EQ(taken, Bytes(narrow));
+        EXPECT_EQ(wide.GetDataPtr(), nullptr);
+        EXPECT_EQ(wide.GetDataLen() + wide.GetWriteBitPos() + wide.GetReadBitPos(), 0);
+    }
+}

@@ -101,3 +101,43 @@ TEST(Files, WholeFileReplace)
     EXPECT_FALSE(plat::ReadWholeFile(tmp.File("nothing"), &data));
     EXPECT_TRUE(data.empty());
 }
+
+TEST(Files, SeveralWholeFilesReplacedTogether)
+{
+    quortest::TempDir tmp;
+    const std::string a = tmp.File("a.dat"), b = tmp.File("b.dat");
+    ASSERT_TRUE(plat::WriteWholeFile(a, "old a", 5));
+    chmod(a.c_str(), 0600);
+    auto text = [](const std::string& path) {
+        std::vector<uint8_t> data;
+        EXPECT_TRUE(plat::ReadWholeFile(path, &data)) << path;
+        return std::string(data.begin(), data.end());
+    };
+    auto entries = [&] { return std::distance(fs::directory_iterator(tmp.Path()), fs::directory_iterator()); };
+
+    // Nothing changes before Finish, and a batch left unfinished leaves no temporary file.
+    {
+        plat::FileBatch batch;
+        ASSERT_TRUE(batch.Add(a, "lost", 4));
+        EXPECT_EQ(text(a), "old a");
+    }
+    EXPECT_EQ(entries(), 1);
+
+    // A file that cannot be written fails alone, saying why; the others are replaced, and the
+    // old file's permissions stay.
+    plat::FileBatch batch;
+    std::string error;
+    ASSERT_TRUE(batch.Add(a, "new a", 5));
+    EXPECT_FALSE(batch.Add(tmp.File("missing/c.dat"), "c", 1, &error));
+    EXPECT_NE(error.find("missing/c.dat"), std::string::npos);
+    ASSERT_TRUE(batch.Add(b, "new b!", 6));
+    std::vector<std::string> errors;
+    EXPECT_TRUE(batch.Finish(&errors));
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(text(a), "new a");
+    EXPECT_EQ(text(b), "new b!");
+    struct stat st;
+    ASSERT_EQ(stat(a.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(entries(), 2);
+}

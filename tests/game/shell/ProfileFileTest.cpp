@@ -337,6 +337,46 @@ TEST_F(ProfileFileTest, SaveKilledAtRandomMomentsLeavesTheOldOrTheNewFile)
         EXPECT_EQ(entry.path().filename().string().rfind(".P0.dat.", 0), std::string::npos) << entry.path();
 }
 
+// The popup's save of all five files, killed at random moments: every file is its old or its
+// new self (the five need not agree), and the next save removes every slot's temporary files.
+TEST_F(ProfileFileTest, FiveFileSaveKilledAtRandomMomentsLeavesEachFileOldOrNew)
+{
+    int rounds = 60;
+    if (const char* env = std::getenv("QUOR_PROFILE_KILL_ROUNDS"))
+        rounds = std::max(1, std::atoi(env));
+    const std::vector<PlayerProfile> versions = {LoggedProfile(0), LoggedProfile(1)};
+    ProfileApp app;
+    app.profiles.assign(5, versions[0]);
+    app.currentProfile = 0;
+    ASSERT_TRUE(app.SaveFivePlayerProfiles());
+    std::mt19937 random(54321);
+    for (int round = 0; round < rounds; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int n = 0;; ++n) {
+                app.profiles.assign(5, versions[size_t(n % 2)]);
+                app.SaveFivePlayerProfiles();
+            }
+        }
+        usleep(useconds_t(std::uniform_int_distribution<int>(0, 40000)(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+
+        for (int slot = 0; slot < 5; ++slot) {
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(plat::ReadWholeFile(SavePath(slot), &bytes)) << round;
+            PlayerProfile read = Decoded(bytes);
+            ASSERT_TRUE(read == versions[0] || read == versions[1]) << "round " << round << " slot " << slot;
+        }
+    }
+    ASSERT_TRUE(app.SaveFivePlayerProfiles());
+    for (const auto& entry : std::filesystem::directory_iterator(PlayerProfileFolder()))
+        EXPECT_EQ(entry.path().filename().string()[0], 'P') << entry.path();
+    EXPECT_TRUE(app.mBoxes.empty() && app.mErrorLog.empty());
+}
+
 TEST_F(ProfileFileTest, SaveUnderAFileSizeLimitFailsAndKeepsTheOldFile)
 {
     ProfileApp app;
