@@ -225,7 +225,7 @@ void MissionReward::ApplyReward(int index)
     auto* dialog = static_cast<Mission*>(mOwner->mPanels[PANEL_MISSION]);
     switch (entry->Type) {
     case REWARD_MONEY:
-        profile.money += p[1];
+        profile.money = SaturatingAdd(profile.money, p[1]);
         if (GamePanel* hud = mOwner->mPanels[PANEL_INFO])
             hud->ShowMoneyEffect();
         break;
@@ -235,7 +235,7 @@ void MissionReward::ApplyReward(int index)
         app->PlaySample(SE_UI_GET);
         break;
     case REWARD_MATERIAL:
-        profile.materials[p[1]] += p[2];
+        profile.materials[p[1]] = SaturatingAdd(profile.materials[p[1]], p[2]);
         RewardEffect(440, 645);
         app->PlaySample(SE_UI_GET);
         break;

@@ -2,6 +2,7 @@
 
 #include "app/Common.h"
 #include "game/shell/FXObject.h"
+#include "game/quests/MissionTarget.h"
 #include "game/shell/EffectList.h"
 #include "game/shell/GameApp.h"
 #include "game/shell/MenuScreen.h"
@@ -11,6 +12,7 @@
 #include "game/world/GamePhase.h"
 #include "game/world/Inventory.h"
 #include "game/world/PanelType.h"
+#include "game/world/PlayerInfo.h"
 #include "graphics/Graphics.h"
 #include "graphics/Image.h"
 #include "widgets/ButtonWidget.h"
@@ -38,25 +40,6 @@ constexpr Tooltip kTooltips[] = {
     {InfoPanel::ID_CASH, "Cash", 730, 555},
 };
 
-// The quest-list tab until the quest list joins the bar: it draws no calendar, and of the help
-// hint only the dimming, the box and the OK button.
-class QuestTabStandIn : public PanelType {
-public:
-    using PanelType::PanelType;
-    void DrawHelp(Graphics* g, int fade) override
-    {
-        g->SetColorizeImages(true);
-        g->SetColor(Color(0, 0, 0, fade * 128 / 255));
-        g->FillRect(0, 0, mOwner->mWidth, mOwner->mHeight);
-        g->SetColor(Color(255, 255, 255, fade));
-        if (GM_HINT_BG != nullptr)
-            g->DrawImage(GM_HINT_BG, (1024 - GM_HINT_BG->GetWidth()) / 2, 230);
-        if (auto* bar = dynamic_cast<InfoPanel*>(mOwner->mPanels[PANEL_INFO]))
-            bar->mHintOk->DrawIfVisible(g);
-        g->SetColorizeImages(false);
-    }
-};
-
 } // namespace
 
 InfoPanel::InfoPanel(GamePhase* owner) : GamePanel(owner)
@@ -73,7 +56,7 @@ InfoPanel::InfoPanel(GamePhase* owner) : GamePanel(owner)
         mTabs[i]->mDisabledImage = images[2];
         TakeControl(mTabs[i]);
     }
-    mTabPanels[TAB_QUESTS] = new QuestTabStandIn(owner);
+    mTabPanels[TAB_QUESTS] = new PlayerInfo(owner);
     mTabPanels[TAB_INVENTORY] = new Inventory(owner);
     mTabPanels[TAB_FACTORIES] = new FactoryStatus(owner);
     const int stripHeight = ImageHeight(GM_BG_IP0);
@@ -216,6 +199,16 @@ int InfoPanel::FactoryColumnState(int column)
 void InfoPanel::RefreshInventory()
 {
     static_cast<Inventory*>(mTabPanels[TAB_INVENTORY])->Refresh();
+}
+
+PlayerInfo* InfoPanel::QuestTab() const
+{
+    return static_cast<PlayerInfo*>(mTabPanels[TAB_QUESTS]);
+}
+
+void InfoPanel::RebuildQuestList()
+{
+    QuestTab()->mQuestList->Rebuild();
 }
 
 void InfoPanel::Rebuild(int questId, int targetIndex)

@@ -11,6 +11,7 @@ namespace Quor {
 
 class ButtonWidget;
 class PanelType;
+class PlayerInfo;
 
 class InfoPanel : public GamePanel, public ButtonListener {
 public:
@@ -45,6 +46,8 @@ public:
     void RefreshFactoryStatus() override;
     void RefreshInventory() override;
     int FactoryColumnState(int column) override;
+    // The quest tab's list of running quests is built again, on the page it shows.
+    void RebuildQuestList() override;
     // The current tab builds itself again for a quest step.
     void Rebuild(int questId, int targetIndex) override;
 
@@ -60,6 +63,8 @@ public:
 
     bool IsShown() const { return mShown; }
     bool IsShowRunning() const { return mShowTimer > 0.0; }
+    // The quest tab, which also draws the calendar and the help hint.
+    PlayerInfo* QuestTab() const;
 
     PanelType* mTabPanels[TAB_COUNT] = {};  // owned
     ButtonWidget* mTabs[TAB_COUNT] = {};

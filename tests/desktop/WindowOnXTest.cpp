@@ -476,7 +476,8 @@ TEST(GameOnX, TheHeadUpDisplayOnTheSampleContent)
     auto at = [](const std::vector<uint32_t>& px, int xx, int y) { return px[size_t(y) * 1024 + size_t(xx)] & 0xFFFFFFu; };
 
     // Up once its window shows more than black; then the game button until the bar is there (the
-    // sample content's disabled first tab, the bar between the tabs and the menu button).
+    // sample content's disabled first tab, the quest tab's background between the tabs and the
+    // menu button).
     ASSERT_TRUE(Eventually([&] {
         std::vector<uint32_t> px = desktop();
         return px.size() == 1024u * 768u && std::any_of(px.begin(), px.end(), [](uint32_t p) { return p != 0xFF000000u; });
@@ -487,7 +488,7 @@ TEST(GameOnX, TheHeadUpDisplayOnTheSampleContent)
         std::vector<uint32_t> px;
         return Eventually([&] {
             px = desktop();
-            return px.size() == 1024u * 768u && at(px, 300, 735) == 0x7B7D7Bu && at(px, 420, 735) == 0x528162u &&
+            return px.size() == 1024u * 768u && at(px, 300, 735) == 0x7B7D7Bu && at(px, 420, 735) == 0x5A8D6Au &&
                    at(px, 940, 686) == 0x4A6DA4u;
         }, 5s);
     }, 180s)) << ReadText(log + ".err");

@@ -123,6 +123,19 @@ TEST_F(QuestRewardTest, KindsChangeTheProfileWithTheirEffectsAndSounds)
     }
 }
 
+// A save file can hold any money and counts: a payment stops at the int maximum, never wrapping.
+TEST_F(QuestRewardTest, PaymentsStopAtTheIntMaximum)
+{
+    StartGame();
+    Profile().money = INT32_MAX - 100;
+    Profile().materials[1] = INT32_MAX - 1;
+    MissionReward* screen = OpenRewards({Entry(1, {0, 500}), Entry(3, {0, 1, 6})}, 0);
+    screen->ApplyReward(0);
+    screen->ApplyReward(1);
+    EXPECT_EQ(Profile().money, INT32_MAX);
+    EXPECT_EQ(Profile().materials[1], INT32_MAX);
+}
+
 TEST_F(QuestRewardTest, TutorialStepEndsTheWalkBeforeLaterMoney)
 {
     StartGame();

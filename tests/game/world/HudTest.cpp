@@ -13,6 +13,10 @@
 #include "game/world/Inventory.h"
 #include "game/world/MessagePopup.h"
 #include "game/world/Note.h"
+#include "game/world/PlayerInfo.h"
+#include "game/quests/MissionTarget.h"
+#include "tests/support/RecordingImage.h"
+#include "tests/widgets/TestFont.h"
 #include "tests/support/GoldenImage.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +142,7 @@ protected:
         Profile().production = {{0, 1, 1, 1, rate}};
         Profile().materials = {{1, 20}, {7, 10}};
     }
+    void AddNineRows();
     std::vector<Widget*> BarButtons()
     {
         return {hud->mMenu, hud->mTabs[0], hud->mTabs[1], hud->mTabs[2], hud->mProduce,
@@ -558,6 +563,199 @@ TEST_F(HudTest, AMissingEffectSkipsOnlyThePicture)
     EXPECT_EQ(phase->mEffects->mEffects[0]->mY, 480);
 }
 
+// A font put in place of a bound one while the object lives.
+struct FontSwap {
+    FontSwap(Font*& slot, Font* font) : mSlot(slot), mSaved(slot) { slot = font; }
+    ~FontSwap() { mSlot = mSaved; }
+    Font*& mSlot;
+    Font* mSaved;
+};
+
+// Quests 1-4 running with their delivery next (a header and a step row each), quest 5 running
+// with every step done (its header only): nine rows. The texts are the fixture font's A and B.
+void HudTest::AddNineRows()
+{
+    for (int id = 1; id <= 5; ++id) {
+        QuestRecord& quest = app->questTable[id];
+        quest.Id = id;
+        quest.Des = std::string(size_t(id), 'A') + " B";
+        quest.Target = {QuestEntry(5, "", "AB"), QuestEntry(1, "ABBA", "BA"), QuestEntry(5, "", "BB")};
+        quest.Target[0].Prop = {10, 1, -1, 0, 0};
+        quest.Target[1].Prop = {1, 0, 0, 1};
+        quest.Target[2].Prop = {10, 1, 1, 0, 0};
+        Profile().quests[id] = QuestState(id, id, false, {{0, true}, {1, id == 5}, {2, id == 5}});
+    }
+}
+
+TEST_F(HudTest, TheQuestTabPagesByFourAndARebuildGoesBackToTheTop)
+{
+    EnterGame();
+    AddNineRows();
+    hud->SetShown(true);
+    PlayerInfo* tab = hud->QuestTab();
+    MissionTarget* list = tab->mQuestList;
+    ASSERT_TRUE(InTree(tab->mUp) && InTree(tab->mDown) && InTree(list));
+    ASSERT_EQ(list->mRowCount, 9);
+    auto buttonIds = [&] {
+        std::vector<int> ids;
+        for (ButtonWidget* button : list->mRowButtons)
+            ids.push_back(button->mId);
+        return ids;
+    };
+    EXPECT_EQ(buttonIds(), (std::vector<int>{1, 2}));
+
+    // Each press clicks, whether the page moves or not.
+    struct Step {
+        ButtonWidget* button;
+        int firstRow;
+        std::vector<int> headers;  // the details buttons of the page
+    };
+    const Step steps[] = {
+        {tab->mUp, 0, {1, 2}},   {tab->mDown, 4, {3, 4}}, {tab->mDown, 8, {5}},
+        {tab->mDown, 8, {5}},    {tab->mUp, 4, {3, 4}},   {tab->mDown, 8, {5}},
+    };
+    for (const Step& step : steps) {
+        Press(step.button);
+        EXPECT_EQ(Samples(), (std::vector<int>{SE_UI_CLICK})) << step.firstRow;
+        EXPECT_EQ(list->mFirstRow, step.firstRow);
+        EXPECT_EQ(buttonIds(), step.headers) << step.firstRow;
+    }
+    EXPECT_TRUE(Events().empty());  // the paging tells the tutorial nothing
+
+    // Another tab and back: built again on the same page. A quest change: the page stays too,
+    // even while another tab is current.
+    Press(hud->mTabs[1]);
+    EXPECT_FALSE(InTree(tab->mUp) || InTree(tab->mDown) || InTree(list));
+    Profile().quests[5].finished = true;
+    hud->RebuildQuestList();
+    EXPECT_EQ(list->mRowCount, 8);
+    Press(hud->mTabs[0]);
+    EXPECT_EQ(list->mFirstRow, 8);
+    EXPECT_TRUE(list->mRowButtons.empty());
+    Press(tab->mUp);
+    EXPECT_EQ(list->mFirstRow, 4);
+
+    // A handed-in step rebuilds the current tab from the top; other tabs ignore it.
+    hud->Rebuild(3, 1);
+    EXPECT_EQ(list->mFirstRow, 0);
+    EXPECT_EQ(buttonIds(), (std::vector<int>{1, 2}));
+    Press(tab->mDown);
+    Press(hud->mTabs[2]);
+    hud->Rebuild(3, 1);
+    EXPECT_EQ(list->mFirstRow, 4);
+
+    // The paging buttons sound and show the hand; leaving hides it.
+    Press(hud->mTabs[0]);
+    MoveAway();
+    Forget();
+    Hover(tab->mDown);
+    EXPECT_EQ(Samples(), (std::vector<int>{SE_UI_OVER}));
+    EXPECT_EQ(app->mCursorNum, 1);
+    MoveAway();
+    EXPECT_EQ(app->mCursorNum, 0);
+
+    // The help hint's blocker covers the tab's buttons.
+    Press(hud->mHelp);
+    Press(tab->mUp);
+    EXPECT_EQ(list->mFirstRow, 4);
+}
+
+TEST_F(HudTest, TheCalendarShowsWeekAndDayOnEveryTab)
+{
+    EnterGame();
+    std::vector<std::string> texts;
+    widgettest::TestFont font(&texts);
+    const FontSwap swap(FONT_C_DAY, &font);
+    hud->SetShown(true);
+    struct Case {
+        int day;
+        const char* week;
+        const char* weekday;
+    };
+    // Week right-aligned in 62 px from x 92 at baseline 690, day in 12 px from x 83 at 642; the
+    // test font is 6 px a character.
+    auto line = [](const std::string& text, int right, int baseline) {
+        return "text '" + text + "' " + std::to_string(right - 6 * int(text.size())) + "," +
+               std::to_string(baseline) + " 250,250,240,255";
+    };
+    for (const Case& c : {Case{0, "0", "1"}, Case{1, "0", "2"}, Case{6, "0", "7"}, Case{7, "1", "1"},
+                          Case{8, "1", "2"}, Case{700, "100", "1"}}) {
+        Profile().day = c.day;
+        for (int tab : {0, 2}) {
+            hud->SelectTab(tab);
+            texts.clear();
+            quortest::RecordingImage image(1024, 768);
+            Graphics g(&image);
+            hud->Draw(&g);
+            std::vector<std::string> calendar;
+            for (const std::string& text : texts)
+                calendar.push_back(text.substr(0, text.find(" clip")));
+            // Tab 0 draws it again at the same place.
+            std::vector<std::string> expected = {line(c.week, 154, 690), line(c.weekday, 95, 642)};
+            if (tab == 0)
+                expected.insert(expected.end(), {line(c.week, 154, 690), line(c.weekday, 95, 642)});
+            EXPECT_EQ(calendar, expected) << c.day << " tab " << tab;
+        }
+    }
+}
+
+TEST_F(HudTest, TheHelpHintNamesTheFirstOpenStepOrGreets)
+{
+    EnterGame();
+    Profile().name = "Ada";
+    std::vector<std::string> texts;
+    widgettest::TestFont font(&texts);
+    const FontSwap swap(FONT_S14, &font);
+    hud->SetShown(true);
+    PlayerInfo* tab = hud->QuestTab();
+    const std::string greeting = "Good luck Ada. Remember to visit all buildings in each country. You may find "
+                                 "someone who needs your help, or someone who can help you.";
+    // The texts the hint draws, joined, and the baseline of the first line.
+    auto hint = [&](int& firstBaseline) {
+        texts.clear();
+        quortest::RecordingImage image(1024, 768);
+        Graphics g(&image);
+        tab->DrawHelp(&g, 255);
+        std::string joined;
+        firstBaseline = -1;
+        for (const std::string& text : texts) {
+            const size_t open = text.find('\''), close = text.rfind('\'');
+            joined += (joined.empty() ? "" : " ") + text.substr(open + 1, close - open - 1);
+            if (firstBaseline < 0)
+                firstBaseline = std::stoi(text.substr(text.find(',', close) + 1));
+        }
+        return joined;
+    };
+    int baseline = 0;
+    EXPECT_EQ(hint(baseline), greeting);
+    EXPECT_EQ(baseline, 280);
+    Profile().tutorialStep = 83;
+    EXPECT_EQ(hint(baseline), "");
+    Profile().tutorialStep = TutorialFinished;
+
+    // A running quest whose delivery is done and whose money target is open: that target's Des,
+    // not the quest's own.
+    QuestRecord& quest = app->questTable[9];
+    quest.Id = 9;
+    quest.Des = "BB";
+    quest.Target = {QuestEntry(5, "talk", "AB"), QuestEntry(1, "deliver", "BA"), QuestEntry(3, "earn 500", "BB"),
+                    QuestEntry(5, "report", "AA")};
+    quest.Target[0].Prop = {10, 1, -1, 0, 0};
+    quest.Target[3].Prop = {10, 1, 1, 0, 0};
+    Profile().quests[9] = QuestState(9, 9, false, {{0, true}, {1, true}, {2, false}, {3, false}});
+    hud->RebuildQuestList();
+    EXPECT_EQ(hint(baseline), "earn 500");
+    EXPECT_EQ(baseline, 290);
+    Profile().tutorialStep = 83;  // a step to name wins over the silent step
+    EXPECT_EQ(hint(baseline), "earn 500");
+
+    // The record lost that target since the list was built: an empty box, no greeting.
+    quest.Target.resize(2);
+    EXPECT_EQ(hint(baseline), "");
+    app->questTable.erase(9);
+    EXPECT_EQ(hint(baseline), "");
+}
+
 } // namespace
 
 namespace {
@@ -672,6 +870,42 @@ TEST_F(HudPicturesTest, TheMenuButtonIsDrawnOnlyWithNoTutorialPendingThoughItSta
     Profile().tutorialStep = 7;
     EXPECT_FALSE(isMenuBlue(pixelAt(940, 696)));
     EXPECT_TRUE(InTree(hud->mMenu));
+}
+
+TEST_F(HudPicturesTest, TheQuestListAndTheHelpHint)
+{
+    auto solid = [](int w, int h, uint32_t colour) {
+        return quortest::PngBytes(w, h, [colour](int, int) { return colour; });
+    };
+    mPictures["MP_TICK"] = solid(20, 20, 0xFF402010u);
+    mPictures["NPC_1"] = quortest::PngBytes(210, 230, [](int x, int y) {
+        return ((x / 30 + y / 30) % 2) ? 0xFF7090B0u : 0xFF5070A0u;
+    });
+    mPictures["BTN_DETAILS"] = solid(80, 22, 0xFF3060C0u);
+    mPictures["BTN_DETAILS_O"] = solid(80, 22, 0xFF6090F0u);
+    mPictures["GM_HINT_BG"] = quortest::PngBytes(400, 270, [](int x, int y) {
+        return x < 3 || y < 3 || x >= 397 || y >= 267 ? 0xFF503010u : 0xFF806040u;
+    });
+    mPictures["BTN_OK4"] = solid(100, 40, 0xFF40C040u);
+    EnterGame();
+    ASSERT_TRUE(app->resourceManager->LoadResources("MenuPopup") && BindMenuPopupResources(app->resourceManager));
+    struct Unbind {
+        ~Unbind() { UnbindResourceGroup("MenuPopup"); }
+    } unbind;
+    AddNineRows();
+    // Quest 1 waits for a talk with Ann: her picture on its step row.
+    app->npcTable[1].Img = "NPC_1";
+    app->questTable[1].Target[1] = QuestEntry(5, "ABBA BAB AB ABBA BA BAAB AB ABBA BB", "AB AB");
+    app->questTable[1].Target[1].Prop = {10, 1, 0, 0, 0};
+    Profile().day = 12;
+    hud->SetShown(true);
+    MoveAway();
+    Check("hud_quests");
+
+    Press(hud->mHelp);
+    Tick();
+    MoveAway();
+    Check("hud_hint");
 }
 
 TEST_F(HudPicturesTest, TheFirstDimmedFrameOfTheShow)
