@@ -1,4 +1,5 @@
 #include "tests/desktop/DemoPlayback.h"
+#include "tests/desktop/SceneryData.h"
 
 #include "display/DDImage.h"
 #include "display/DDInterface.h"
@@ -188,8 +189,8 @@ std::vector<Mask> DemoPlayback::SceneryMasks() const
         if (const Quor::Image* sky = Quor::ResourceImageById(Quor::ResourceIdByName(name.c_str())))
             masks.push_back(Mask{0, 0, 1024, sky->GetHeight()});
     }
-    // The calendar's corner of the head-up display.
-    masks.push_back(Mask{0, 744, 240, 24});
+    // The head-up display's calendar (the week and the day change with every trip).
+    masks.insert(masks.end(), kCalendar.begin(), kCalendar.end());
     return masks;
 }
 

@@ -63,6 +63,10 @@ inline bool WriteSceneryData(const std::string& path, const SceneryData& data)
     return bool(out);
 }
 
+// The head-up display's calendar: the week and the day of the week, and the date picture in the
+// corner.
+inline const std::vector<Mask> kCalendar{{76, 618, 88, 96}, {0, 744, 240, 24}};
+
 // The pointer, drawn by the program on the X screen but not in a played-back screen.
 inline Mask Pointer(int x, int y)
 {
@@ -74,7 +78,9 @@ inline Mask Pointer(int x, int y)
 // a country's screen shows (desktop/scenery/bar.png).
 inline std::vector<Mask> BarOnly()
 {
-    return {{0, 0, 1024, 616}, {640, 596, 220, 40}, {0, 744, 240, 24}, Pointer(85, 696)};
+    std::vector<Mask> masks{{0, 0, 1024, 616}, {640, 596, 220, 40}, Pointer(85, 696)};
+    masks.insert(masks.end(), kCalendar.begin(), kCalendar.end());
+    return masks;
 }
 
 inline bool operator==(const Mask& a, const Mask& b)

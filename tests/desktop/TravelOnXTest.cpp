@@ -68,6 +68,8 @@ TEST(TravelOnX, ToChinaByShipBackForFreeTheMoneyBoxAndTheSaveFile)
     WriteProfiles(home, player);
     GameOnX game(GAME_TOOL, GameFolder(), home);
     ASSERT_TRUE(game.Up());
+    // As the trip through the eight countries compares (its bar picture is used here).
+    game.CompareAtSixteenBits();
 
     ASSERT_EQ(game.Still(kFolder + "main-menu.png", {}, 300s), "") << game.ErrorOutput();
     game.Click(85, 696);  // the game
