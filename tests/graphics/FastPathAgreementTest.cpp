@@ -239,7 +239,7 @@ TEST(FastPathAgreement, AlphaScan)
         for (int k = int(rng() % 3); k > 0; --k)
             px[rng() % px.size()] &= 0x00FFFFFFu;
         for (int k = int(rng() % 3); k > 0; --k) {
-            const uint32_t edge[] = {1, 254, 1 + rng() % 254};
+            const uint32_t edge[] = {1, 254, static_cast<uint32_t>(1 + rng() % 254)};
             px[rng() % px.size()] = (edge[rng() % 3] << 24) | (rng() & 0xFFFFFF);
         }
         const size_t off = rng() % 5, n = rng() % 2 == 0 ? rng() % 40 : rng() % (px.size() - off);
