@@ -433,4 +433,18 @@ int GameOnX::WaitForExit(std::chrono::milliseconds limit)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string FirstStartToTheMainMenu(GameOnX& game)
+{
+    std::string differs = game.Still("desktop/menus/name.png", {}, 300s);
+    if (!differs.empty())
+        return differs + "\n" + game.ErrorOutput();
+    game.Type("Ada");
+    game.Key("Return");
+    differs = game.Still("desktop/menus/profile.png");
+    if (!differs.empty())
+        return differs;
+    game.Click(748, 443);
+    return game.Still("desktop/menus/main.png");
+}
+
 } // namespace xdesk

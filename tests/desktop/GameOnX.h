@@ -123,4 +123,9 @@ private:
     bool mSixteenBits = false;
 };
 
+// A first start on fresh folders, as a new player meets it: the profile popup over the main
+// menu, the name "Ada" typed and confirmed, the profile page's OK, the main menu. Empty when
+// each screen matched its stored picture, else what differed first.
+std::string FirstStartToTheMainMenu(GameOnX& game);
+
 } // namespace xdesk

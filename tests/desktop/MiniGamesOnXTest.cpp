@@ -106,12 +106,7 @@ TEST(MiniGamesOnX, TheFactorysThreeGamesOpenedAndLeftByANewPlayer)
 
     // A first start: a name, the profile, the game button; the tutorial's three pages clicked
     // through and skipped at the guide's first word.
-    ASSERT_EQ(game.Still("desktop/menus/name.png", {}, 300s), "") << game.ErrorOutput();
-    game.Type("Ada");
-    game.Key("Return");
-    ASSERT_EQ(game.Still("desktop/menus/profile.png"), "");
-    game.Click(748, 443);
-    ASSERT_EQ(game.Still("desktop/menus/main.png"), "");
+    ASSERT_EQ(FirstStartToTheMainMenu(game), "");
     game.Click(85, 696);
     ASSERT_EQ(game.Still("desktop/minigames/letter.png"), "") << game.ErrorOutput();
     for (const char* page : {"desktop/minigames/uncle.png", "desktop/minigames/guide.png"}) {
