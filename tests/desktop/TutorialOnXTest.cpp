@@ -23,7 +23,13 @@ using namespace xdesk;
 
 // England under the step's box and under the quit question: its sky and scenery move.
 const std::string kMoving = "desktop/country/england_moving.png";
-const std::vector<Mask> kBoxOverEngland = CountryViewMasks(kMoving, {{610, 10, 404, 270}});
+// Besides the scenery seen moving, one of England's lights can come to rest over the cellar
+// button's lower corner for longer than a wait lasts.
+const std::vector<Mask> kBoxOverEngland = [] {
+    std::vector<Mask> masks = CountryViewMasks(kMoving, {{610, 10, 404, 270}});
+    masks.push_back({60, 395, 110, 80});
+    return masks;
+}();
 const std::vector<Mask> kQuitOverEngland = CountryViewMasks(kMoving, {{302, 170, 420, 260}});
 
 // From the main menu to step 3: the two story pages and the guide's page, each clicked on once it
