@@ -447,4 +447,16 @@ std::string FirstStartToTheMainMenu(GameOnX& game)
     return game.Still("desktop/menus/main.png");
 }
 
+std::string ThroughTheStoryPages(GameOnX& game)
+{
+    game.Click(85, 696);
+    for (const char* page : {"desktop/tutorial/step0.png", "desktop/tutorial/step1.png", "desktop/tutorial/step2.png"}) {
+        const std::string differs = game.Still(page);
+        if (!differs.empty())
+            return differs;
+        game.Click(512, 400);
+    }
+    return game.Still("desktop/tutorial/step3.png", MaskAllBut({0, 0, 1024, 616}, {{610, 10, 404, 270}}));
+}
+
 } // namespace xdesk

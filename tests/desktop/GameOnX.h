@@ -128,4 +128,10 @@ private:
 // each screen matched its stored picture, else what differed first.
 std::string FirstStartToTheMainMenu(GameOnX& game);
 
+// From the main menu of a player at tutorial step 0 to step 3: the game button, the two story
+// pages and the guide's page, each clicked on once it stands still, then England under the
+// step's box. England's scenery and lights may rest anywhere over the country, so of the
+// country only the box is compared. Empty when each screen matched, else what differed first.
+std::string ThroughTheStoryPages(GameOnX& game);
+
 } // namespace xdesk
