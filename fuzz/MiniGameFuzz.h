@@ -9,9 +9,12 @@
 #include "game/minigames/MgUi.h"
 #include "game/shell/DCapResource.h"
 #include "game/shell/GameApp.h"
+#include "game/shell/ProfileFile.h"
 #include "game/shell/ResourceBinding.h"
 #include "game/world/GamePhase.h"
+#include "game/world/InfoPanel.h"
 #include "graphics/MemoryImage.h"
+#include "platform/Files.h"
 #include "platform/Sys.h"
 #include "resources/ImageLib.h"
 #include "widgets/WidgetManager.h"
@@ -108,6 +111,27 @@ public:
         profile.tutorialStep = tutorialStep;
         std::srand(in.Take<uint32_t>());
         return profile;
+    }
+
+    // The bytes as the save file P0.dat, read as the current profile; false when it is refused.
+    bool LoadSlot0(const uint8_t* data, size_t size)
+    {
+        std::filesystem::create_directories(Quor::PlayerProfileFolder());
+        if (!plat::WriteWholeFile(Quor::PlayerProfilePath(0), data, size))
+            std::abort();
+        app.currentProfile = 0;
+        return app.LoadPlayerProfile(0);
+    }
+
+    // The game screen's head-up display, shown.
+    Quor::InfoPanel& ShownBar()
+    {
+        auto* bar = dynamic_cast<Quor::InfoPanel*>(phase->mPanels[Quor::PANEL_INFO]);
+        if (bar == nullptr)
+            std::abort();
+        if (!bar->IsShown())
+            bar->SetShown(true);
+        return *bar;
     }
 
     Quor::MgUi* Host() { return dynamic_cast<Quor::MgUi*>(phase->mPanels[Quor::PANEL_MINI_GAME]); }

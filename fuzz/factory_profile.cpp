@@ -6,7 +6,6 @@
 #include "game/world/BpSelect.h"
 #include "game/world/Factory.h"
 #include "game/world/Pottery.h"
-#include "platform/Files.h"
 #include "widgets/ButtonWidget.h"
 
 #include <cstdlib>
@@ -159,12 +158,8 @@ struct FactoryRig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FactoryRig rig;
-    Quor::GameApp& app = rig.mRig->app;
-    if (!plat::WriteWholeFile(Quor::PlayerProfilePath(0), data, size))
-        std::abort();
-    if (!app.LoadPlayerProfile(0))
+    if (!rig.mRig->LoadSlot0(data, size))
         return 0;
-    app.currentProfile = 0;
     rig.OpenFactories();
     rig.ReadBook();
     return 0;

@@ -2,12 +2,10 @@
 // display shows each tab, pages both inventory grids to their ends, hovers every spot and draws
 // the bar into a memory image on each page.
 #include "fuzz/MiniGameFuzz.h"
-#include "game/shell/ProfileFile.h"
 #include "game/world/FactoryStatus.h"
 #include "game/world/InfoPanel.h"
 #include "game/world/Inventory.h"
 #include "graphics/Graphics.h"
-#include "platform/Files.h"
 
 #include <cstdlib>
 
@@ -41,20 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         made->app.countryMapTable[0].Name = "England";
         return made;
     }();
-    Quor::GameApp& app = rig->app;
-
-    std::filesystem::create_directories(Quor::PlayerProfileFolder());
-    if (!plat::WriteWholeFile(Quor::PlayerProfilePath(0), data, size))
+    if (!rig->LoadSlot0(data, size))
         std::abort();
-    app.currentProfile = 0;
-    if (!app.LoadPlayerProfile(0))
-        std::abort();
-
-    auto* bar = dynamic_cast<Quor::InfoPanel*>(rig->phase->mPanels[Quor::PANEL_INFO]);
-    if (bar == nullptr)
-        std::abort();
-    if (!bar->IsShown())
-        bar->SetShown(true);
+    Quor::InfoPanel* bar = &rig->ShownBar();
     bar->RefreshFactoryStatus();
     auto* inventory = static_cast<Quor::Inventory*>(bar->mTabPanels[Quor::InfoPanel::TAB_INVENTORY]);
     auto* factories = static_cast<Quor::FactoryStatus*>(bar->mTabPanels[Quor::InfoPanel::TAB_FACTORIES]);

@@ -6,11 +6,9 @@
 #include "game/quests/MissionFull.h"
 #include "game/quests/MissionReward.h"
 #include "game/quests/MissionTarget.h"
-#include "game/shell/ProfileFile.h"
 #include "game/world/InfoPanel.h"
 #include "game/world/PlayerInfo.h"
 #include "graphics/Graphics.h"
-#include "platform/Files.h"
 #include "widgets/ButtonWidget.h"
 
 #include <cstdlib>
@@ -72,18 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Quor::GameApp& app = rig->app;
     Quor::GamePhase* phase = rig->phase;
 
-    std::filesystem::create_directories(Quor::PlayerProfileFolder());
-    if (!plat::WriteWholeFile(Quor::PlayerProfilePath(0), data, size))
+    if (!rig->LoadSlot0(data, size))
         std::abort();
-    app.currentProfile = 0;
-    if (!app.LoadPlayerProfile(0))
-        std::abort();
-
-    auto* bar = dynamic_cast<Quor::InfoPanel*>(phase->mPanels[Quor::PANEL_INFO]);
-    if (bar == nullptr)
-        std::abort();
-    if (!bar->IsShown())
-        bar->SetShown(true);
+    Quor::InfoPanel* bar = &rig->ShownBar();
     bar->SelectTab(Quor::InfoPanel::TAB_QUESTS);
     Quor::PlayerInfo* tab = bar->QuestTab();
     Quor::MissionTarget* list = tab->mQuestList;

@@ -29,8 +29,7 @@ class CountryOnX : public ::testing::TestWithParam<int> {};
 
 TEST_P(CountryOnX, ArrivesAfterTheFadeInAndMarksTheMissionHouseUnderThePointer)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     const int country = GetParam();
     const std::string name = kCountryNames[country];
     Quor::PlayerProfile player;
@@ -42,8 +41,7 @@ TEST_P(CountryOnX, ArrivesAfterTheFadeInAndMarksTheMissionHouseUnderThePointer)
     player.countries[0] = true;
     player.countries[country] = true;
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     WriteProfiles(home, player);
     const std::vector<uint8_t> saved = Slot0Bytes(home);
     ASSERT_FALSE(saved.empty());

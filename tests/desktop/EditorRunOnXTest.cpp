@@ -96,8 +96,7 @@ class EditorRunOnX : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-            GTEST_SKIP() << "Xvfb, xdotool or import missing";
+        SKIP_WITHOUT_X_TOOLS();
         if (!fs::exists(fs::path(DEVELOPER_CONTENT_DIR) / "properties/DataSource.xml"))
             GTEST_SKIP() << "no developer-layout content in " << DEVELOPER_CONTENT_DIR;
         home = dir.File("run");

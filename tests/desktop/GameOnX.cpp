@@ -136,6 +136,13 @@ std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<
     return masks;
 }
 
+std::string MakeHome(const quortest::TempDir& dir)
+{
+    const std::string home = dir.File("run");
+    fs::create_directories(home);
+    return home;
+}
+
 std::string GameFolder()
 {
 #ifdef GAME_TOOL
@@ -456,7 +463,9 @@ std::string ThroughTheStoryPages(GameOnX& game)
             return differs;
         game.Click(512, 400);
     }
-    return game.Still("desktop/tutorial/step3.png", MaskAllBut({0, 0, 1024, 616}, {{610, 10, 404, 270}}));
+    std::vector<Mask> masks = MaskAllBut({0, 0, 1024, 616}, {{610, 10, 404, 270}});
+    masks.push_back(kCalendarMask);
+    return game.Still("desktop/tutorial/step3.png", masks);
 }
 
 } // namespace xdesk

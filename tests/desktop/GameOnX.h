@@ -5,6 +5,7 @@
 
 #include "game/shell/PlayerProfile.h"
 #include "tests/desktop/XSession.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@ namespace xdesk {
 struct Mask {
     int x, y, w, h;
 };
+
+// The head-up display's calendar, whose animation shows the frame of its last redraw.
+constexpr Mask kCalendarMask{0, 740, 62, 28};
 
 // Masks covering the area but for the kept rectangles.
 std::vector<Mask> MaskAllBut(const Mask& area, const std::vector<Mask>& kept);
@@ -30,6 +34,9 @@ std::vector<Mask> MasksFromPicture(const std::string& picture, const std::vector
 // scenery over those, it is left out too, but not over the rectangles asked for, which lie on
 // top. Birds crossing a button pass: a still screen waits.
 std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<Mask>& alsoKept = {});
+
+// The home folder of one run, "run" inside the scratch folder, made.
+std::string MakeHome(const quortest::TempDir& dir);
 
 // The folder of the program under test: the archive the build made lies beside it.
 std::string GameFolder();
@@ -131,7 +138,7 @@ std::string FirstStartToTheMainMenu(GameOnX& game);
 // From the main menu of a player at tutorial step 0 to step 3: the game button, the two story
 // pages and the guide's page, each clicked on once it stands still, then England under the
 // step's box. England's scenery and lights may rest anywhere over the country, so of the
-// country only the box is compared. Empty when each screen matched, else what differed first.
+// country only the box is compared, and the calendar is left out. Empty when each screen matched, else what differed first.
 std::string ThroughTheStoryPages(GameOnX& game);
 
 } // namespace xdesk

@@ -50,8 +50,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> Files(const fs::path& 
 
 TEST(MenuRunOnX, FirstStartThroughTheMenusAndItsDemoPlayback)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
     const std::string home = dir.File("run");
     const std::string demo = dir.File("first.dmo");

@@ -81,9 +81,8 @@ std::vector<Mask> Join(std::vector<Mask> a, const std::vector<Mask>& b)
 // The moving parts of the screens on the way, and what is drawn over them.
 const Mask kReadySign{312, 309, 400, 150};
 const Mask kQuestion{302, 170, 420, 260};
-const Mask kCalendar{0, 740, 62, 28};  // the head-up display's day
-const std::vector<Mask> kHud{kCalendar};
-const std::vector<Mask> kEngland{{0, 0, 745, 612}, kCalendar};  // sky strip and scenery
+const std::vector<Mask> kHud{kCalendarMask};
+const std::vector<Mask> kEngland{{0, 0, 745, 612}, kCalendarMask};  // sky strip and scenery
 const Mask kChute{559, 104, 288, 440};
 const std::vector<Mask> kMachineRest{{950, 0, 74, 450}, {0, 630, 520, 138}};  // dust and fire, wheels
 const std::vector<Mask> kMachine = Join({kChute}, kMachineRest);
@@ -96,11 +95,9 @@ const Mask kGlazeWheels{530, 480, 494, 288};
 
 TEST(MiniGamesOnX, TheFactorysThreeGamesOpenedAndLeftByANewPlayer)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     GameOnX game(GAME_TOOL, GameFolder(), home);
     ASSERT_TRUE(game.Up());
 

@@ -55,11 +55,9 @@ Quor::PlayerProfile Player()
 
 TEST(QuestsOnX, OldSamsPlatesFromTheOfferToTheRewards)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     WriteProfiles(home, Player());
     {
         GameOnX game(GAME_TOOL, GameFolder(), home);

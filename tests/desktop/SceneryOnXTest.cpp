@@ -155,8 +155,7 @@ std::string CountriesOf(const std::string& arrivals)
 
 TEST(SceneryOnX, EightCountriesByTheWorldMapRecordedAsADemo)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     const SceneryData stored = ReadSceneryData(quortest::DataFile(kData));
     quortest::TempDir dir;
     const std::string home = dir.File("run");

@@ -24,20 +24,19 @@ namespace fs = std::filesystem;
 using namespace xdesk;
 
 // The calendar's corner of the bar.
-constexpr Mask kCalendar{0, 744, 60, 24};
 // The country screen's scenery and sky, all of it above the bar but the money box.
-const std::vector<Mask> kCountry{{0, 0, 1024, 577}, {0, 577, 700, 39}, {850, 577, 174, 39}, kCalendar};
+const std::vector<Mask> kCountry{{0, 0, 1024, 577}, {0, 577, 700, 39}, {850, 577, 174, 39}, kCalendarMask};
 // The greeting of a shop's keeper: the speech is drawn at random, and with it its buttons (OK, or
 // NEXT and CANCEL for a speech of two pages).
-const std::vector<Mask> kKeeper{{520, 140, 300, 250}, {540, 410, 270, 52}, kCalendar};
+const std::vector<Mask> kKeeper{{520, 140, 300, 250}, {540, 410, 270, 52}, kCalendarMask};
 
 // The quantity field of a trade slot, whose caret blinks while it has the focus.
 Mask Field(int x, int y)
 {
     return {x, y, 53, 20};
 }
-const std::vector<Mask> kSupplier{Field(106, 229), Field(228, 229), kCalendar};
-const std::vector<Mask> kCellar{Field(75, 320), Field(197, 320), kCalendar};
+const std::vector<Mask> kSupplier{Field(106, 229), Field(228, 229), kCalendarMask};
+const std::vector<Mask> kCellar{Field(75, 320), Field(197, 320), kCalendarMask};
 
 // A player past the tutorial in England, made by the game's own profile code.
 Quor::PlayerProfile Player()
@@ -90,8 +89,7 @@ bool SeesTheShow(GameOnX& game)
 
 TEST(TradeOnX, BuySellProduceAndLeaveWithSaving)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
     const std::string home = dir.File("run");
     Quor::PlayerProfile player = Player();
@@ -181,8 +179,7 @@ TEST(TradeOnX, BuySellProduceAndLeaveWithSaving)
 
 TEST(TradeOnX, ThePlayerWithoutMoneyOrWareIsRescued)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
     const std::string home = dir.File("run");
     Quor::PlayerProfile player = Player();
@@ -195,7 +192,7 @@ TEST(TradeOnX, ThePlayerWithoutMoneyOrWareIsRescued)
     // The rescue covers the scenery but the message box.
     EnterGame(game, "desktop/trade/rescue.png",
               {{0, 0, 1024, 200}, {0, 200, 312, 270}, {712, 200, 312, 270}, {0, 470, 1024, 107},
-               {0, 577, 700, 39}, {850, 577, 174, 39}, kCalendar});
+               {0, 577, 700, 39}, {850, 577, 174, 39}, kCalendarMask});
     game.Click(512, 400);
     game.Move(1000, 100);
     EXPECT_EQ(game.Still("desktop/trade/rescued.png", kCountry), "");  // $600

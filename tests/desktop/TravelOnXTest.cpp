@@ -51,11 +51,9 @@ constexpr int kTravelY = 320;
 
 TEST(TravelOnX, ToChinaByShipBackForFreeTheMoneyBoxAndTheSaveFile)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     Quor::PlayerProfile player;
     player.name = "Mira";
     player.tutorialStep = Quor::TutorialFinished;
@@ -122,11 +120,9 @@ TEST(TravelOnX, ToChinaByShipBackForFreeTheMoneyBoxAndTheSaveFile)
 // OK brings the main menu back and the save file holds the choices.
 TEST(TravelOnX, TheCompanyIdentityIsChosenAndSaved)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     Quor::PlayerProfile player;
     player.name = "Mira";
     player.tutorialStep = Quor::TutorialFinished;

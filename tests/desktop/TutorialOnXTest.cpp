@@ -28,11 +28,9 @@ const std::vector<Mask> kQuitOverEngland = MaskAllBut({0, 0, 1024, 616}, {{302, 
 
 TEST(TutorialOnX, ANewGameOpensOnTheStoryAndTheSkipTakesTheFrameAway)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     GameOnX game(GAME_TOOL, GameFolder(), home);
     ASSERT_TRUE(game.Up());
     EXPECT_EQ(FirstStartToTheMainMenu(game), "");
@@ -47,11 +45,9 @@ TEST(TutorialOnX, ANewGameOpensOnTheStoryAndTheSkipTakesTheFrameAway)
 
 TEST(TutorialOnX, TheMenuButtonLeavesWithoutSavingTheTutorial)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     quortest::TempDir dir;
-    const std::string home = dir.File("run");
-    fs::create_directories(home);
+    const std::string home = MakeHome(dir);
     Quor::PlayerProfile player;
     player.name = "Ada";
     player.tutorialStep = 0;

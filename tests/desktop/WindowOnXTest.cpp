@@ -141,8 +141,7 @@ pid_t StartCheck(const quortest::TempDir& dir, const std::string& display, const
 
 TEST(WindowOnX, PatternCursorInputModesAndClose)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     XServer x(200 + static_cast<int>(getpid() % 500));
     ASSERT_TRUE(x.Up());
     const std::string& display = x.Display();
@@ -225,8 +224,7 @@ TEST(WindowOnX, PatternCursorInputModesAndClose)
 // renderer drew.
 TEST(WindowOnX, ThreeDPathDrawsTheWindowAndItsScreenshot)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     XServer x(700 + static_cast<int>(getpid() % 500));
     ASSERT_TRUE(x.Up());
     const std::string& display = x.Display();
@@ -311,8 +309,7 @@ std::vector<uint32_t> DesktopPixels(const std::string& display, const std::strin
 // same picture, and its image dump (Shift+F11) lists textures, which only the renderer makes.
 TEST(GameOnX, TheGamesScreenIsDrawnThroughTheRenderer)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     XServer x(1300 + static_cast<int>(getpid() % 500), "1024x768x24");
     ASSERT_TRUE(x.Up());
     const std::string& display = x.Display();
@@ -419,8 +416,7 @@ void WriteHudProfile(const std::string& dataHome)
 // bar's opaque strip is not compared).
 TEST(GameOnX, TheHeadUpDisplayOnTheSampleContent)
 {
-    if (!Have("Xvfb") || !Have("xdotool") || !Have("import"))
-        GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    SKIP_WITHOUT_X_TOOLS();
     XServer x(1900 + static_cast<int>(getpid() % 500), "1024x768x24");
     ASSERT_TRUE(x.Up());
     const std::string& display = x.Display();

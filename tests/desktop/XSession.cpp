@@ -22,6 +22,11 @@ bool Have(const char* tool)
     return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+bool HaveXTools()
+{
+    return Have("Xvfb") && Have("xdotool") && Have("import");
+}
+
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& out)
 {
     posix_spawn_file_actions_t actions;

@@ -16,6 +16,12 @@ using namespace std::chrono_literals;
 
 // Whether the command is on the PATH.
 bool Have(const char* tool);
+// True when Xvfb, xdotool and import (ImageMagick) can all be run.
+bool HaveXTools();
+// Skips the test on a machine without them.
+#define SKIP_WITHOUT_X_TOOLS() \
+    if (!xdesk::HaveXTools())  \
+    GTEST_SKIP() << "Xvfb, xdotool or import missing"
 
 // Starts the program with extra environment entries (NAME=value, replacing inherited ones),
 // its standard output going to `out` and its error output to `out` + ".err"; -1 on failure.
