@@ -16,7 +16,6 @@ using Light = CountryScene::Light;
 using Script = CountryScene::Script;
 constexpr auto BACK = CountryScene::BACK;
 constexpr auto FRONT = CountryScene::FRONT;
-constexpr auto STILL = CountryScene::STILL;
 constexpr auto CYCLE = CountryScene::CYCLE;
 constexpr auto FRAME_DELAY = CountryScene::FRAME_DELAY;
 constexpr auto FLAP = CountryScene::FLAP;
