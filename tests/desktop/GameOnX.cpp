@@ -465,6 +465,7 @@ std::string ThroughTheStoryPages(GameOnX& game)
     }
     std::vector<Mask> masks = MaskAllBut({0, 0, 1024, 616}, {{610, 10, 404, 270}});
     masks.push_back(kCalendarMask);
+    masks.push_back(kWeekMask);
     return game.Still("desktop/tutorial/step3.png", masks);
 }
 

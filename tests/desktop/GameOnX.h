@@ -18,8 +18,10 @@ struct Mask {
     int x, y, w, h;
 };
 
-// The head-up display's calendar, whose animation shows the frame of its last redraw.
+// The head-up display's calendar: its animation shows the frame of its last redraw, and the
+// week's number the edges of its last drawing.
 constexpr Mask kCalendarMask{0, 740, 62, 28};
+constexpr Mask kWeekMask{76, 618, 88, 96};
 
 // Masks covering the area but for the kept rectangles.
 std::vector<Mask> MaskAllBut(const Mask& area, const std::vector<Mask>& kept);

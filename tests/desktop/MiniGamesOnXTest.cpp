@@ -171,9 +171,9 @@ TEST(MiniGamesOnX, TheFactorysThreeGamesOpenedAndLeftByANewPlayer)
     EXPECT_EQ(game.Still("desktop/minigames/to-menu.png", kHud), "");
     game.Click(445, 349);
     game.Move(600, 400);
-    EXPECT_EQ(game.Still("desktop/minigames/main-after.png"), "");
+    EXPECT_EQ(game.Still("desktop/tutorial/menu.png"), "");
     game.Click(952, 696);
-    EXPECT_EQ(game.Still("desktop/minigames/quit.png"), "");
+    EXPECT_EQ(game.Still("desktop/tutorial/menu_quit.png"), "");
     game.Click(445, 349);
     EXPECT_EQ(game.WaitForExit(), 0) << game.ErrorOutput();
 

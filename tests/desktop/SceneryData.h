@@ -65,7 +65,7 @@ inline bool WriteSceneryData(const std::string& path, const SceneryData& data)
 
 // The head-up display's calendar: the week and the day of the week, and the date picture in the
 // corner.
-inline const std::vector<Mask> kCalendar{{76, 618, 88, 96}, {0, 744, 240, 24}};
+inline const std::vector<Mask> kCalendar{kWeekMask, {0, 744, 240, 24}};
 
 // The pointer, drawn by the program on the X screen but not in a played-back screen.
 inline Mask Pointer(int x, int y)
