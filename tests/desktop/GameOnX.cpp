@@ -136,6 +136,14 @@ std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<
     return masks;
 }
 
+std::vector<Mask> CountryUnder(const std::vector<Mask>& kept)
+{
+    std::vector<Mask> masks = MaskAllBut({0, 0, 1024, 616}, kept);
+    masks.push_back(kCalendarMask);
+    masks.push_back(kWeekMask);
+    return masks;
+}
+
 std::string MakeHome(const quortest::TempDir& dir)
 {
     const std::string home = dir.File("run");
@@ -463,10 +471,7 @@ std::string ThroughTheStoryPages(GameOnX& game)
             return differs;
         game.Click(512, 400);
     }
-    std::vector<Mask> masks = MaskAllBut({0, 0, 1024, 616}, {{610, 10, 404, 270}});
-    masks.push_back(kCalendarMask);
-    masks.push_back(kWeekMask);
-    return game.Still("desktop/tutorial/step3.png", masks);
+    return game.Still("desktop/tutorial/step3.png", CountryUnder({{610, 10, 404, 270}}));
 }
 
 } // namespace xdesk

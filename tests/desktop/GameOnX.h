@@ -40,6 +40,10 @@ std::vector<Mask> CountryViewMasks(const std::string& moving, const std::vector<
 // The home folder of one run, "run" inside the scratch folder, made.
 std::string MakeHome(const quortest::TempDir& dir);
 
+// The masks of a country screen under a box or question: of the country only the rectangles
+// kept are compared (its scenery and lights may rest anywhere), and the calendar is left out.
+std::vector<Mask> CountryUnder(const std::vector<Mask>& kept);
+
 // The folder of the program under test: the archive the build made lies beside it.
 std::string GameFolder();
 
@@ -139,8 +143,7 @@ std::string FirstStartToTheMainMenu(GameOnX& game);
 
 // From the main menu of a player at tutorial step 0 to step 3: the game button, the two story
 // pages and the guide's page, each clicked on once it stands still, then England under the
-// step's box. England's scenery and lights may rest anywhere over the country, so of the
-// country only the box is compared, and the calendar is left out. Empty when each screen matched, else what differed first.
+// step's box, where only the box is compared (`CountryUnder`). Empty when each screen matched, else what differed first.
 std::string ThroughTheStoryPages(GameOnX& game);
 
 } // namespace xdesk
