@@ -5,15 +5,15 @@
 #include "app/Common.h"
 #include "app/DirectXErrorString.h"
 #include "app/QuorAppBase.h"
+#include "platform/Files.h"
 #include "platform/Settings.h"
 #include "platform/Window.h"
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <sys/stat.h>
 
 namespace Quor {
 
@@ -251,12 +251,12 @@ bool D3DTester::RunHardwareTest(void* theWindow, plat::VideoDevice* theDD)
         mWarning = aMemoryWarning;
 
         if (!mDriver.empty()) {
-            struct stat st;
-            if (::stat(mDriver.c_str(), &st) == 0) {
-                std::tm aTime{};
-                const std::time_t t = st.st_mtime;
-                if (gmtime_r(&t, &aTime) != nullptr)
-                    mDriverYear = aTime.tm_year + 1900;
+            int64_t aWriteTime = 0;
+            if (plat::GetFileWriteTime(mDriver, &aWriteTime)) {
+                // 100-ns units since 1601 to seconds since 1970, then the calendar year.
+                const std::chrono::sys_seconds t{std::chrono::seconds(aWriteTime / 10000000 - 11644473600LL)};
+                const std::chrono::year_month_day aDate{std::chrono::floor<std::chrono::days>(t)};
+                mDriverYear = int(aDate.year());
             }
         }
 
