@@ -199,9 +199,14 @@ void MgWine::Tick(double dt)
     if (!mStarted)
         return;
     ++mTickCounter;
-    if (mTickCounter % StepInterval() == 0)
-        mFallOffset = kRowStep;
+    StartFallEvery(StepInterval());
     ScrollRows(dt);
+}
+
+void MgWine::StartFallEvery(int interval)
+{
+    if (mFallOffset == 0 && mTickCounter % interval == 0)
+        mFallOffset = kRowStep;
 }
 
 void MgWine::ScrollRows(double dt)

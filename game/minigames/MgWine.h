@@ -67,6 +67,9 @@ public:
 
     // The tick interval of a chute step at the current level; never 0.
     int StepInterval(int slowdown = 0) const;
+    // Starts the next row's fall on the interval's ticks once the last row has landed: a fall
+    // takes three ticks, and one started again before its end would never bring a row in.
+    void StartFallEvery(int interval);
     // Moves the chute by one tick of the current step and ticks every piece.
     void ScrollRows(double dt);
     // Scores, punishes or ignores a row that entered the machine (materials by column).

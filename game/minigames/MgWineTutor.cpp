@@ -36,8 +36,7 @@ void MgWineTutor::Tick(double dt)
     if (!mRowsRunning || !mStarted)
         return;
     ++mTickCounter;
-    if (mTickCounter % StepInterval(10) == 0)
-        mFallOffset = kRowStep;
+    StartFallEvery(StepInterval(10));
     ScrollRows(dt);
     for (int id : mGameEffects->UpdateAllNotices(App()->mUpdateCount, dt))
         OnEffectDone(id);

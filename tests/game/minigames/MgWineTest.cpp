@@ -242,6 +242,10 @@ TEST_F(MgWineTest, StepIntervalFollowsTheLevelAndIsNeverZero)
     game->mFallOffset = 0;
     Tick(1);
     EXPECT_EQ(game->mFallOffset, 36);
+    // Rows keep coming in however short the interval: a fall is not started again before it ends.
+    const int bottom = game->mBottomRow;
+    Tick(12);
+    EXPECT_GE(game->mBottomRow, bottom + 3);
 }
 
 TEST_F(MgWineTest, PressesMoveTheSelectionAndDragsSwapWithTheNeighbour)
