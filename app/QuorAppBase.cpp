@@ -63,6 +63,7 @@ QuorAppBase::QuorAppBase()
 {
     mAspectRatio.Set(4, 3);
     gQuorAppBase = this;
+    plat::KeepFreedMemoryForReuse();
     ImageLib::LoadJ2KCodecLibrary();
 
     mMutex = nullptr;

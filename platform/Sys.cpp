@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
@@ -92,6 +93,14 @@ bool GetOSVersion(OSVersion* version, bool /*extended*/)
     version->major = 10;
     version->minor = 0;
     return true;
+}
+
+void KeepFreedMemoryForReuse()
+{
+    // Blocks below 32 MB come from the heap, not from a mapping of their own, and up to 256 MB
+    // freed at its top stays there. The allocator of a sanitizer build ignores both.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 }
 
 } // namespace plat

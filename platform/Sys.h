@@ -36,4 +36,9 @@ struct OSVersion {
 };
 bool GetOSVersion(OSVersion* version, bool extended);
 
+// Memory the program frees stays with it for its next allocations instead of going back to the
+// system at once: pictures come and go by whole resource groups of many megabytes, and memory
+// handed back is handed out again page by page, each page cleared on its first touch.
+void KeepFreedMemoryForReuse();
+
 } // namespace plat
