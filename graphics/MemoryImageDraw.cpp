@@ -580,9 +580,9 @@ struct Tap {
 
 // Taps of one axis: source window [first, first + count) in source pixels, the source span
 // starting at start with the given size, onto dstSize cells.
-std::vector<Tap> AxisTaps(int first, int count, double start, double size, int dstSize)
+void AxisTaps(int first, int count, double start, double size, int dstSize, std::vector<Tap>& taps)
 {
-    std::vector<Tap> taps;
+    taps.clear();
     const int last = first + count - 1;
     if (static_cast<double>(dstSize) > size) {
         double step = dstSize > 1 ? (size - 1.0) / (dstSize - 1) : size;
@@ -614,7 +614,24 @@ std::vector<Tap> AxisTaps(int first, int count, double start, double size, int d
             }
         }
     }
-    return taps;
+}
+
+// Taps in the order of their destination, ties kept in order. They come nearly in that order
+// (a shrinking axis puts a source pixel's second cell before the next pixel's first), so a
+// pass of insertion suffices.
+void SortByDestination(std::vector<Tap>& taps)
+{
+    for (size_t k = 1; k < taps.size(); ++k) {
+        if (taps[k - 1].dst <= taps[k].dst)
+            continue;
+        const Tap t = taps[k];
+        size_t m = k;
+        while (m > 0 && taps[m - 1].dst > t.dst) {
+            taps[m] = taps[m - 1];
+            --m;
+        }
+        taps[m] = t;
+    }
 }
 
 } // namespace
@@ -1107,16 +1124,22 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
         !window(theSrcRect.mY, theSrcRect.mHeight, srcH, wy, wh))
         return;
 
-    std::vector<Tap> tx = AxisTaps(wx, ww, theSrcRect.mX, theSrcRect.mWidth, dw);
-    std::vector<Tap> ty = AxisTaps(wy, wh, theSrcRect.mY, theSrcRect.mHeight, dh);
+    // The working rows stay with the thread from one call to the next: particles and effects
+    // stretch hundreds of small pictures a frame.
+    static thread_local std::vector<Tap> tx, ty;
+    static thread_local std::vector<uint16_t> slots;
+    static thread_local std::vector<uint32_t> cells;
+    AxisTaps(wx, ww, theSrcRect.mX, theSrcRect.mWidth, dw, tx);
+    AxisTaps(wy, wh, theSrcRect.mY, theSrcRect.mHeight, dh, ty);
 
     // Destination rows one by one, each the weighted sum of horizontally filtered source rows.
     // Rows are asked for in non-decreasing order, so a few cached rows suffice.
-    std::stable_sort(ty.begin(), ty.end(), [](const Tap& a, const Tap& b) { return a.dst < b.dst; });
+    SortByDestination(ty);
     constexpr int kSlots = 4;
     const size_t rowWords = static_cast<size_t>(dw) * 4;
-    // A horizontally filtered channel is at most 257 * 255, so it fits 16 bits.
-    std::vector<uint16_t> slots(rowWords * kSlots);
+    // A horizontally filtered channel is at most 257 * 255, so it fits 16 bits. A slot is
+    // cleared when a row is filtered into it.
+    slots.resize(rowWords * kSlots);
     int tags[kSlots] = {-1, -1, -1, -1};
     auto filteredRow = [&](int srcRow) -> const uint16_t* {
         int slot = srcRow % kSlots;
@@ -1162,7 +1185,7 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
     const AlphaOverTable& table = AlphaOver();
     const int destW = theDest->GetWidth();
     const int destH = theDest->GetHeight();
-    std::vector<uint32_t> cells(rowWords);
+    cells.resize(rowWords);
 #if defined(__x86_64__)
     static const bool useAvx2 = __builtin_cpu_supports("avx2");
 #endif
