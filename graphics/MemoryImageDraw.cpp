@@ -634,6 +634,33 @@ void SortByDestination(std::vector<Tap>& taps)
     }
 }
 
+// A destination cell fed by at most two source pixels (every cell of an enlarging axis): both
+// pixels and their weights, four times each, so that a cell is filtered in one step.
+struct TapPair {
+    int src0 = 0;
+    int src1 = 0;
+    alignas(16) uint16_t weights[8] = {};
+};
+
+// The taps of one axis as one pair per destination cell, cells without taps weighing nothing.
+// False when some cell has more than two taps. Taps of weight 0 add nothing and are left out.
+bool PairTaps(const std::vector<Tap>& taps, int dstSize, std::vector<TapPair>& pairs)
+{
+    pairs.assign(static_cast<size_t>(dstSize), TapPair{});
+    for (const Tap& t : taps) {
+        if (t.weight == 0)
+            continue;
+        TapPair& pair = pairs[static_cast<size_t>(t.dst)];
+        // A place is taken once its weight is set.
+        const int n = pair.weights[0] == 0 ? 0 : pair.weights[4] == 0 ? 1 : 2;
+        if (n == 2)
+            return false;
+        (n == 0 ? pair.src0 : pair.src1) = t.src;
+        std::fill_n(pair.weights + 4 * n, 4, static_cast<uint16_t>(t.weight));
+    }
+    return true;
+}
+
 } // namespace
 
 // ----- geometry shared with the display image -----
@@ -1127,10 +1154,14 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
     // The working rows stay with the thread from one call to the next: particles and effects
     // stretch hundreds of small pictures a frame.
     static thread_local std::vector<Tap> tx, ty;
+    static thread_local std::vector<TapPair> txPairs;
     static thread_local std::vector<uint16_t> slots;
     static thread_local std::vector<uint32_t> cells;
     AxisTaps(wx, ww, theSrcRect.mX, theSrcRect.mWidth, dw, tx);
     AxisTaps(wy, wh, theSrcRect.mY, theSrcRect.mHeight, dh, ty);
+#if defined(__SSE2__)
+    const bool paired = PairTaps(tx, dw, txPairs);
+#endif
 
     // Destination rows one by one, each the weighted sum of horizontally filtered source rows.
     // Rows are asked for in non-decreasing order, so a few cached rows suffice.
@@ -1145,9 +1176,24 @@ void MemoryImage::SmoothStretchBlt(MemoryImage* theDest, Image* theImage,
         int slot = srcRow % kSlots;
         uint16_t* acc = slots.data() + rowWords * slot;
         if (tags[slot] != srcRow) {
-            std::fill_n(acc, rowWords, uint16_t(0));
             const uint32_t* s = src + static_cast<size_t>(srcRow) * srcW;
             // A cell holds blue, green, red and alpha, the order of the pixel's bytes.
+#if defined(__SSE2__)
+            if (paired) {
+                // Every cell at once from its two pixels, no cell waiting on another.
+                for (size_t j = 0; j < txPairs.size(); ++j) {
+                    const TapPair& pair = txPairs[j];
+                    __m128i px = _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(s[pair.src0])),
+                                                    _mm_cvtsi32_si128(static_cast<int>(s[pair.src1])));
+                    px = _mm_unpacklo_epi8(px, _mm_setzero_si128());
+                    __m128i m = _mm_mullo_epi16(px, _mm_load_si128(reinterpret_cast<const __m128i*>(pair.weights)));
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(acc + j * 4), _mm_add_epi16(m, _mm_srli_si128(m, 8)));
+                }
+                tags[slot] = srcRow;
+                return acc;
+            }
+#endif
+            std::fill_n(acc, rowWords, uint16_t(0));
 #if defined(__SSE2__)
             // Taps of one cell follow each other: their sum is kept in a register and added to
             // the cell once.
